@@ -1,0 +1,109 @@
+#include "connection.h"
+
+#include "error.h"
+
+#include <SQLiteCpp/Statement.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+
+namespace store {
+namespace {
+
+constexpr int kBusyTimeoutMs = 2000; // a second copy of the program may hold the file briefly
+
+// Opening never creates the file: a missing one is an error the user must see.
+SQLite::Database openExisting(const std::string& path)
+{
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status))
+        throw Error(SQLITE_CANTOPEN, "The database file '" + path + "' does not exist");
+    if (std::filesystem::is_directory(status))
+        throw Error(SQLITE_CANTOPEN, "'" + path + "' is a directory, not a database file");
+    try {
+        return SQLite::Database(path, SQLite::OPEN_READWRITE, kBusyTimeoutMs);
+    } catch (const SQLite::Exception& e) {
+        throw Error(e.getErrorCode(), "Cannot open the database file '" + path + "': " + e.what());
+    }
+}
+
+} // namespace
+
+Connection::Connection(std::string path)
+    : path_(std::move(path))
+    , db_(openExisting(path_))
+{
+    sqlite3* handle = db_.getHandle();
+    // Protections for a file from an unknown source: no functions with side
+    // effects called from the schema, no writes to the schema itself, and no
+    // triggers running on our writes.
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    run([&] {
+        db_.exec("PRAGMA cell_size_check = ON");
+        // Connection settings only: these write nothing to the file.
+        db_.exec("PRAGMA synchronous = NORMAL");
+    });
+}
+
+void Connection::checkTable()
+{
+    run([&] {
+        const int version = db_.execAndGet("PRAGMA schema_version").getInt();
+        if (version == checkedSchemaVersion_)
+            return;
+
+        SQLite::Statement table(db_, "SELECT type, wr FROM pragma_table_list WHERE schema = 'main' AND name = 'Questions' COLLATE NOCASE");
+        if (!table.executeStep() || table.getColumn(0).getString() != "table")
+            throw Error(ErrorCode::BadTable, "The database file '" + path_ + "' has no table Questions");
+        if (table.getColumn(1).getInt() != 0)
+            throw Error(ErrorCode::BadTable, "The table Questions in '" + path_ + "' is a WITHOUT ROWID table; its ID must be an INTEGER PRIMARY KEY");
+
+        bool hasQuestion = false, hasDescription = false, idIsKey = false;
+        int keyColumns = 0;
+        SQLite::Statement columns(db_, "SELECT name, type, pk FROM pragma_table_info('Questions')");
+        while (columns.executeStep()) {
+            const std::string name = columns.getColumn(0).getString();
+            const bool key = columns.getColumn(2).getInt() != 0;
+            keyColumns += key;
+            if (sqlite3_stricmp(name.c_str(), "ID") == 0)
+                idIsKey = key && sqlite3_stricmp(columns.getColumn(1).getString().c_str(), "INTEGER") == 0;
+            hasQuestion |= sqlite3_stricmp(name.c_str(), "Question") == 0;
+            hasDescription |= sqlite3_stricmp(name.c_str(), "Description") == 0;
+        }
+        const char* missing = !hasQuestion ? "Question" : !hasDescription ? "Description" : nullptr;
+        if (missing)
+            throw Error(ErrorCode::BadTable, std::string("The table Questions in '") + path_ + "' has no column " + missing);
+        if (!idIsKey || keyColumns != 1)
+            throw Error(ErrorCode::BadTable, "The table Questions in '" + path_ + "' must have the column ID as its INTEGER PRIMARY KEY");
+
+        SQLite::Statement triggers(db_, "SELECT count(*) FROM sqlite_schema WHERE type = 'trigger' AND tbl_name = 'Questions' COLLATE NOCASE");
+        triggers.executeStep();
+        if (triggers.getColumn(0).getInt() != 0)
+            throw Error(ErrorCode::BadTable, "The table Questions in '" + path_ + "' carries a trigger; Verbrio does not open such files");
+
+        checkedSchemaVersion_ = version;
+    });
+}
+
+void Connection::beforeWrite()
+{
+    if (walChecked_)
+        return;
+    run([&] {
+        // WAL keeps each committed change safe when the process is killed, and
+        // lets a second copy of the program read while this one writes.
+        if (db_.execAndGet("PRAGMA journal_mode").getString() != "wal")
+            db_.execAndGet("PRAGMA journal_mode = WAL");
+    });
+    walChecked_ = true;
+}
+
+void Connection::raise(const SQLite::Exception& e) const
+{
+    throw Error(e.getErrorCode(), std::string(e.what()) + " (database file '" + path_ + "')");
+}
+
+} // namespace store

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace store {
+
+// The numbers of the errors this layer raises itself. Errors that come from
+// SQLite carry SQLite's own result code instead (1 to 28, 100, 101 and their
+// extended forms), so these stay clear of that range.
+enum class ErrorCode : int {
+    Overflow = 6,                  // a value does not fit a 16-bit signed integer
+    NoCurrentRecord = 3021,        // the record set has no current record
+    UnsupportedRecordSource = 3078,// the record source is none of the forms we open
+    NotOpen = 3420,                // no record set has been opened yet
+    BadTable = 3800,               // table Questions is missing or not of the expected shape
+    NoField = 3265,                // the record set has no field of that name
+    NoEntryInRange = 3900,         // no entry has an ID from 1 to the largest ID
+};
+
+// The one error type of the store: a number and a description, raised and
+// never returned.
+class Error : public std::runtime_error {
+public:
+    Error(int number, const std::string& description)
+        : std::runtime_error(description), number_(number) {}
+    Error(ErrorCode code, const std::string& description)
+        : Error(static_cast<int>(code), description) {}
+
+    int number() const noexcept { return number_; }
+    std::string description() const { return what(); }
+
+private:
+    int number_;
+};
+
+} // namespace store

@@ -1,0 +1,218 @@
+#include "recordset.h"
+
+#include "connection.h"
+#include "error.h"
+
+#include <SQLiteCpp/Statement.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <limits>
+
+namespace store {
+namespace {
+
+// The view is a range of IDs: the whole table, or one ID. ?1 and ?2 bound it,
+// ?3 is the current ID for the next record.
+constexpr const char* kFetchSql[] = {
+    "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 ORDER BY ID LIMIT 1",
+    "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 AND ID > ?3 ORDER BY ID LIMIT 1",
+    "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 ORDER BY ID DESC LIMIT 1",
+};
+
+Value columnValue(const SQLite::Column& column)
+{
+    switch (column.getType()) {
+    case SQLITE_INTEGER: return column.getInt64();
+    case SQLITE_FLOAT: return column.getDouble();
+    case SQLITE_NULL: return std::monostate{};
+    default: return column.getString(); // text, or a blob's bytes
+    }
+}
+
+bool sameName(std::string_view a, const char* b)
+{
+    return sqlite3_strnicmp(a.data(), b, static_cast<int>(a.size())) == 0 && b[a.size()] == '\0';
+}
+
+} // namespace
+
+RecordSet::RecordSet(Connection& connection, RecordSource source, const RecordSetHooks& hooks)
+    : connection_(connection), source_(source), hooks_(hooks)
+{
+    row_ = fetch(Direction::First);
+    empty_ = !row_;
+    if (row_) {
+        position_ = std::get<std::int64_t>(row_->id);
+        reached_ = 1;
+    }
+}
+
+long RecordSet::RecordCount() const
+{
+    enter("RecordCount");
+    return empty_ ? 0 : std::max(reached_, 1L);
+}
+
+void RecordSet::MoveFirst()
+{
+    enter("MoveFirst");
+    moveTo(Direction::First);
+}
+
+void RecordSet::MoveNext()
+{
+    enter("MoveNext");
+    if (eof_ || !position_)
+        throw Error(ErrorCode::NoCurrentRecord, "No current record: the record set is past its last entry");
+    moveTo(Direction::Next);
+}
+
+void RecordSet::MoveLast()
+{
+    enter("MoveLast");
+    moveTo(Direction::Last);
+}
+
+void RecordSet::moveTo(Direction direction)
+{
+    settlePending();
+    auto row = fetch(direction);
+    if (!row && direction != Direction::Next)
+        throw Error(ErrorCode::NoCurrentRecord, "No current record: there are no entries in the table Questions");
+
+    row_ = std::move(row);
+    eof_ = !row_;
+    if (row_) {
+        position_ = std::get<std::int64_t>(row_->id);
+        empty_ = false;
+        reached_ = direction == Direction::Next ? reached_ + 1 : std::max(reached_, 1L);
+    }
+    changed();
+}
+
+Value RecordSet::Fields(std::string_view name) const
+{
+    enter("Fields");
+    const auto record = current();
+    const bool known = sameName(name, "ID") || sameName(name, "Question") || sameName(name, "Description");
+    if (!known)
+        throw Error(ErrorCode::NoField, "The record set has no field '" + std::string(name) + "'");
+    if (!record)
+        throw Error(ErrorCode::NoCurrentRecord, "No current record: there is no entry to read '" + std::string(name) + "' from");
+    if (sameName(name, "ID"))
+        return record->id;
+    return sameName(name, "Question") ? record->question : record->description;
+}
+
+void RecordSet::AddNew()
+{
+    enter("AddNew");
+    settlePending();
+    pending_.emplace();
+    changed();
+}
+
+void RecordSet::Update()
+{
+    enter("Update");
+    if (!pending_)
+        return; // nothing pending: nothing to store
+    storePending();
+    changed();
+}
+
+void RecordSet::CancelUpdate()
+{
+    enter("CancelUpdate");
+    if (!pending_)
+        return;
+    pending_.reset();
+    changed();
+}
+
+void RecordSet::Delete()
+{
+    enter("Delete");
+    if (!row_)
+        throw Error(ErrorCode::NoCurrentRecord, "No current record: there is no entry to delete");
+    connection_.beforeWrite();
+    connection_.run([&] {
+        SQLite::Statement remove(connection_.db(), "DELETE FROM Questions WHERE ID = ?1");
+        remove.bind(1, std::get<std::int64_t>(row_->id));
+        remove.exec();
+    });
+    row_.reset(); // position_ stays: MoveNext goes on after the deleted entry
+    changed();
+}
+
+std::optional<Record> RecordSet::current() const
+{
+    if (pending_)
+        return Record{std::monostate{}, pending_->question, pending_->description};
+    return row_;
+}
+
+void RecordSet::setPendingField(std::string_view field, std::string text)
+{
+    if (!pending_)
+        return;
+    if (sameName(field, "Question"))
+        pending_->question = std::move(text);
+    else if (sameName(field, "Description"))
+        pending_->description = std::move(text);
+}
+
+void RecordSet::settlePending()
+{
+    if (!pending_)
+        return;
+    if (pending_->question.empty() && pending_->description.empty())
+        pending_.reset();
+    else
+        storePending();
+}
+
+void RecordSet::storePending()
+{
+    connection_.beforeWrite();
+    connection_.run([&] {
+        // The new ID is one above the largest, and at least 1, in the same
+        // statement, so another copy of the program cannot take it in between.
+        SQLite::Statement insert(connection_.db(),
+            "INSERT INTO Questions (ID, Question, Description) "
+            "VALUES ((SELECT max(coalesce(max(ID), 0), 0) + 1 FROM Questions), ?1, ?2)");
+        insert.bind(1, pending_->question);
+        insert.bind(2, pending_->description);
+        insert.exec();
+    });
+    pending_.reset(); // stored: the record current before AddNew is current again
+}
+
+std::optional<Record> RecordSet::fetch(Direction direction) const
+{
+    return connection_.run([&]() -> std::optional<Record> {
+        SQLite::Statement query(connection_.db(), kFetchSql[static_cast<int>(direction)]);
+        query.bind(1, source_.id.value_or(std::numeric_limits<std::int64_t>::min()));
+        query.bind(2, source_.id.value_or(std::numeric_limits<std::int64_t>::max()));
+        if (direction == Direction::Next)
+            query.bind(3, *position_);
+        if (!query.executeStep())
+            return std::nullopt;
+        return Record{columnValue(query.getColumn(0)), columnValue(query.getColumn(1)), columnValue(query.getColumn(2))};
+    });
+}
+
+void RecordSet::enter(std::string_view operation) const
+{
+    if (hooks_.beforeOperation)
+        hooks_.beforeOperation(operation);
+}
+
+void RecordSet::changed() const
+{
+    if (hooks_.currentChanged)
+        hooks_.currentChanged();
+}
+
+} // namespace store

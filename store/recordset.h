@@ -1,0 +1,105 @@
+#pragma once
+
+#include "recordsource.h"
+#include "value.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace store {
+
+class Connection;
+
+// One entry as the record set holds it.
+struct Record {
+    Value id;
+    Value question;
+    Value description;
+};
+
+// Called by the record set: `currentChanged` whenever another record becomes
+// current (bound boxes show it), `beforeOperation` at the start of every
+// operation with its name (a seam where tests make a chosen operation fail).
+struct RecordSetHooks {
+    std::function<void()> currentChanged;
+    std::function<void(std::string_view operation)> beforeOperation;
+};
+
+// An updatable view of the table Questions in ascending ID order, or of the
+// one entry a record source names, with a current record.
+//
+// It keeps no SQLite statement open between operations (an open statement
+// would hold a read lock that stalls another copy of the program): it holds
+// only its current record and finds the first, next and last by indexed
+// queries, so opening it costs the same whatever the size of the table.
+//
+// A pending entry (AddNew) is stored by Update and dropped by CancelUpdate.
+// When the record set moves or is replaced with an entry still pending, the
+// entry is stored if the user has typed text into it and dropped otherwise:
+// an entry typed and not yet confirmed is never lost, an untouched one never
+// clutters the table.
+class RecordSet {
+public:
+    // Opens the view with its first record, if any, current.
+    RecordSet(Connection& connection, RecordSource source, const RecordSetHooks& hooks);
+
+    RecordSet(const RecordSet&) = delete;
+    RecordSet& operator=(const RecordSet&) = delete;
+
+    // 0 for an empty set. Otherwise, as in a dynaset, the number of records
+    // reached so far, at least 1: the table is never counted up front.
+    long RecordCount() const;
+    // True once MoveNext has passed the last record. (`EOF` is a C macro.)
+    bool Eof() const { return eof_; }
+
+    void MoveFirst();
+    void MoveNext();
+    void MoveLast();
+
+    // The current record's field "ID", "Question" or "Description".
+    Value Fields(std::string_view name) const;
+
+    void AddNew();
+    void Update();
+    void CancelUpdate();
+    void Delete();
+
+    // What bound boxes show: the pending entry, else the current record, else
+    // nothing (an empty set, past the end, or just deleted).
+    std::optional<Record> current() const;
+    bool pending() const { return pending_.has_value(); }
+    // A bound box's text typed by the user. It goes into the pending entry;
+    // with nothing pending it is ignored: typing never changes a stored entry.
+    void setPendingField(std::string_view field, std::string text);
+
+    // Stores the pending entry if text was typed into it, drops it otherwise.
+    void settlePending();
+
+private:
+    enum class Direction { First, Next, Last };
+    std::optional<Record> fetch(Direction direction) const;
+    void moveTo(Direction direction);
+    void storePending();
+    void enter(std::string_view operation) const;
+    void changed() const;
+
+    struct Pending {
+        std::string question;
+        std::string description;
+    };
+
+    Connection& connection_;
+    RecordSource source_;
+    const RecordSetHooks& hooks_;
+    std::optional<Record> row_;           // the current stored record
+    std::optional<std::int64_t> position_; // its ID; kept after Delete, so MoveNext goes on from there
+    std::optional<Pending> pending_;
+    bool empty_ = true;
+    bool eof_ = false;
+    long reached_ = 0;
+};
+
+} // namespace store

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+
+namespace store {
+
+// The value of one field: NULL, a whole number, a real number or text.
+// A file written by another program can hold any of them in any column.
+using Value = std::variant<std::monostate, std::int64_t, double, std::string>;
+
+// The field as text, the way a bound text box shows it: NULL as empty text.
+std::string toText(const Value& value);
+
+} // namespace store
+
+namespace store {
+
+// The value as a 16-bit signed integer, rounding a real number to the nearest
+// whole one. Raises ErrorCode::Overflow outside -32768 to 32767, and a type
+// error for NULL or text that is not a number.
+std::int16_t toInt16(const Value& value);
+
+} // namespace store
