@@ -35,6 +35,7 @@ public:
     // The open record set. Raises ErrorCode::NotOpen before the first
     // successful Refresh.
     RecordSet& Recordset();
+    bool isOpen() const { return recordset_ != nullptr; }
 
     // Whether some entry has an ID from `lowest` to `highest`: one indexed
     // look-up. Raises ErrorCode::NotOpen before the first successful Refresh.

@@ -30,9 +30,20 @@ Value columnValue(const SQLite::Column& column)
     }
 }
 
-bool sameName(std::string_view a, const char* b)
+// Field names, matched without regard to case.
+constexpr std::pair<std::string_view, Value Record::*> kFields[] = {
+    {"ID", &Record::id},
+    {"Question", &Record::question},
+    {"Description", &Record::description},
+};
+
+Value Record::*fieldNamed(std::string_view name)
 {
-    return sqlite3_strnicmp(a.data(), b, static_cast<int>(a.size())) == 0 && b[a.size()] == '\0';
+    for (const auto& [fieldName, member] : kFields) {
+        if (name.size() == fieldName.size() && sqlite3_strnicmp(name.data(), fieldName.data(), static_cast<int>(name.size())) == 0)
+            return member;
+    }
+    throw Error(ErrorCode::NoField, "The record set has no field '" + std::string(name) + "'");
 }
 
 } // namespace
@@ -94,22 +105,18 @@ void RecordSet::moveTo(Direction direction)
 Value RecordSet::Fields(std::string_view name) const
 {
     enter("Fields");
+    const auto field = fieldNamed(name);
     const auto record = current();
-    const bool known = sameName(name, "ID") || sameName(name, "Question") || sameName(name, "Description");
-    if (!known)
-        throw Error(ErrorCode::NoField, "The record set has no field '" + std::string(name) + "'");
     if (!record)
         throw Error(ErrorCode::NoCurrentRecord, "No current record: there is no entry to read '" + std::string(name) + "' from");
-    if (sameName(name, "ID"))
-        return record->id;
-    return sameName(name, "Question") ? record->question : record->description;
+    return (*record).*field;
 }
 
 void RecordSet::AddNew()
 {
     enter("AddNew");
     settlePending();
-    pending_.emplace();
+    pending_ = Record{std::monostate{}, std::string(), std::string()};
     changed();
 }
 
@@ -148,26 +155,20 @@ void RecordSet::Delete()
 
 std::optional<Record> RecordSet::current() const
 {
-    if (pending_)
-        return Record{std::monostate{}, pending_->question, pending_->description};
-    return row_;
+    return pending_ ? pending_ : row_;
 }
 
-void RecordSet::setPendingField(std::string_view field, std::string text)
+void RecordSet::setPendingField(Value Record::*field, std::string text)
 {
-    if (!pending_)
-        return;
-    if (sameName(field, "Question"))
-        pending_->question = std::move(text);
-    else if (sameName(field, "Description"))
-        pending_->description = std::move(text);
+    if (pending_)
+        (*pending_).*field = std::move(text);
 }
 
 void RecordSet::settlePending()
 {
     if (!pending_)
         return;
-    if (pending_->question.empty() && pending_->description.empty())
+    if (toText(pending_->question).empty() && toText(pending_->description).empty())
         pending_.reset();
     else
         storePending();
@@ -182,8 +183,8 @@ void RecordSet::storePending()
         SQLite::Statement insert(connection_.db(),
             "INSERT INTO Questions (ID, Question, Description) "
             "VALUES ((SELECT max(coalesce(max(ID), 0), 0) + 1 FROM Questions), ?1, ?2)");
-        insert.bind(1, pending_->question);
-        insert.bind(2, pending_->description);
+        insert.bind(1, toText(pending_->question));
+        insert.bind(2, toText(pending_->description));
         insert.exec();
     });
     pending_.reset(); // stored: the record current before AddNew is current again

@@ -71,9 +71,11 @@ public:
     // nothing (an empty set, past the end, or just deleted).
     std::optional<Record> current() const;
     bool pending() const { return pending_.has_value(); }
-    // A bound box's text typed by the user. It goes into the pending entry;
-    // with nothing pending it is ignored: typing never changes a stored entry.
-    void setPendingField(std::string_view field, std::string text);
+    // A bound box's text typed by the user, for the field `field`
+    // (&Record::question or &Record::description). It goes into the pending
+    // entry; with nothing pending it is ignored: typing never changes a stored
+    // entry.
+    void setPendingField(Value Record::*field, std::string text);
 
     // Stores the pending entry if text was typed into it, drops it otherwise.
     void settlePending();
@@ -86,17 +88,12 @@ private:
     void enter(std::string_view operation) const;
     void changed() const;
 
-    struct Pending {
-        std::string question;
-        std::string description;
-    };
-
     Connection& connection_;
     RecordSource source_;
     const RecordSetHooks& hooks_;
     std::optional<Record> row_;           // the current stored record
     std::optional<std::int64_t> position_; // its ID; kept after Delete, so MoveNext goes on from there
-    std::optional<Pending> pending_;
+    std::optional<Record> pending_; // its ID stays NULL until it is stored
     bool empty_ = true;
     bool eof_ = false;
     long reached_ = 0;
