@@ -1,0 +1,326 @@
+#include "frmmain.h"
+
+#include "databasepath.h"
+#include "icon.h"
+#include "layout.h"
+#include "messages.h"
+#include "msgbox.h"
+#include "recordsource.h"
+#include "textbox.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTime>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+const QString kShow = QStringLiteral("Show");
+const QString kNext = QStringLiteral("Next");
+constexpr int kInputLength = 255; // the longest text the Create boxes take
+
+template <class Widget, class... Args>
+Widget* make(const char* name, QWidget* parent, Args&&... args)
+{
+    auto* widget = new Widget(parent, std::forward<Args>(args)...);
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+} // namespace
+
+FrmMain::FrmMain(const QString& programDirectory, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , programDirectory_(programDirectory)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(messages::kApplicationTitle);
+    setWindowIcon(programIcon());
+    createControls();
+    applyLayout();
+    connectHandlers();
+}
+
+FrmMain::~FrmMain()
+{
+    // Data1 settles a typed, pending entry as it goes; nothing is shown by then.
+    Data1.hooks = {};
+}
+
+void FrmMain::createControls()
+{
+    cmdRestart = make<QPushButton>("cmdRestart", this);
+    cmdExit = make<QPushButton>("cmdExit", this);
+    pbxChoice = make<QFrame>("pbxChoice", this);
+    pbxChoice->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* create = make<QRadioButton>("optScreen(0)", pbxChoice);
+    auto* review = make<QRadioButton>("optScreen(1)", pbxChoice);
+
+    pbxCreate = make<QFrame>("pbxCreate", this);
+    txtInQuestion = make<LineTextBox>("txtInQuestion", pbxCreate, kInputLength);
+    txtInAnswer = make<MultiLineTextBox>("txtInAnswer", pbxCreate, kInputLength);
+    cmdOK = make<QPushButton>("cmdOK", pbxCreate);
+    cmdCancel = make<QPushButton>("cmdCancel", pbxCreate);
+
+    pbxReview = make<QFrame>("pbxReview", this);
+    auto* terms = make<QRadioButton>("optShow(0)", pbxReview);
+    auto* definitions = make<QRadioButton>("optShow(1)", pbxReview);
+    cmdShow = make<QPushButton>("cmdShow", pbxReview);
+    txtOutAnswer = make<MultiLineTextBox>("txtOutAnswer", pbxReview, kInputLength);
+    txtOutQuestion = make<LineTextBox>("txtOutQuestion", pbxReview, 0);
+
+    const auto userClick = [this](const std::function<void()>& handler) { guarded(this, handler); };
+    optScreen = std::make_unique<OptionArray>(std::array{create, review}, [this](std::int16_t i) { optScreen_Click(i); }, userClick);
+    optShow = std::make_unique<OptionArray>(std::array{terms, definitions}, [this](std::int16_t i) { optShow_Click(i); }, userClick);
+
+    // Nothing labels the boxes on screen; a screen reader still tells them apart.
+    for (auto* box : {txtInQuestion->widget(), txtOutQuestion->widget()})
+        box->setAccessibleName(QStringLiteral("Term"));
+    for (auto* box : {txtInAnswer->widget(), txtOutAnswer->widget()})
+        box->setAccessibleName(QStringLiteral("Definition"));
+
+    bindings_ = {
+        {txtInQuestion, &store::Record::question, true},
+        {txtInAnswer, &store::Record::description, true},
+        {txtOutAnswer, &store::Record::description, false},
+        {txtOutQuestion, &store::Record::question, false},
+    };
+
+    pbxCreate->hide();
+    pbxReview->hide();
+}
+
+void FrmMain::applyLayout()
+{
+    const QRect client = layout::toPixels({layout::kClientLeft, layout::kClientTop, layout::kClientWidth, layout::kClientHeight});
+    setGeometry(client);
+    setFixedSize(client.size());
+
+    std::vector<const layout::Control*> byTabIndex;
+    for (const auto& control : layout::kControls) {
+        auto* widget = findChild<QWidget*>(QString::fromLatin1(control.name));
+        auto* container = control.container ? findChild<QFrame*>(QString::fromLatin1(control.container)) : nullptr;
+        const QPoint inner = container ? container->contentsRect().topLeft() : QPoint();
+        widget->setGeometry(layout::toPixels(layout::placeOf(control)).translated(inner));
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            button->setText(QString::fromLatin1(control.caption));
+        if (control.tabIndex >= 0)
+            byTabIndex.push_back(&control);
+    }
+    std::sort(byTabIndex.begin(), byTabIndex.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
+    QWidget* previous = nullptr;
+    for (const auto* control : byTabIndex) {
+        auto* widget = findChild<QWidget*>(QString::fromLatin1(control->name));
+        if (widget->focusPolicy() == Qt::NoFocus)
+            continue; // the containers
+        if (previous)
+            setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void FrmMain::connectHandlers()
+{
+    const auto onClick = [this](QPushButton* button, void (FrmMain::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] { guarded(this, [&] { (this->*handler)(); }); });
+    };
+    onClick(cmdExit, &FrmMain::cmdExit_Click);
+    onClick(cmdOK, &FrmMain::cmdOK_Click);
+    onClick(cmdCancel, &FrmMain::cmdCancel_Click);
+    onClick(cmdShow, &FrmMain::cmdShow_Click);
+    onClick(cmdRestart, &FrmMain::cmdRestart_Click);
+
+    for (const auto& binding : bindings_) {
+        binding.box->edited = [this, binding](const QString& text) {
+            guarded(this, [&] { boxEdited(binding.box, binding.field, binding.beginsEntry, text); });
+        };
+    }
+    Data1.hooks.currentChanged = [this] { showCurrentRecord(); };
+}
+
+void FrmMain::showCurrentRecord()
+{
+    const auto record = Data1.isOpen() ? Data1.Recordset().current() : std::nullopt;
+    for (const auto& binding : bindings_)
+        binding.box->showText(record ? QString::fromStdString(store::toText((*record).*binding.field)) : QString());
+}
+
+void FrmMain::boxEdited(TextBox* box, store::Value store::Record::*field, bool beginsEntry, const QString& text)
+{
+    // Only the Create boxes write: typing into the Review boxes never changes
+    // a stored entry.
+    if (!beginsEntry || !Data1.isOpen())
+        return;
+    store::RecordSet& recordset = Data1.Recordset();
+    if (!recordset.pending()) {
+        // Text typed into a Create box with no entry pending begins one, so
+        // that "OK" stores it rather than throwing it away.
+        recordset.AddNew();
+        box->showText(text);
+    }
+    recordset.setPendingField(field, text.toStdString());
+}
+
+void FrmMain::keyPressEvent(QKeyEvent* event)
+{
+    QPushButton* target = nullptr;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        target = qobject_cast<QPushButton*>(focusWidget());
+        if (!target && cmdShow->isVisible())
+            target = cmdShow;
+    } else if (event->key() == Qt::Key_Escape && cmdCancel->isVisible()) {
+        target = cmdCancel;
+    }
+    if (!target) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    target->click();
+}
+
+// Start-up and exit.
+
+void FrmMain::Form_Load()
+{
+    ConnectDatabase();
+    // Seconds since midnight with their fraction: a different sequence of
+    // picks on every run.
+    generator_.seed(static_cast<float>(QTime::currentTime().msecsSinceStartOfDay()) / 1000.0f);
+}
+
+void FrmMain::cmdExit_Click()
+{
+    // Ends the run at once: no question, nothing of the program's own runs.
+    close();
+    QCoreApplication::quit();
+}
+
+// The entry store.
+
+void FrmMain::ConnectDatabase()
+{
+    try {
+        Data1.setDatabaseName(store::databasePath(programDirectory_.toStdString()));
+        Data1.setRecordSource(store::kWholeTableSource);
+        Data1.Refresh();
+    } catch (const store::Error& e) {
+        MsgBox(this, messages::kOpenDatabaseFailed);
+        MsgBox(this, QString::number(e.number()) + messages::kErrorSeparator + QString::fromStdString(e.description()));
+    }
+}
+
+void FrmMain::PickRandomEntry()
+{
+    store::PickRandomEntry(Data1, *random_);
+}
+
+// Screen selection.
+
+void FrmMain::optScreen_Click(std::int16_t Index)
+{
+    // The steps of both screens. Each returns the step to run next; when one
+    // fails, the recovery resumes at the step in its first column.
+    enum Step { C1, C2, C3, C4, C5, R1, R2, R3, R4, R5, R6, R7, R8, Return };
+    struct Row {
+        Step resumeAt;
+        std::function<Step()> run;
+    };
+    const Row steps[] = {
+        /* C1 */ {C2, [&] { pbxReview->setVisible(false); return C2; }},
+        /* C2 */ {C3, [&] { pbxCreate->setVisible(true); return C3; }},
+        /* C3 */ {C4, [&] { ConnectDatabase(); return C4; }},
+        /* C4 */ {C5, [&] { Data1.Recordset().AddNew(); return C5; }},
+        /* C5 */ {Return, [&] { txtInQuestion->setFocus(); return Return; }},
+        /* R1 */ {R2, [&] { ConnectDatabase(); return R2; }},
+        /* R2 */ {R3, [&] { return Data1.Recordset().RecordCount() == 0 ? R3 : R5; }},
+        /* R3 */ {R4, [&] { MsgBox(this, messages::kNoEntries); return R4; }},
+        /* R4 */ {Return, [&] { optScreen->setValue(1, false); return Return; }},
+        /* R5 */ {R6, [&] { optShow->setValue(0, true); return R6; }},
+        /* R6 */ {R7, [&] { pbxCreate->setVisible(false); return R7; }},
+        /* R7 */ {R8, [&] { pbxReview->setVisible(true); return R8; }},
+        /* R8 */ {Return, [&] { PickRandomEntry(); return Return; }},
+    };
+
+    Step step = Index == 0 ? C1 : R1;
+    while (step != Return) {
+        const Row& row = steps[step];
+        try {
+            step = row.run();
+        } catch (const std::exception&) {
+            // An error raised here leaves the handler for the error report.
+            if (Index == 0)
+                Data1.Recordset().CancelUpdate();
+            step = row.resumeAt;
+        }
+    }
+}
+
+// Adding entries.
+
+void FrmMain::cmdOK_Click()
+{
+    Data1.Recordset().Update();
+    Data1.Recordset().AddNew();
+    txtInQuestion->setFocus();
+}
+
+void FrmMain::cmdCancel_Click()
+{
+    Data1.Recordset().CancelUpdate();
+    pbxCreate->setVisible(false);
+    optScreen->setValue(0, false);
+}
+
+// Reviewing entries. The drill's state is in the controls: the side in
+// optShow(0), the phase in the caption of cmdShow.
+
+void FrmMain::cmdShow_Click()
+{
+    QWidget* answer = optShow->Value(0) ? static_cast<QWidget*>(txtOutAnswer) : txtOutQuestion;
+    if (cmdShow->text() != kNext) {
+        answer->setVisible(true);
+        cmdShow->setText(kNext);
+    } else {
+        // Hidden before the record set moves: the next answer is never on screen.
+        answer->setVisible(false);
+        ConnectDatabase();
+        PickRandomEntry();
+        cmdShow->setText(kShow);
+    }
+}
+
+void FrmMain::optShow_Click(std::int16_t Index)
+{
+    if (Index == 0) {
+        txtOutAnswer->setVisible(false);
+        txtOutQuestion->setVisible(true);
+    } else {
+        txtOutQuestion->setVisible(false);
+        txtOutAnswer->setVisible(true);
+    }
+}
+
+// Deleting all entries.
+
+void FrmMain::cmdRestart_Click()
+{
+    if (MsgBox(this, messages::kRestartWarning, vbYesNo) == vbNo)
+        return;
+    Data1.setRecordSource(store::kWholeTableQuery);
+    Data1.Refresh();
+    if (Data1.Recordset().RecordCount() == 0)
+        return;
+    Data1.Recordset().MoveFirst();
+    while (!Data1.Recordset().Eof()) {
+        Data1.Recordset().Delete(); // each entry leaves the file at once
+        Data1.Recordset().MoveNext();
+    }
+    Data1.Recordset().Update();
+    Data1.Refresh();
+}

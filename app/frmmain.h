@@ -1,0 +1,88 @@
+#pragma once
+
+#include "datacontrol.h"
+#include "optionarray.h"
+#include "randompick.h"
+#include "recordset.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QFrame;
+class QPushButton;
+class QRadioButton;
+class TextBox;
+class LineTextBox;
+class MultiLineTextBox;
+
+// The program's one window: the choice of screen on the left, the Create and
+// Review panels on the same spot to its right. The window keeps its state in
+// its controls; the handlers read it from them when they run.
+class FrmMain : public QWidget {
+public:
+    // `programDirectory` holds Verbrio.mdb.
+    explicit FrmMain(const QString& programDirectory, QWidget* parent = nullptr);
+    ~FrmMain() override;
+
+    // The start-up handler: run once, before the window is shown.
+    void Form_Load();
+
+    // Handlers, one per user action; each runs to its end.
+    void cmdExit_Click();
+    void optScreen_Click(std::int16_t Index);
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void cmdShow_Click();
+    void optShow_Click(std::int16_t Index);
+    void cmdRestart_Click();
+
+    // Draws come from here; tests put a source of chosen values in place.
+    void setRandomSource(store::RandomSource* random) { random_ = random; }
+
+    // The controls. Their names are the window's own vocabulary.
+    store::DataControl Data1;
+    QPushButton* cmdRestart;
+    QPushButton* cmdExit;
+    QFrame* pbxChoice;
+    std::unique_ptr<OptionArray> optScreen;
+    QFrame* pbxCreate;
+    LineTextBox* txtInQuestion;
+    MultiLineTextBox* txtInAnswer;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+    QFrame* pbxReview;
+    std::unique_ptr<OptionArray> optShow;
+    QPushButton* cmdShow;
+    MultiLineTextBox* txtOutAnswer;
+    LineTextBox* txtOutQuestion;
+
+protected:
+    // Enter clicks the focused button, else "Show"; Esc clicks "Cancel": the
+    // default and cancel buttons, each only while it is visible.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void ConnectDatabase();
+    void PickRandomEntry();
+
+    void createControls();
+    void applyLayout();
+    void connectHandlers();
+    void showCurrentRecord();
+    void boxEdited(TextBox* box, store::Value store::Record::*field, bool beginsEntry, const QString& text);
+
+    // A text box bound to a field of Data1's current record.
+    struct Binding {
+        TextBox* box;
+        store::Value store::Record::*field;
+        bool beginsEntry; // typing here with nothing pending begins an entry
+    };
+    std::vector<Binding> bindings_;
+
+    QString programDirectory_;
+    store::Generator generator_;
+    store::RandomSource* random_ = &generator_;
+};

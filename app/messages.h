@@ -1,0 +1,24 @@
+#pragma once
+
+// The texts the program shows the user, exactly as they stand. Lines of one
+// message are joined with CR LF.
+
+namespace messages {
+
+inline constexpr const char* kApplicationTitle = "Verbrio";
+
+inline constexpr const char* kOpenDatabaseFailed =
+    "There was an error opening the database!\r\n"
+    "A detailed message will follow.  Please write down the message\r\n"
+    "and consult the Readme.txt file for contact information";
+
+// Followed by the error's number, then kErrorSeparator and its description.
+inline constexpr const char* kErrorSeparator = ":  ";
+
+inline constexpr const char* kNoEntries = "There are no entries in the database!";
+
+inline constexpr const char* kRestartWarning =
+    "Warning! This will permanently delete all entries in the database!\r\n"
+    "Are you sure you want to continue?";
+
+} // namespace messages

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QRadioButton>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+// An array of option buttons in one container with one click handler that
+// receives the button's index.
+//
+// - The user selects a button (mouse, access key, arrow keys in the group):
+//   the others clear and the handler runs. Clicking the button that is
+//   already selected runs nothing; taking the focus selects nothing.
+// - setValue(i, true) from code does the same, and always runs the handler
+//   before it returns, also when the button was already selected.
+// - setValue(i, false) from code clears the button and runs nothing, leaving
+//   no button of the group selected (which Qt's exclusive buttons refuse on
+//   their own).
+class OptionArray {
+public:
+    using ClickHandler = std::function<void(std::int16_t index)>;
+    // `userClick` runs the handler for a user's selection (through the
+    // window's error wrapper); code's selections call `handler` directly, so
+    // its errors reach the code that selected.
+    OptionArray(std::array<QRadioButton*, 2> buttons, ClickHandler handler,
+                std::function<void(std::function<void()>)> userClick);
+
+    QRadioButton* operator[](int index) const { return buttons_[index]; }
+    bool Value(int index) const { return buttons_[index]->isChecked(); }
+    void setValue(int index, bool selected);
+
+private:
+    std::array<QRadioButton*, 2> buttons_;
+    ClickHandler handler_;
+    bool settingFromCode_ = false;
+};

@@ -1,0 +1,65 @@
+#include "textbox.h"
+
+#include <QScopedValueRollback>
+#include <QTextCursor>
+
+std::pair<int, int> excessBeforeCursor(const QString& text, int cursor, int limit)
+{
+    const int excess = int(text.size()) - limit;
+    if (limit <= 0 || excess <= 0)
+        return {cursor, cursor};
+    int start = std::max(0, cursor - excess);
+    // Never keep half of a character made of two UTF-16 units.
+    if (start > 0 && start < text.size() && text[start].isLowSurrogate() && text[start - 1].isHighSurrogate())
+        --start;
+    return {start, cursor};
+}
+
+void TextBox::afterEdit()
+{
+    const auto [start, end] = excessBeforeCursor(text(), cursor(), maxLength_);
+    if (start != end)
+        removeRange(start, end);
+    if (edited)
+        edited(text());
+}
+
+LineTextBox::LineTextBox(QWidget* parent, int maxLength) : QLineEdit(parent)
+{
+    maxLength_ = maxLength;
+    connect(this, &QLineEdit::textEdited, this, [this] { afterEdit(); });
+}
+
+void LineTextBox::removeRange(int start, int end)
+{
+    QString clipped = QLineEdit::text();
+    clipped.remove(start, end - start);
+    setText(clipped);
+    setCursorPosition(start);
+}
+
+MultiLineTextBox::MultiLineTextBox(QWidget* parent, int maxLength) : QPlainTextEdit(parent)
+{
+    maxLength_ = maxLength;
+    setTabChangesFocus(true); // Tab moves on, as in every other box of the window
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!showing_)
+            afterEdit();
+    });
+}
+
+void MultiLineTextBox::showText(const QString& text)
+{
+    QScopedValueRollback guard(showing_, true);
+    setPlainText(text);
+}
+
+void MultiLineTextBox::removeRange(int start, int end)
+{
+    QScopedValueRollback guard(showing_, true);
+    QTextCursor range(document());
+    range.setPosition(start);
+    range.setPosition(end, QTextCursor::KeepAnchor);
+    range.removeSelectedText();
+}

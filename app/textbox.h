@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QString>
+
+#include <functional>
+#include <utility>
+
+// A text box bound to a field of the data control's current record: it shows
+// the field (showText, which is not an edit) and reports each edit the user
+// makes by typing or pasting (edited). A length limit, counted in UTF-16
+// units as Qt counts text, holds for typing and pasting alike: what goes over
+// is cut from the text just inserted, never splitting a surrogate pair.
+class TextBox {
+public:
+    virtual ~TextBox() = default;
+    virtual QString text() const = 0;
+    virtual void showText(const QString& text) = 0;
+    virtual QWidget* widget() = 0;
+
+    std::function<void(const QString&)> edited;
+
+protected:
+    // Cuts what goes over the limit and reports the edit.
+    void afterEdit();
+    virtual void removeRange(int start, int end) = 0;
+    virtual int cursor() const = 0;
+
+    int maxLength_ = 0; // 0: no limit
+};
+
+// The range [start, end) to cut from `text` so that it keeps to `limit`
+// UTF-16 units, taken from the insertion that ends at `cursor`. Empty (start
+// == end) when the text is within the limit.
+std::pair<int, int> excessBeforeCursor(const QString& text, int cursor, int limit);
+
+class LineTextBox : public QLineEdit, public TextBox {
+public:
+    LineTextBox(QWidget* parent, int maxLength);
+    QString text() const override { return QLineEdit::text(); }
+    void showText(const QString& text) override { setText(text); }
+    QWidget* widget() override { return this; }
+
+private:
+    void removeRange(int start, int end) override;
+    int cursor() const override { return cursorPosition(); }
+};
+
+class MultiLineTextBox : public QPlainTextEdit, public TextBox {
+public:
+    MultiLineTextBox(QWidget* parent, int maxLength);
+    QString text() const override { return toPlainText(); }
+    void showText(const QString& text) override;
+    QWidget* widget() override { return this; }
+
+private:
+    void removeRange(int start, int end) override;
+    int cursor() const override { return textCursor().position(); }
+
+    bool showing_ = false;
+};
