@@ -45,9 +45,10 @@ private:
     void answerOpenBox()
     {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || box == answered_)
+        // A new box can take the address of the one just closed: mark, not compare.
+        if (!box || box->property("answeredByTest").toBool())
             return;
-        answered_ = box;
+        box->setProperty("answeredByTest", true);
         auto* defaultButton = box->defaultButton();
         shown.append({box->windowTitle(), box->text(), box->standardButtons(),
                       defaultButton ? box->standardButton(defaultButton) : QMessageBox::NoButton,
@@ -65,5 +66,4 @@ private:
 
     std::deque<QMessageBox::StandardButton> answers_;
     QTimer timer_;
-    QMessageBox* answered_ = nullptr;
 };
