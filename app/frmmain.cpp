@@ -141,7 +141,23 @@ void FrmMain::connectHandlers()
             guarded(this, [&] { boxEdited(binding.box, binding.field, binding.beginsEntry, text); });
         };
     }
-    Data1.hooks.currentChanged = [this] { showCurrentRecord(); };
+    Data1.hooks.currentChanged = [this] { currentChanged(); };
+}
+
+void FrmMain::currentChanged()
+{
+    if (displayBatches_ > 0)
+        displayStale_ = true;
+    else
+        showCurrentRecord();
+}
+
+FrmMain::DisplayBatch::~DisplayBatch()
+{
+    if (--window_.displayBatches_ == 0 && window_.displayStale_) {
+        window_.displayStale_ = false;
+        window_.showCurrentRecord();
+    }
 }
 
 void FrmMain::showCurrentRecord()
@@ -217,6 +233,7 @@ void FrmMain::ConnectDatabase()
 
 void FrmMain::PickRandomEntry()
 {
+    DisplayBatch batch(*this);
     store::PickRandomEntry(Data1, *random_);
 }
 
@@ -312,6 +329,7 @@ void FrmMain::cmdRestart_Click()
 {
     if (MsgBox(this, messages::kRestartWarning, vbYesNo) == vbNo)
         return;
+    DisplayBatch batch(*this);
     Data1.setRecordSource(store::kWholeTableQuery);
     Data1.Refresh();
     if (Data1.Recordset().RecordCount() == 0)

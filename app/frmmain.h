@@ -72,6 +72,23 @@ private:
     void applyLayout();
     void connectHandlers();
     void showCurrentRecord();
+    void currentChanged();
+
+    // While one lives, the bound boxes show the current record only once, as
+    // the last one goes: a loop that moves the record set thousands of times
+    // (deleting all, drawing over gaps) does not redraw the boxes each time.
+    class DisplayBatch {
+    public:
+        explicit DisplayBatch(FrmMain& window) : window_(window) { ++window_.displayBatches_; }
+        ~DisplayBatch();
+        DisplayBatch(const DisplayBatch&) = delete;
+        DisplayBatch& operator=(const DisplayBatch&) = delete;
+
+    private:
+        FrmMain& window_;
+    };
+    int displayBatches_ = 0;
+    bool displayStale_ = false;
     void boxEdited(TextBox* box, store::Value store::Record::*field, bool beginsEntry, const QString& text);
 
     // A text box bound to a field of Data1's current record.
