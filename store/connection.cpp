@@ -76,6 +76,12 @@ void Connection::checkTable()
         const char* missing = !hasQuestion ? "Question" : !hasDescription ? "Description" : nullptr;
         if (missing)
             throw Error(ErrorCode::BadTable, std::string("The table Questions in '") + path_ + "' has no column " + missing);
+        // "INTEGER PRIMARY KEY DESC" reads like the row's key but makes an
+        // ordinary, indexed column that can hold NULL, text or real numbers.
+        SQLite::Statement keyIndex(db_, "SELECT count(*) FROM pragma_index_list('Questions') WHERE origin = 'pk'");
+        keyIndex.executeStep();
+        if (keyIndex.getColumn(0).getInt() != 0)
+            idIsKey = false;
         if (!idIsKey || keyColumns != 1)
             throw Error(ErrorCode::BadTable, "The table Questions in '" + path_ + "' must have the column ID as its INTEGER PRIMARY KEY");
 

@@ -46,6 +46,16 @@ Value Record::*fieldNamed(std::string_view name)
     throw Error(ErrorCode::NoField, "The record set has no field '" + std::string(name) + "'");
 }
 
+// The description of a NoCurrentRecord error: when the record set holds no
+// entries at all the user is told so plainly, otherwise `detail` says why.
+std::string noCurrentRecord(const RecordSource& source, bool noEntries, const std::string& detail)
+{
+    if (!noEntries)
+        return "No current record: " + detail;
+    return source.wholeTable() ? "No current record: there are no entries in the table Questions"
+                               : "No current record: there is no entry with ID " + std::to_string(*source.id);
+}
+
 } // namespace
 
 RecordSet::RecordSet(Connection& connection, RecordSource source, const RecordSetHooks& hooks)
@@ -75,7 +85,7 @@ void RecordSet::MoveNext()
 {
     enter("MoveNext");
     if (eof_ || !position_)
-        throw Error(ErrorCode::NoCurrentRecord, "No current record: the record set is past its last entry");
+        throw Error(ErrorCode::NoCurrentRecord, noCurrentRecord(source_, empty_, "the record set is past its last entry"));
     moveTo(Direction::Next);
 }
 
@@ -90,7 +100,7 @@ void RecordSet::moveTo(Direction direction)
     settlePending();
     auto row = fetch(direction);
     if (!row && direction != Direction::Next)
-        throw Error(ErrorCode::NoCurrentRecord, "No current record: there are no entries in the table Questions");
+        throw Error(ErrorCode::NoCurrentRecord, noCurrentRecord(source_, true, {}));
 
     row_ = std::move(row);
     eof_ = !row_;
@@ -108,7 +118,7 @@ Value RecordSet::Fields(std::string_view name) const
     const auto field = fieldNamed(name);
     const auto record = current();
     if (!record)
-        throw Error(ErrorCode::NoCurrentRecord, "No current record: there is no entry to read '" + std::string(name) + "' from");
+        throw Error(ErrorCode::NoCurrentRecord, noCurrentRecord(source_, empty_, "there is no entry to read '" + std::string(name) + "' from"));
     return (*record).*field;
 }
 
@@ -142,7 +152,7 @@ void RecordSet::Delete()
 {
     enter("Delete");
     if (!row_)
-        throw Error(ErrorCode::NoCurrentRecord, "No current record: there is no entry to delete");
+        throw Error(ErrorCode::NoCurrentRecord, noCurrentRecord(source_, empty_, "there is no entry to delete"));
     connection_.beforeWrite();
     connection_.run([&] {
         SQLite::Statement remove(connection_.db(), "DELETE FROM Questions WHERE ID = ?1");

@@ -1,0 +1,390 @@
+// The database file: where it lies, which files are refused and why, that
+// reading leaves it untouched, that a stored change is on disk at once, and
+// that two programs can share it.
+
+#include "databasepath.h"
+#include "randompick.h"
+#include "storetest.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTest>
+#include <sqlite3.h>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using store::ErrorCode;
+
+namespace {
+
+// What the test can see of a path: whether it is there, what kind, and its bytes.
+struct Snapshot {
+    bool exists;
+    bool isDir;
+    QByteArray bytes;
+    bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot snapshot(const std::string& path)
+{
+    const QString name = QString::fromStdString(path);
+    const QFileInfo info(name);
+    QFile file(name);
+    const bool readable = info.isFile() && file.open(QIODevice::ReadOnly);
+    return {info.exists(), info.isDir(), readable ? file.readAll() : QByteArray()};
+}
+
+void execSql(const std::string& path, const char* sql)
+{
+    SQLite::Database db(path, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    db.exec(sql);
+}
+
+std::string journalMode(const std::string& path)
+{
+    SQLite::Database db(path, SQLite::OPEN_READONLY);
+    return db.execAndGet("PRAGMA journal_mode").getString();
+}
+
+// A file that is not what the program needs, how to make it, and what the
+// error must say.
+struct BadFile {
+    const char* name;
+    void (*make)(const std::string& path);
+    int number;
+    const char* says;
+};
+
+const BadFile kBadFiles[] = {
+    {"missing file", [](const std::string&) {}, SQLITE_CANTOPEN, "does not exist"},
+    {"directory", [](const std::string& path) { QDir().mkdir(QString::fromStdString(path)); },
+     SQLITE_CANTOPEN, "is a directory"},
+    {"zero bytes", [](const std::string& path) {
+         QFile file(QString::fromStdString(path));
+         QVERIFY(file.open(QIODevice::WriteOnly));
+     }, int(ErrorCode::BadTable), "has no table Questions"},
+    {"random bytes", [](const std::string& path) {
+         QByteArray bytes(8192, '\0');
+         QRandomGenerator generator(20240607);
+         for (char& byte : bytes)
+             byte = char(generator.bounded(256));
+         QFile file(QString::fromStdString(path));
+         QVERIFY(file.open(QIODevice::WriteOnly));
+         file.write(bytes);
+     }, SQLITE_NOTADB, "not a database"},
+    {"no table Questions", [](const std::string& path) {
+         execSql(path, "CREATE TABLE Answers (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT)");
+     }, int(ErrorCode::BadTable), "has no table Questions"},
+    {"Questions is a view", [](const std::string& path) {
+         execSql(path, "CREATE TABLE Answers (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT);"
+                       "CREATE VIEW Questions AS SELECT * FROM Answers");
+     }, int(ErrorCode::BadTable), "has no table Questions"},
+    {"no column Question", [](const std::string& path) {
+         execSql(path, "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Description TEXT)");
+     }, int(ErrorCode::BadTable), "has no column Question"},
+    {"no column Description", [](const std::string& path) {
+         execSql(path, "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT)");
+     }, int(ErrorCode::BadTable), "has no column Description"},
+    {"no column ID", [](const std::string& path) {
+         execSql(path, "CREATE TABLE Questions (Question TEXT, Description TEXT)");
+     }, int(ErrorCode::BadTable), "INTEGER PRIMARY KEY"},
+    {"ID not a key", [](const std::string& path) {
+         execSql(path, "CREATE TABLE Questions (ID INTEGER, Question TEXT, Description TEXT)");
+     }, int(ErrorCode::BadTable), "INTEGER PRIMARY KEY"},
+    {"ID INT PRIMARY KEY", [](const std::string& path) {
+         execSql(path, "CREATE TABLE Questions (ID INT PRIMARY KEY, Question TEXT, Description TEXT)");
+     }, int(ErrorCode::BadTable), "INTEGER PRIMARY KEY"},
+    {"ID TEXT PRIMARY KEY", [](const std::string& path) {
+         execSql(path, "CREATE TABLE Questions (ID TEXT PRIMARY KEY, Question TEXT, Description TEXT)");
+     }, int(ErrorCode::BadTable), "INTEGER PRIMARY KEY"},
+    // Declared INTEGER PRIMARY KEY, but DESC makes it an ordinary column that
+    // can hold NULL, text or a real number, not the row's integer key.
+    {"ID INTEGER PRIMARY KEY DESC", [](const std::string& path) {
+         execSql(path, "CREATE TABLE Questions (ID INTEGER PRIMARY KEY DESC, Question TEXT, Description TEXT);"
+                       "INSERT INTO Questions VALUES (2.5, 'a', 'b'), (NULL, 'c', 'd')");
+     }, int(ErrorCode::BadTable), "INTEGER PRIMARY KEY"},
+    {"key of two columns", [](const std::string& path) {
+         execSql(path, "CREATE TABLE Questions (ID INTEGER, Question TEXT, Description TEXT, PRIMARY KEY (ID, Question))");
+     }, int(ErrorCode::BadTable), "INTEGER PRIMARY KEY"},
+    {"WITHOUT ROWID", [](const std::string& path) {
+         execSql(path, "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT) WITHOUT ROWID");
+     }, int(ErrorCode::BadTable), "WITHOUT ROWID"},
+    {"trigger", [](const std::string& path) {
+         execSql(path, "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT);"
+                       "CREATE TABLE Log (Text TEXT);"
+                       "CREATE TRIGGER Spy AFTER INSERT ON Questions BEGIN INSERT INTO Log VALUES (new.Question); END");
+     }, int(ErrorCode::BadTable), "carries a trigger"},
+};
+
+} // namespace
+
+class TestConnection : public QObject {
+    Q_OBJECT
+
+private slots:
+    void databasePathAddsSeparatorOnlyWhenMissing_data();
+    void databasePathAddsSeparatorOnlyWhenMissing();
+    void badFileIsRefusedAndLeftUntouched_data();
+    void badFileIsRefusedAndLeftUntouched();
+    void failedRefreshKeepsOpenRecordSet();
+    void refreshRechecksTableAfterSchemaChange();
+    void readOnlyFileReadsButRefusesWrites();
+    void fileOnlyReadStaysByteForByteUnchanged();
+    void updatedEntryIsInFileWhenUpdateReturns();
+    void storedChangeSurvivesKill_data();
+    void storedChangeSurvivesKill();
+    void twoDataControlsShareOneFile();
+};
+
+void TestConnection::databasePathAddsSeparatorOnlyWhenMissing_data()
+{
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<QString>("expected");
+
+    QTest::addRow("no trailing separator") << "/opt/Verbrio" << "/opt/Verbrio/Verbrio.mdb";
+    QTest::addRow("trailing separator") << "/opt/Verbrio/" << "/opt/Verbrio/Verbrio.mdb";
+    QTest::addRow("root") << "/" << "/Verbrio.mdb";
+    QTest::addRow("relative") << "." << "./Verbrio.mdb";
+}
+
+void TestConnection::databasePathAddsSeparatorOnlyWhenMissing()
+{
+    QFETCH(QString, directory);
+    QFETCH(QString, expected);
+
+    QCOMPARE(QString::fromStdString(store::databasePath(directory.toStdString())), expected);
+}
+
+void TestConnection::badFileIsRefusedAndLeftUntouched_data()
+{
+    QTest::addColumn<int>("kind");
+    for (int i = 0; i < int(std::size(kBadFiles)); ++i)
+        QTest::addRow("%s", kBadFiles[i].name) << i;
+}
+
+void TestConnection::badFileIsRefusedAndLeftUntouched()
+{
+    QFETCH(int, kind);
+    const BadFile& bad = kBadFiles[kind];
+
+    const TempDeck deck({}, false);
+    bad.make(deck.path());
+    const Snapshot before = snapshot(deck.path());
+
+    store::DataControl data;
+    data.setDatabaseName(deck.path());
+    data.setRecordSource("Questions");
+    const auto raised = errorFrom([&] { data.Refresh(); });
+
+    QVERIFY(raised.has_value());
+    QCOMPARE(raised->number(), bad.number);
+    QVERIFY2(contains(raised->description(), bad.says), raised->description().c_str());
+    QVERIFY2(contains(raised->description(), deck.path()), "the description names the file");
+    VERIFY_STORE_ERROR(data.Recordset(), ErrorCode::NotOpen, "No record set");
+    QVERIFY(snapshot(deck.path()) == before); // never created, never written
+}
+
+void TestConnection::failedRefreshKeepsOpenRecordSet()
+{
+    const TempDeck deck(TempDeck::numbered(3));
+    const TempDeck missing({}, false);
+    store::DataControl data;
+    openWholeTable(data, deck);
+    data.Recordset().MoveNext();
+
+    data.setDatabaseName(missing.path());
+    VERIFY_STORE_ERROR(data.Refresh(), SQLITE_CANTOPEN, "does not exist");
+
+    QCOMPARE(currentId(data), 2);
+    data.Recordset().MoveNext();
+    QCOMPARE(currentId(data), 3);
+    data.setDatabaseName(deck.path());
+    data.Refresh();
+    QCOMPARE(currentId(data), 1);
+}
+
+// The table is checked again when another program changes the file's schema
+// while the connection stays open.
+void TestConnection::refreshRechecksTableAfterSchemaChange()
+{
+    const TempDeck deck(TempDeck::numbered(2));
+    store::DataControl data;
+    openWholeTable(data, deck);
+
+    execSql(deck.path(), "CREATE TABLE Log (Text TEXT);"
+                         "CREATE TRIGGER Spy AFTER DELETE ON Questions BEGIN INSERT INTO Log VALUES (old.Question); END");
+
+    VERIFY_STORE_ERROR(data.Refresh(), ErrorCode::BadTable, "carries a trigger");
+    QCOMPARE(currentId(data), 1);
+}
+
+void TestConnection::readOnlyFileReadsButRefusesWrites()
+{
+    if (geteuid() == 0)
+        QSKIP("File permissions do not stop root from writing; run the tests as another user to cover this");
+
+    const TempDeck deck(TempDeck::numbered(2));
+    QVERIFY(chmod(deck.path().c_str(), 0444) == 0);
+    const Snapshot before = snapshot(deck.path());
+    {
+        store::DataControl data;
+        openWholeTable(data, deck);
+        data.Recordset().MoveLast();
+        QCOMPARE(currentId(data), 2);
+
+        data.Recordset().AddNew();
+        data.Recordset().setPendingField(&store::Record::question, "typed");
+        const auto raised = errorFrom([&] { data.Recordset().Update(); });
+        QVERIFY(raised.has_value());
+        QCOMPARE(raised->number() & 0xff, SQLITE_READONLY);
+        QVERIFY2(contains(raised->description(), "readonly"), raised->description().c_str());
+        QVERIFY2(contains(raised->description(), deck.path()), raised->description().c_str());
+        data.Recordset().CancelUpdate();
+
+        data.Recordset().MoveFirst();
+        const auto refused = errorFrom([&] { data.Recordset().Delete(); });
+        QVERIFY(refused.has_value());
+        QCOMPARE(refused->number() & 0xff, SQLITE_READONLY);
+    }
+    QVERIFY(snapshot(deck.path()) == before);
+    QCOMPARE(deck.entries(), TempDeck::numbered(2));
+}
+
+// Reading, moving, picking, and beginning entries that are then dropped write
+// nothing: the file keeps its journal mode and every byte.
+void TestConnection::fileOnlyReadStaysByteForByteUnchanged()
+{
+    const TempDeck deck(withIds({1, 2, 4, 7}));
+    const Snapshot before = snapshot(deck.path());
+    const QStringList filesBefore = QDir(QString::fromStdString(deck.directory())).entryList(QDir::Files);
+    {
+        store::DataControl data;
+        openWholeTable(data, deck);
+        store::RecordSet& set = data.Recordset();
+        while (!set.Eof())
+            set.MoveNext();
+        set.MoveLast();
+        set.Fields("Question");
+        set.AddNew();
+        set.setPendingField(&store::Record::question, "typed");
+        set.CancelUpdate();
+        set.setPendingField(&store::Record::question, "typed with nothing pending");
+        set.Update();
+        set.AddNew();
+        data.Refresh(); // drops the untouched entry
+
+        store::Generator generator;
+        generator.seed(1.0f);
+        store::PickRandomEntry(data, generator);
+        QVERIFY(data.Recordset().RecordCount() > 0);
+        openWholeTable(data, deck);
+        data.Recordset().AddNew();
+    }
+    QVERIFY(snapshot(deck.path()) == before);
+    QCOMPARE(QDir(QString::fromStdString(deck.directory())).entryList(QDir::Files), filesBefore);
+    QCOMPARE(journalMode(deck.path()), "delete");
+}
+
+void TestConnection::updatedEntryIsInFileWhenUpdateReturns()
+{
+    const TempDeck deck(TempDeck::numbered(1));
+    store::DataControl data;
+    openWholeTable(data, deck);
+
+    data.Recordset().AddNew();
+    data.Recordset().setPendingField(&store::Record::question, "term");
+    data.Recordset().setPendingField(&store::Record::description, "definition");
+    data.Recordset().Update();
+
+    auto expected = TempDeck::numbered(1);
+    expected.push_back({2, "term", "definition"});
+    QCOMPARE(deck.entries(), expected);
+    QCOMPARE(journalMode(deck.path()), "wal"); // switched by the first write
+}
+
+void TestConnection::storedChangeSurvivesKill_data()
+{
+    QTest::addColumn<bool>("deleting");
+    QTest::addRow("Update") << false;
+    QTest::addRow("Delete") << true;
+}
+
+// A child process stores one change and is killed the moment the call
+// returns: no destructor, no clean close. The change must be in the file.
+void TestConnection::storedChangeSurvivesKill()
+{
+    QFETCH(bool, deleting);
+
+    const TempDeck deck(TempDeck::numbered(2));
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        try {
+            auto* data = new store::DataControl; // never destroyed
+            openWholeTable(*data, deck);
+            if (deleting) {
+                data->Recordset().Delete();
+            } else {
+                data->Recordset().AddNew();
+                data->Recordset().setPendingField(&store::Record::question, "kept");
+                data->Recordset().Update();
+            }
+        } catch (...) {
+            _exit(1);
+        }
+        kill(getpid(), SIGKILL);
+        _exit(2);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL, "the child failed before it was killed");
+
+    auto expected = TempDeck::numbered(2);
+    if (deleting)
+        expected.erase(expected.begin());
+    else
+        expected.push_back({3, "kept", ""});
+    QCOMPARE(deck.entries(), expected);
+}
+
+// One program stores and deletes while another is part-way through reading;
+// neither waits on the other's locks.
+void TestConnection::twoDataControlsShareOneFile()
+{
+    const TempDeck deck(TempDeck::numbered(3));
+    QElapsedTimer timer;
+    timer.start();
+    store::DataControl reader;
+    store::DataControl writer;
+    openWholeTable(reader, deck);
+    openWholeTable(writer, deck);
+    reader.Recordset().MoveNext();
+
+    writer.Recordset().AddNew();
+    writer.Recordset().setPendingField(&store::Record::question, "from the writer");
+    writer.Recordset().Update();
+    writer.Recordset().Delete(); // entry 1, current in the writer
+
+    reader.Recordset().MoveNext();
+    QCOMPARE(currentId(reader), 3);
+    reader.Recordset().MoveNext();
+    QCOMPARE(currentId(reader), 4); // stored by the writer after the reader opened
+    QCOMPARE(fieldText(reader, "Question"), "from the writer");
+    reader.Recordset().MoveFirst();
+    QCOMPARE(currentId(reader), 2);
+
+    reader.Recordset().Delete(); // and the other way round
+    writer.Refresh();
+    QCOMPARE(currentId(writer), 3);
+    QCOMPARE(idsOf(deck.entries()), (QList<qint64>{3, 4}));
+    QVERIFY2(timer.elapsed() < 1500, "a busy wait happened: one connection held a lock");
+}
+
+QTEST_GUILESS_MAIN(TestConnection)
+#include "tst_connection.moc"

@@ -1,0 +1,83 @@
+// Conversion of a field's value to the 16-bit signed integer the random pick
+// works with.
+
+#include "storetest.h"
+
+#include <QTest>
+
+#include <limits>
+
+Q_DECLARE_METATYPE(store::Value)
+
+class TestValue : public QObject {
+    Q_OBJECT
+
+private slots:
+    void toInt16ConvertsWithinRange_data();
+    void toInt16ConvertsWithinRange();
+    void toInt16RaisesOverflowOutsideRange_data();
+    void toInt16RaisesOverflowOutsideRange();
+    void toInt16RefusesNullAndText_data();
+    void toInt16RefusesNullAndText();
+};
+
+void TestValue::toInt16ConvertsWithinRange_data()
+{
+    QTest::addColumn<store::Value>("value");
+    QTest::addColumn<int>("expected");
+
+    QTest::addRow("1") << store::Value(std::int64_t{1}) << 1;
+    QTest::addRow("0") << store::Value(std::int64_t{0}) << 0;
+    QTest::addRow("largest, 32767") << store::Value(std::int64_t{32767}) << 32767;
+    QTest::addRow("smallest, -32768") << store::Value(std::int64_t{-32768}) << -32768;
+    QTest::addRow("real rounds down") << store::Value(41.4) << 41;
+    QTest::addRow("real rounds up") << store::Value(41.6) << 42;
+}
+
+void TestValue::toInt16ConvertsWithinRange()
+{
+    QFETCH(store::Value, value);
+    QFETCH(int, expected);
+
+    QCOMPARE(int(store::toInt16(value)), expected);
+}
+
+void TestValue::toInt16RaisesOverflowOutsideRange_data()
+{
+    QTest::addColumn<store::Value>("value");
+
+    QTest::addRow("32768") << store::Value(std::int64_t{32768});
+    QTest::addRow("-32769") << store::Value(std::int64_t{-32769});
+    QTest::addRow("65536 (wraps to 0 if truncated)") << store::Value(std::int64_t{65536});
+    QTest::addRow("largest 64-bit") << store::Value(std::numeric_limits<std::int64_t>::max());
+    QTest::addRow("real rounding to 32768") << store::Value(32767.6);
+    QTest::addRow("not a number") << store::Value(std::numeric_limits<double>::quiet_NaN());
+}
+
+void TestValue::toInt16RaisesOverflowOutsideRange()
+{
+    QFETCH(store::Value, value);
+
+    VERIFY_STORE_ERROR(store::toInt16(value), 6, "does not fit a 16-bit integer"); // the overflow error
+}
+
+void TestValue::toInt16RefusesNullAndText_data()
+{
+    QTest::addColumn<store::Value>("value");
+
+    QTest::addRow("NULL") << store::Value(std::monostate{});
+    QTest::addRow("text") << store::Value(std::string("abc"));
+    QTest::addRow("empty text") << store::Value(std::string());
+}
+
+void TestValue::toInt16RefusesNullAndText()
+{
+    QFETCH(store::Value, value);
+
+    const auto raised = errorFrom([&] { store::toInt16(value); });
+    QVERIFY(raised.has_value());
+    QVERIFY(!raised->description().empty());
+}
+
+QTEST_GUILESS_MAIN(TestValue)
+#include "tst_value.moc"
