@@ -45,6 +45,11 @@ Connection::Connection(std::string path)
         db_.exec("PRAGMA cell_size_check = ON");
         // Connection settings only: these write nothing to the file.
         db_.exec("PRAGMA synchronous = NORMAL");
+        // Each checkpoint syncs the file to disk; deleting every entry one by
+        // one would otherwise spend most of its time there. The WAL is cut
+        // back to a few megabytes after each checkpoint.
+        db_.exec("PRAGMA wal_autocheckpoint = 10000");
+        db_.exec("PRAGMA journal_size_limit = 4194304");
     });
 }
 
@@ -105,6 +110,24 @@ void Connection::beforeWrite()
             db_.execAndGet("PRAGMA journal_mode = WAL");
     });
     walChecked_ = true;
+}
+
+Connection::CachedStatement::~CachedStatement()
+{
+    statement_.tryReset();
+    try {
+        statement_.clearBindings(); // lets go of the copies of bound texts
+    } catch (const SQLite::Exception&) {
+        // sqlite3_clear_bindings cannot fail; nothing to do
+    }
+}
+
+Connection::CachedStatement Connection::prepare(const std::string& sql)
+{
+    auto& statement = statements_[sql];
+    if (!statement)
+        statement = run([&] { return std::make_unique<SQLite::Statement>(db_, sql); });
+    return CachedStatement(*statement);
 }
 
 void Connection::raise(const SQLite::Exception& e) const

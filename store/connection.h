@@ -3,7 +3,11 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Exception.h>
 
+#include <SQLiteCpp/Statement.h>
+
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace store {
@@ -35,6 +39,23 @@ public:
     // Call before each write: switches the file to WAL the first time.
     void beforeWrite();
 
+    // A prepared statement from this connection's cache, reset and cleared
+    // of its bindings when it goes out of scope: a reset statement holds no
+    // lock, and the program's few statements are prepared only once.
+    class CachedStatement {
+    public:
+        explicit CachedStatement(SQLite::Statement& statement) : statement_(statement) {}
+        ~CachedStatement();
+        CachedStatement(const CachedStatement&) = delete;
+        CachedStatement& operator=(const CachedStatement&) = delete;
+        SQLite::Statement* operator->() { return &statement_; }
+        SQLite::Statement& operator*() { return statement_; }
+
+    private:
+        SQLite::Statement& statement_;
+    };
+    CachedStatement prepare(const std::string& sql);
+
     // Runs `work`, turning SQLite's exceptions into our Error, with SQLite's
     // result code as its number and the file named in its description.
     template <class Work>
@@ -52,6 +73,7 @@ private:
 
     std::string path_;
     SQLite::Database db_;
+    std::unordered_map<std::string, std::unique_ptr<SQLite::Statement>> statements_;
     int checkedSchemaVersion_ = -1;
     bool walChecked_ = false;
 };

@@ -60,11 +60,11 @@ bool DataControl::hasEntryBetween(std::int64_t lowest, std::int64_t highest)
     if (!connection_)
         throw Error(ErrorCode::NotOpen, "No record set is open: the database could not be opened");
     return connection_->run([&] {
-        SQLite::Statement query(connection_->db(), "SELECT EXISTS (SELECT 1 FROM Questions WHERE ID BETWEEN ?1 AND ?2)");
-        query.bind(1, lowest);
-        query.bind(2, highest);
-        query.executeStep();
-        return query.getColumn(0).getInt() != 0;
+        auto query = connection_->prepare("SELECT EXISTS (SELECT 1 FROM Questions WHERE ID BETWEEN ?1 AND ?2)");
+        query->bind(1, lowest);
+        query->bind(2, highest);
+        query->executeStep();
+        return query->getColumn(0).getInt() != 0;
     });
 }
 

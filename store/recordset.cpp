@@ -13,10 +13,12 @@ namespace store {
 namespace {
 
 // The view is a range of IDs: the whole table, or one ID. ?1 and ?2 bound it,
-// ?3 is the current ID for the next record.
+// ?3 is the current ID for the records after it. Those are read a few at a
+// time: each query is a read transaction of its own, and walking the table
+// (deleting every entry) would otherwise spend its time taking file locks.
 constexpr const char* kFetchSql[] = {
     "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 ORDER BY ID LIMIT 1",
-    "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 AND ID > ?3 ORDER BY ID LIMIT 1",
+    "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 AND ID > ?3 ORDER BY ID LIMIT 32",
     "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 ORDER BY ID DESC LIMIT 1",
 };
 
@@ -61,7 +63,7 @@ std::string noCurrentRecord(const RecordSource& source, bool noEntries, const st
 RecordSet::RecordSet(Connection& connection, RecordSource source, const RecordSetHooks& hooks)
     : connection_(connection), source_(source), hooks_(hooks)
 {
-    row_ = fetch(Direction::First);
+    row_ = next(Direction::First);
     empty_ = !row_;
     if (row_) {
         position_ = std::get<std::int64_t>(row_->id);
@@ -98,7 +100,7 @@ void RecordSet::MoveLast()
 void RecordSet::moveTo(Direction direction)
 {
     settlePending();
-    auto row = fetch(direction);
+    auto row = next(direction);
     if (!row && direction != Direction::Next)
         throw Error(ErrorCode::NoCurrentRecord, noCurrentRecord(source_, true, {}));
 
@@ -155,9 +157,9 @@ void RecordSet::Delete()
         throw Error(ErrorCode::NoCurrentRecord, noCurrentRecord(source_, empty_, "there is no entry to delete"));
     connection_.beforeWrite();
     connection_.run([&] {
-        SQLite::Statement remove(connection_.db(), "DELETE FROM Questions WHERE ID = ?1");
-        remove.bind(1, std::get<std::int64_t>(row_->id));
-        remove.exec();
+        auto remove = connection_.prepare("DELETE FROM Questions WHERE ID = ?1");
+        remove->bind(1, std::get<std::int64_t>(row_->id));
+        remove->exec();
     });
     row_.reset(); // position_ stays: MoveNext goes on after the deleted entry
     changed();
@@ -190,27 +192,42 @@ void RecordSet::storePending()
     connection_.run([&] {
         // The new ID is one above the largest, and at least 1, in the same
         // statement, so another copy of the program cannot take it in between.
-        SQLite::Statement insert(connection_.db(),
+        auto insert = connection_.prepare(
             "INSERT INTO Questions (ID, Question, Description) "
             "VALUES ((SELECT max(coalesce(max(ID), 0), 0) + 1 FROM Questions), ?1, ?2)");
-        insert.bind(1, toText(pending_->question));
-        insert.bind(2, toText(pending_->description));
-        insert.exec();
+        insert->bind(1, toText(pending_->question));
+        insert->bind(2, toText(pending_->description));
+        insert->exec();
     });
     pending_.reset(); // stored: the record current before AddNew is current again
+    ahead_.clear();   // the new entry may belong among the records read ahead
 }
 
-std::optional<Record> RecordSet::fetch(Direction direction) const
+std::optional<Record> RecordSet::next(Direction direction)
 {
-    return connection_.run([&]() -> std::optional<Record> {
-        SQLite::Statement query(connection_.db(), kFetchSql[static_cast<int>(direction)]);
-        query.bind(1, source_.id.value_or(std::numeric_limits<std::int64_t>::min()));
-        query.bind(2, source_.id.value_or(std::numeric_limits<std::int64_t>::max()));
+    if (direction != Direction::Next)
+        ahead_.clear();
+    if (ahead_.empty())
+        ahead_ = fetch(direction);
+    if (ahead_.empty())
+        return std::nullopt;
+    Record row = std::move(ahead_.front());
+    ahead_.pop_front();
+    return row;
+}
+
+std::deque<Record> RecordSet::fetch(Direction direction) const
+{
+    return connection_.run([&] {
+        auto query = connection_.prepare(kFetchSql[static_cast<int>(direction)]);
+        query->bind(1, source_.id.value_or(std::numeric_limits<std::int64_t>::min()));
+        query->bind(2, source_.id.value_or(std::numeric_limits<std::int64_t>::max()));
         if (direction == Direction::Next)
-            query.bind(3, *position_);
-        if (!query.executeStep())
-            return std::nullopt;
-        return Record{columnValue(query.getColumn(0)), columnValue(query.getColumn(1)), columnValue(query.getColumn(2))};
+            query->bind(3, *position_);
+        std::deque<Record> rows;
+        while (query->executeStep())
+            rows.push_back({columnValue(query->getColumn(0)), columnValue(query->getColumn(1)), columnValue(query->getColumn(2))});
+        return rows;
     });
 }
 

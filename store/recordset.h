@@ -4,6 +4,7 @@
 #include "value.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -82,7 +83,9 @@ public:
 
 private:
     enum class Direction { First, Next, Last };
-    std::optional<Record> fetch(Direction direction) const;
+    // The record in `direction`, from the records read ahead if it is there.
+    std::optional<Record> next(Direction direction);
+    std::deque<Record> fetch(Direction direction) const;
     void moveTo(Direction direction);
     void storePending();
     void enter(std::string_view operation) const;
@@ -93,7 +96,8 @@ private:
     const RecordSetHooks& hooks_;
     std::optional<Record> row_;           // the current stored record
     std::optional<std::int64_t> position_; // its ID; kept after Delete, so MoveNext goes on from there
-    std::optional<Record> pending_; // its ID stays NULL until it is stored
+    std::optional<Record> pending_;        // its ID stays NULL until it is stored
+    std::deque<Record> ahead_;             // the records after the current one, read ahead
     bool empty_ = true;
     bool eof_ = false;
     long reached_ = 0;
