@@ -2,6 +2,8 @@
 
 #include "messages.h"
 
+#include <QAbstractButton>
+#include <QIcon>
 #include <QMessageBox>
 
 int MsgBox(QWidget* parent, const QString& prompt, int buttons)
@@ -18,6 +20,8 @@ int MsgBox(QWidget* parent, const QString& prompt, int buttons)
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
+    for (auto* button : box.buttons())
+        button->setIcon(QIcon()); // plain buttons, like the box itself
     const int pressed = box.exec();
     if (buttons == vbYesNo)
         return pressed == QMessageBox::Yes ? vbYes : vbNo;
