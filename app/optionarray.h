@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 // An array of option buttons in one container with one click handler that
 // receives the button's index.
@@ -17,6 +18,8 @@
 // - setValue(i, false) from code clears the button and runs nothing, leaving
 //   no button of the group selected (which Qt's exclusive buttons refuse on
 //   their own).
+// - A focus change the handler makes stands, also when an arrow key selected
+//   the button (Qt gives the focus to that button after its handler ran).
 class OptionArray {
 public:
     using ClickHandler = std::function<void(std::int16_t index)>;
@@ -25,13 +28,17 @@ public:
     // its errors reach the code that selected.
     OptionArray(std::array<QRadioButton*, 2> buttons, ClickHandler handler,
                 std::function<void(std::function<void()>)> userClick);
+    ~OptionArray();
 
     QRadioButton* operator[](int index) const { return buttons_[index]; }
     bool Value(int index) const { return buttons_[index]->isChecked(); }
     void setValue(int index, bool selected);
 
 private:
+    class ArrowKeys;
+
     std::array<QRadioButton*, 2> buttons_;
     ClickHandler handler_;
     bool settingFromCode_ = false;
+    std::unique_ptr<ArrowKeys> arrowKeys_;
 };
