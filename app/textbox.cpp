@@ -3,6 +3,8 @@
 #include <QScopedValueRollback>
 #include <QTextCursor>
 
+#include <algorithm>
+
 std::pair<int, int> excessBeforeCursor(const QString& text, int cursor, int limit)
 {
     const int excess = int(text.size()) - limit;
@@ -17,9 +19,12 @@ std::pair<int, int> excessBeforeCursor(const QString& text, int cursor, int limi
 
 void TextBox::afterEdit()
 {
-    const auto [start, end] = excessBeforeCursor(text(), cursor(), maxLength_);
+    // A longer field already shown keeps its length: only the insertion goes.
+    const int limit = maxLength_ > 0 ? std::max(maxLength_, lengthBefore_) : 0;
+    const auto [start, end] = excessBeforeCursor(text(), cursor(), limit);
     if (start != end)
         removeRange(start, end);
+    lengthBefore_ = int(text().size());
     if (edited)
         edited(text());
 }
@@ -53,6 +58,7 @@ void MultiLineTextBox::showText(const QString& text)
 {
     QScopedValueRollback guard(showing_, true);
     setPlainText(text);
+    lengthBefore_ = int(text.size());
 }
 
 void MultiLineTextBox::removeRange(int start, int end)

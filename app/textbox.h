@@ -11,7 +11,9 @@
 // the field (showText, which is not an edit) and reports each edit the user
 // makes by typing or pasting (edited). A length limit, counted in UTF-16
 // units as Qt counts text, holds for typing and pasting alike: what goes over
-// is cut from the text just inserted, never splitting a surrogate pair.
+// is cut from the text just inserted, never splitting a surrogate pair. A
+// field longer than the limit is shown whole and does not grow; an edit never
+// cuts what the box showed before it.
 class TextBox {
 public:
     virtual ~TextBox() = default;
@@ -27,7 +29,8 @@ protected:
     virtual void removeRange(int start, int end) = 0;
     virtual int cursor() const = 0;
 
-    int maxLength_ = 0; // 0: no limit
+    int maxLength_ = 0;    // 0: no limit
+    int lengthBefore_ = 0; // the text's length before the user's next edit
 };
 
 // The range [start, end) to cut from `text` so that it keeps to `limit`
@@ -39,7 +42,11 @@ class LineTextBox : public QLineEdit, public TextBox {
 public:
     LineTextBox(QWidget* parent, int maxLength);
     QString text() const override { return QLineEdit::text(); }
-    void showText(const QString& text) override { setText(text); }
+    void showText(const QString& text) override
+    {
+        setText(text);
+        lengthBefore_ = int(text.size());
+    }
     QWidget* widget() override { return this; }
 
 private:

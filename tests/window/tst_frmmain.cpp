@@ -1,0 +1,517 @@
+// The main window, headless: its state after start-up, its geometry, the
+// keyboard (tab order, access keys, Enter and Esc), the error report of a
+// handler, and start-up on a database that cannot be opened.
+
+#include "error.h"
+#include "layout.h"
+#include "messageboxes.h"
+#include "messages.h"
+#include "openwindow.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QtTest>
+
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+// The window's controls as the program's description places them, in twips
+// from the top-left corner of the container's inner area.
+struct Place {
+    const char* name;
+    const char* container;
+    int left, top, width, height;
+};
+
+constexpr Place kPlaces[] = {
+    {"cmdRestart", "frmMain", 45, 1665, 1050, 330},
+    {"cmdExit", "frmMain", 45, 990, 1050, 330},
+    {"pbxChoice", "frmMain", 45, 135, 1050, 735},
+    {"optScreen(0)", "pbxChoice", 45, 90, 780, 195},
+    {"optScreen(1)", "pbxChoice", 45, 360, 870, 195},
+    {"pbxCreate", "frmMain", 1170, 45, 5460, 2625},
+    {"txtInQuestion", "pbxCreate", 45, 90, 5370, 285},
+    {"txtInAnswer", "pbxCreate", 45, 675, 5370, 1275},
+    {"cmdOK", "pbxCreate", 4410, 2160, 1005, 375},
+    {"cmdCancel", "pbxCreate", 3330, 2160, 1005, 375},
+    {"pbxReview", "frmMain", 1170, 45, 5460, 2580},
+    {"optShow(0)", "pbxReview", 45, 2160, 1185, 240},
+    {"optShow(1)", "pbxReview", 1305, 2160, 1455, 240},
+    {"cmdShow", "pbxReview", 4410, 2160, 1005, 375},
+    {"txtOutAnswer", "pbxReview", 45, 675, 5370, 1275},
+    {"txtOutQuestion", "pbxReview", 45, 90, 5370, 285},
+};
+
+QRect pixels(int left, int top, int width, int height)
+{
+    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel};
+}
+
+bool enlarged(const char* name)
+{
+    for (const auto& adjustment : layout::kAdjustments) {
+        if (std::strcmp(adjustment.name, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Why a button's caption does not show whole at its size; empty when it
+// does. The caption is drawn in the style's contents area, which the size
+// hint exceeds by margins for the focus frame (and a minimum width for push
+// buttons), so a hint larger than the button does not by itself clip.
+QString captionClipping(QAbstractButton* button)
+{
+    const QSize hint = button->sizeHint();
+    if (hint.width() <= button->width() && hint.height() <= button->height())
+        return {};
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const bool push = qobject_cast<QPushButton*>(button) != nullptr;
+    const QRect contents = button->style()->subElementRect(push ? QStyle::SE_PushButtonContents : QStyle::SE_RadioButtonContents, &option, button);
+    const QSize text = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
+    if (text.width() <= contents.width() && text.height() <= contents.height())
+        return {};
+    return QStringLiteral("caption %1x%2 in a contents area of %3x%4 (size hint %5x%6, size %7x%8)")
+        .arg(text.width()).arg(text.height()).arg(contents.width()).arg(contents.height())
+        .arg(hint.width()).arg(hint.height()).arg(button->width()).arg(button->height());
+}
+
+QString shownText(const QString& crlfText)
+{
+    return QString(crlfText).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+class FrmMainTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startUpShowsOnlyTheLeftColumn_data();
+    void startUpShowsOnlyTheLeftColumn();
+    void windowHasTitleIconAndFixedClientArea();
+    void controlsSitAtTheirPlaces_data();
+    void controlsSitAtTheirPlaces();
+    void everyCaptionFitsItsButton_data();
+    void everyCaptionFitsItsButton();
+    void tabVisitsVisibleControlsInTabIndexOrder_data();
+    void tabVisitsVisibleControlsInTabIndexOrder();
+    void accessKeysActAsClicks_data();
+    void accessKeysActAsClicks();
+    void enterAndEscClickOnlyTheirButtons_data();
+    void enterAndEscClickOnlyTheirButtons();
+    void errorInHandlerIsReportedOnceAndTheWindowGoesOn();
+    void startUpOnUnopenableDatabaseShowsTwoMessages_data();
+    void startUpOnUnopenableDatabaseShowsTwoMessages();
+};
+
+void FrmMainTest::startUpShowsOnlyTheLeftColumn_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("onScreen");
+    QTest::addColumn<QString>("caption");
+
+    QTest::addRow("cmdRestart") << "cmdRestart" << true << "Re&start";
+    QTest::addRow("cmdExit") << "cmdExit" << true << "E&xit";
+    QTest::addRow("pbxChoice") << "pbxChoice" << true << QString();
+    QTest::addRow("optScreen(0)") << "optScreen(0)" << true << "&Create";
+    QTest::addRow("optScreen(1)") << "optScreen(1)" << true << "&Review";
+    QTest::addRow("pbxCreate") << "pbxCreate" << false << QString();
+    QTest::addRow("txtInQuestion") << "txtInQuestion" << false << QString();
+    QTest::addRow("txtInAnswer") << "txtInAnswer" << false << QString();
+    QTest::addRow("cmdOK") << "cmdOK" << false << "&OK";
+    QTest::addRow("cmdCancel") << "cmdCancel" << false << "Cancel";
+    QTest::addRow("pbxReview") << "pbxReview" << false << QString();
+    QTest::addRow("optShow(0)") << "optShow(0)" << false << "Show &terms";
+    QTest::addRow("optShow(1)") << "optShow(1)" << false << "Show &definitions";
+    QTest::addRow("cmdShow") << "cmdShow" << false << "Show";
+    QTest::addRow("txtOutAnswer") << "txtOutAnswer" << false << QString();
+    QTest::addRow("txtOutQuestion") << "txtOutQuestion" << false << QString();
+}
+
+void FrmMainTest::startUpShowsOnlyTheLeftColumn()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, onScreen);
+    QFETCH(QString, caption);
+
+    MessageBoxes boxes;
+    OpenWindow window(TempDeck::numbered(0));
+    QVERIFY(QTest::qWaitForWindowExposed(&window.w));
+    QWidget* control = window.control(name);
+    QVERIFY2(control, qPrintable(name));
+
+    QCOMPARE(control->isVisible(), onScreen);
+    // Only the two panels are hidden themselves; their contents are hidden with them.
+    const bool panel = name == QLatin1String("pbxCreate") || name == QLatin1String("pbxReview");
+    QCOMPARE(control->isHidden(), panel);
+    QVERIFY(control->isEnabled());
+
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        QCOMPARE(button->text(), caption);
+        QVERIFY(!button->isChecked());
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(control)) {
+        QCOMPARE(line->text(), QString());
+        QVERIFY(!line->isReadOnly());
+    }
+    if (auto* multi = qobject_cast<QPlainTextEdit*>(control)) {
+        QCOMPARE(multi->toPlainText(), QString());
+        QVERIFY(!multi->isReadOnly());
+        QCOMPARE(multi->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    }
+    QVERIFY(boxes.shown.isEmpty());
+}
+
+void FrmMainTest::windowHasTitleIconAndFixedClientArea()
+{
+    MessageBoxes boxes;
+    OpenWindow window(TempDeck::numbered(0));
+    QVERIFY(QTest::qWaitForWindowExposed(&window.w));
+
+    QCOMPARE(window.w.windowTitle(), QStringLiteral("Verbrio"));
+    QVERIFY(!window.w.windowIcon().isNull());
+    QVERIFY(window.w.windowIcon().availableSizes().contains(QSize(16, 16)));
+    QCOMPARE(window.w.size(), QSize(444, 178));
+    QCOMPARE(window.w.minimumSize(), QSize(444, 178));
+    QCOMPARE(window.w.maximumSize(), QSize(444, 178));
+    QVERIFY(!(window.w.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(window.w.geometry().topLeft(), QPoint(108, 128));
+}
+
+void FrmMainTest::controlsSitAtTheirPlaces_data()
+{
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(kPlaces)); ++i)
+        QTest::addRow("%s", kPlaces[i].name) << i;
+}
+
+void FrmMainTest::controlsSitAtTheirPlaces()
+{
+    QFETCH(int, row);
+    const Place& place = kPlaces[row];
+
+    MessageBoxes boxes;
+    OpenWindow window;
+    QWidget* control = window.control(QString::fromLatin1(place.name));
+    QVERIFY(control);
+    QWidget* container = control->parentWidget();
+    QCOMPARE(container->objectName(), QString::fromLatin1(place.container));
+
+    const QRect inner = container->contentsRect(); // the inner area, inside any frame
+    const QRect described = pixels(place.left, place.top, place.width, place.height).translated(inner.topLeft());
+    const QRect actual = control->geometry();
+
+    if (!enlarged(place.name)) {
+        QCOMPARE(actual, described);
+        return;
+    }
+
+    // Enlarged so that its caption does not clip: same Top, and same Left
+    // except "Show &definitions", which makes room for "Show &terms".
+    QCOMPARE(actual.top(), described.top());
+    if (std::strcmp(place.name, "optShow(1)") == 0)
+        QVERIFY(actual.left() >= described.left());
+    else
+        QCOMPARE(actual.left(), described.left());
+    QVERIFY(actual.width() >= described.width());
+    QVERIFY(actual.height() >= described.height());
+    QVERIFY2(inner.contains(actual), qPrintable(QStringLiteral("outside its container: %1,%2 %3x%4")
+                                                    .arg(actual.x()).arg(actual.y()).arg(actual.width()).arg(actual.height())));
+    for (auto* sibling : container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (sibling != control && !sibling->objectName().isEmpty())
+            QVERIFY2(!actual.intersects(sibling->geometry()), qPrintable(QStringLiteral("overlaps ") + sibling->objectName()));
+    }
+    const QString clipping = captionClipping(qobject_cast<QAbstractButton*>(control));
+    QVERIFY2(clipping.isEmpty(), qPrintable(clipping));
+}
+
+void FrmMainTest::everyCaptionFitsItsButton_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    const char* buttons[] = {"cmdRestart", "cmdExit", "optScreen(0)", "optScreen(1)", "cmdOK", "cmdCancel", "optShow(0)", "optShow(1)", "cmdShow"};
+    for (const char* name : buttons)
+        QTest::addRow("%s", name) << name << QString();
+    QTest::addRow("cmdShow as Next") << "cmdShow" << "Next";
+}
+
+void FrmMainTest::everyCaptionFitsItsButton()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+
+    MessageBoxes boxes;
+    OpenWindow window;
+    auto* button = window.control<QAbstractButton>(name);
+    QVERIFY(button);
+    if (!caption.isEmpty())
+        button->setText(caption);
+
+    const QString clipping = captionClipping(button);
+    QVERIFY2(clipping.isEmpty(), qPrintable(clipping));
+}
+
+void FrmMainTest::tabVisitsVisibleControlsInTabIndexOrder_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QStringList>("visits");
+
+    // Each option group is one stop, as the toolkit makes it: Tab enters it
+    // at its first button, and the arrow keys move within it.
+    QTest::addRow("no screen: panels skipped")
+        << "none" << QStringList{"cmdExit", "cmdRestart", "optScreen(0)"};
+    QTest::addRow("Review panel shown")
+        << "review" << QStringList{"cmdExit", "txtOutQuestion", "cmdShow", "optShow(0)", "cmdRestart", "optScreen(0)"};
+    QTest::addRow("Review panel showing the definition box")
+        << "definitions" << QStringList{"cmdExit", "txtOutAnswer", "cmdShow", "optShow(0)", "cmdRestart", "optScreen(0)"};
+    QTest::addRow("Create panel shown")
+        << "create" << QStringList{"cmdExit", "txtInQuestion", "txtInAnswer", "cmdOK", "cmdCancel", "cmdRestart", "optScreen(0)"};
+}
+
+void FrmMainTest::tabVisitsVisibleControlsInTabIndexOrder()
+{
+    QFETCH(QString, screen);
+    QFETCH(QStringList, visits);
+
+    MessageBoxes boxes;
+    OpenWindow window;
+    window.showScreen(screen);
+    QVERIFY(window.active());
+    window.control("optScreen(0)")->setFocus(Qt::OtherFocusReason);
+    QCOMPARE(OpenWindow::focusName(), QStringLiteral("optScreen(0)"));
+
+    QStringList visited;
+    while (visited.size() < 20) {
+        window.press(QKeySequence(Qt::Key_Tab));
+        visited << OpenWindow::focusName();
+        if (visited.last() == QLatin1String("optScreen(0)"))
+            break;
+    }
+    QCOMPARE(visited, visits);
+    QVERIFY(boxes.shown.isEmpty());
+}
+
+void FrmMainTest::accessKeysActAsClicks_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("expectedScreen"); // "none", "create", "review" or "closed"
+    QTest::addColumn<QString>("expectedSide");   // the Review box shown: "terms", "definitions", "" for no optShow selected
+    QTest::addColumn<QStringList>("boxesBegin");
+    QTest::addColumn<int>("entries");            // in the file afterwards; -1: not checked
+
+    const QStringList none;
+    const QStringList warning{"Warning! This will permanently delete all entries"};
+    QTest::addRow("Alt+C selects Create") << "none" << "" << QKeySequence("Alt+C") << "create" << "" << none << 3;
+    QTest::addRow("Alt+R selects Review") << "none" << "" << QKeySequence("Alt+R") << "review" << "terms" << none << 3;
+    QTest::addRow("Alt+C leaves Review for Create") << "review" << "" << QKeySequence("Alt+C") << "create" << "terms" << none << 3;
+    QTest::addRow("Alt+R leaves Create for Review") << "create" << "" << QKeySequence("Alt+R") << "review" << "terms" << none << 3;
+    QTest::addRow("Alt+D shows definitions") << "review" << "" << QKeySequence("Alt+D") << "review" << "definitions" << none << 3;
+    QTest::addRow("Alt+T shows terms again") << "review" << "" << QKeySequence("Alt+D, Alt+T") << "review" << "terms" << none << 3;
+    QTest::addRow("Alt+T and Alt+D do nothing while Review is hidden") << "none" << "" << QKeySequence("Alt+T, Alt+D") << "none" << "" << none << 3;
+    QTest::addRow("Alt+O stores the typed entry") << "create" << "new term" << QKeySequence("Alt+O") << "create" << "" << none << 4;
+    QTest::addRow("Alt+O does nothing while Create is hidden") << "review" << "" << QKeySequence("Alt+O") << "review" << "terms" << none << 3;
+    QTest::addRow("Alt+S opens the warning") << "none" << "" << QKeySequence("Alt+S") << "none" << "" << warning << 0;
+    QTest::addRow("Alt+X ends the run") << "none" << "" << QKeySequence("Alt+X") << "closed" << "" << none << -1;
+    QTest::addRow("Alt+X ends the run from Create") << "create" << "draft" << QKeySequence("Alt+X") << "closed" << "" << none << -1;
+}
+
+void FrmMainTest::accessKeysActAsClicks()
+{
+    QFETCH(QString, screen);
+    QFETCH(QString, typed);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, expectedScreen);
+    QFETCH(QString, expectedSide);
+    QFETCH(QStringList, boxesBegin);
+    QFETCH(int, entries);
+
+    MessageBoxes boxes; // the warning is answered Yes, its default
+    OpenWindow window;
+    window.showScreen(screen);
+    QVERIFY(window.active());
+    window.type(typed);
+    for (int i = 0; i < keys.count(); ++i) {
+        window.press(QKeySequence(keys[i]));
+        QTest::qWait(kAnimatedClickMs);
+    }
+
+    QCOMPARE(window.w.isVisible(), expectedScreen != QLatin1String("closed"));
+    if (expectedScreen != QLatin1String("closed")) {
+        const bool create = expectedScreen == QLatin1String("create");
+        const bool review = expectedScreen == QLatin1String("review");
+        QCOMPARE(window.w.pbxCreate->isVisible(), create);
+        QCOMPARE(window.w.pbxReview->isVisible(), review);
+        QCOMPARE(window.w.optScreen->Value(0), create);
+        QCOMPARE(window.w.optScreen->Value(1), review);
+    }
+    QCOMPARE(window.w.optShow->Value(0), expectedSide == QLatin1String("terms"));
+    QCOMPARE(window.w.optShow->Value(1), expectedSide == QLatin1String("definitions"));
+    if (expectedScreen == QLatin1String("review")) {
+        QCOMPARE(window.w.txtOutQuestion->isVisible(), expectedSide == QLatin1String("terms"));
+        QCOMPARE(window.w.txtOutAnswer->isVisible(), expectedSide == QLatin1String("definitions"));
+    }
+
+    const QStringList texts = boxes.texts();
+    QCOMPARE(texts.size(), boxesBegin.size());
+    for (int i = 0; i < texts.size(); ++i)
+        QVERIFY2(texts[i].startsWith(boxesBegin[i]), qPrintable(texts[i]));
+    if (entries >= 0)
+        QCOMPARE(int(window.deck.entries().size()), entries);
+}
+
+void FrmMainTest::enterAndEscClickOnlyTheirButtons_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QStringList>("clicked");
+    QTest::addColumn<QString>("focusTextHas"); // the focused box's text afterwards contains this
+
+    const QStringList nothing;
+    QTest::addRow("Enter in txtOutQuestion clicks Show") << "review" << "txtOutQuestion" << QKeySequence("Return") << QStringList{"cmdShow"} << "";
+    QTest::addRow("keypad Enter in txtOutQuestion clicks Show") << "review" << "txtOutQuestion" << QKeySequence(Qt::Key_Enter) << QStringList{"cmdShow"} << "";
+    QTest::addRow("Enter on an option button clicks Show") << "review" << "optShow(0)" << QKeySequence("Return") << QStringList{"cmdShow"} << "";
+    QTest::addRow("Enter in txtOutAnswer types a line break") << "definitions" << "txtOutAnswer" << QKeySequence("A, Return, B") << nothing << "a\nb";
+    QTest::addRow("Enter in txtInAnswer types a line break") << "create" << "txtInAnswer" << QKeySequence("A, Return, B") << nothing << "a\nb";
+    QTest::addRow("Enter in txtInQuestion clicks nothing") << "create" << "txtInQuestion" << QKeySequence("Return") << nothing << "";
+    QTest::addRow("Enter with no screen clicks nothing") << "none" << "optScreen(0)" << QKeySequence("Return") << nothing << "";
+    QTest::addRow("Enter on focused OK clicks OK") << "create" << "cmdOK" << QKeySequence("Return") << QStringList{"cmdOK"} << "";
+    QTest::addRow("Enter on focused Cancel clicks Cancel") << "create" << "cmdCancel" << QKeySequence("Return") << QStringList{"cmdCancel"} << "";
+    QTest::addRow("Enter on focused Restart clicks Restart, not Show") << "review" << "cmdRestart" << QKeySequence("Return") << QStringList{"cmdRestart"} << "";
+    QTest::addRow("Enter on focused Exit clicks Exit") << "none" << "cmdExit" << QKeySequence("Return") << QStringList{"cmdExit"} << "";
+    QTest::addRow("Esc in txtInQuestion clicks Cancel") << "create" << "txtInQuestion" << QKeySequence("Esc") << QStringList{"cmdCancel"} << "";
+    QTest::addRow("Esc in txtInAnswer clicks Cancel") << "create" << "txtInAnswer" << QKeySequence("Esc") << QStringList{"cmdCancel"} << "";
+    QTest::addRow("Esc on the Review screen clicks nothing") << "review" << "txtOutQuestion" << QKeySequence("Esc") << nothing << "";
+    QTest::addRow("Esc with no screen clicks nothing") << "none" << "cmdExit" << QKeySequence("Esc") << nothing << "";
+}
+
+void FrmMainTest::enterAndEscClickOnlyTheirButtons()
+{
+    QFETCH(QString, screen);
+    QFETCH(QString, focus);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QStringList, clicked);
+    QFETCH(QString, focusTextHas);
+
+    MessageBoxes boxes;
+    OpenWindow window;
+    window.showScreen(screen);
+    QVERIFY(window.active());
+    QWidget* target = window.control(focus);
+    target->setFocus(Qt::OtherFocusReason);
+    QCOMPARE(OpenWindow::focusName(), focus);
+
+    const QStringList* clicks = window.recordClicks();
+    window.press(keys);
+    QCOMPARE(*clicks, clicked);
+
+    if (!focusTextHas.isEmpty()) {
+        auto* box = qobject_cast<QPlainTextEdit*>(target);
+        QVERIFY(box);
+        QVERIFY2(box->toPlainText().contains(focusTextHas), qPrintable(box->toPlainText()));
+    }
+}
+
+void FrmMainTest::errorInHandlerIsReportedOnceAndTheWindowGoesOn()
+{
+    // With no database, "Re&start" answered Yes fails to open the table: its
+    // error leaves the handler.
+    MessageBoxes boxes;
+    OpenWindow window(TempDeck::numbered(0), false);
+    QCOMPARE(boxes.shown.size(), 2); // start-up's own report
+    QVERIFY(window.active());
+
+    QTest::mouseClick(window.w.cmdRestart, Qt::LeftButton);
+    QCOMPARE(boxes.shown.size(), 4);
+    QVERIFY(boxes.shown[2].text.startsWith(QStringLiteral("Warning!")));
+    const ShownMessageBox& report = boxes.shown[3];
+    QVERIFY2(report.text.startsWith(QStringLiteral("Error 14\n\n")), qPrintable(report.text));
+    QVERIFY2(report.text.contains(QString::fromStdString(window.deck.path())), qPrintable(report.text));
+    QCOMPARE(report.title, QStringLiteral("Verbrio"));
+    QCOMPARE(report.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(report.icon, QMessageBox::NoIcon);
+
+    // The run goes on: the window still answers the user.
+    QVERIFY(window.w.isVisible());
+    QVERIFY(window.active()); // offscreen, a closed box hands the activation back to no one
+    window.press(QKeySequence("Alt+C"));
+    QTRY_VERIFY(window.w.pbxCreate->isVisible());
+    QVERIFY(window.w.optScreen->Value(0));
+}
+
+void FrmMainTest::startUpOnUnopenableDatabaseShowsTwoMessages_data()
+{
+    QTest::addColumn<QString>("file");   // what lies where Verbrio.mdb should be
+    QTest::addColumn<int>("number");     // of the error; -1: any
+
+    QTest::addRow("missing file") << "" << 14;
+    QTest::addRow("no table Questions") << "CREATE TABLE Answers (ID INTEGER PRIMARY KEY)" << int(store::ErrorCode::BadTable);
+    QTest::addRow("not a database") << "text:just some notes" << -1;
+}
+
+void FrmMainTest::startUpOnUnopenableDatabaseShowsTwoMessages()
+{
+    QFETCH(QString, file);
+    QFETCH(int, number);
+
+    TempDeck deck({}, false);
+    if (file.startsWith(QLatin1String("text:"))) {
+        std::ofstream(deck.path()) << file.mid(5).toStdString();
+    } else if (!file.isEmpty()) {
+        SQLite::Database db(deck.path(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        db.exec(file.toStdString());
+    }
+
+    MessageBoxes boxes;
+    FrmMain w(QString::fromStdString(deck.directory()));
+    w.Form_Load();
+    QCOMPARE(boxes.shown.size(), 2);
+
+    const QStringList lines{
+        "There was an error opening the database!",
+        "A detailed message will follow.  Please write down the message",
+        "and consult the Readme.txt file for contact information",
+    };
+    QCOMPARE(QString::fromLatin1(messages::kOpenDatabaseFailed), lines.join(QStringLiteral("\r\n")));
+    QCOMPARE(boxes.shown[0].text, lines.join(QLatin1Char('\n')));
+    QCOMPARE(boxes.shown[0].text, shownText(QString::fromLatin1(messages::kOpenDatabaseFailed)));
+
+    const QRegularExpressionMatch detail =
+        QRegularExpression(QStringLiteral("^(-?[1-9][0-9]*|0):  (.+)$"), QRegularExpression::DotMatchesEverythingOption)
+            .match(boxes.shown[1].text);
+    QVERIFY2(detail.hasMatch(), qPrintable(boxes.shown[1].text));
+    if (number >= 0)
+        QCOMPARE(detail.captured(1).toInt(), number);
+    QVERIFY2(detail.captured(2).contains(QString::fromStdString(deck.path())), qPrintable(detail.captured(2)));
+
+    for (const auto& box : boxes.shown) {
+        QCOMPARE(box.title, QStringLiteral("Verbrio"));
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(box.icon, QMessageBox::NoIcon);
+        QCOMPARE(box.format, Qt::PlainText);
+    }
+
+    // Start-up goes on into the No screen state.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(!w.pbxCreate->isVisible());
+    QVERIFY(!w.pbxReview->isVisible());
+    QVERIFY(!w.optScreen->Value(0));
+    QVERIFY(!w.optScreen->Value(1));
+    QCOMPARE(boxes.shown.size(), 2);
+}
+
+QTEST_MAIN(FrmMainTest)
+#include "tst_frmmain.moc"

@@ -1,0 +1,160 @@
+// Message boxes as the program shows them, and the wrapper that turns an
+// error escaping a handler into one of them.
+
+#include "messageboxes.h"
+#include "msgbox.h"
+
+#include <QLabel>
+#include <QtTest>
+
+#include <functional>
+#include <new>
+#include <stdexcept>
+
+using Throw = std::function<void()>;
+Q_DECLARE_METATYPE(Throw)
+
+namespace {
+
+// Presses `key` in the next message box that opens, where its focus is.
+void pressInNextBox(Qt::Key key)
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, key] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus && box->isAncestorOf(focus) ? focus : box, key);
+        timer->deleteLater();
+        timer->stop();
+    });
+    timer->start(5);
+}
+
+} // namespace
+
+class MsgBoxTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void boxShowsPlainTextUnderTheProgramTitle_data();
+    void boxShowsPlainTextUnderTheProgramTitle();
+    void resultNamesTheButtonPressed_data();
+    void resultNamesTheButtonPressed();
+    void escapingErrorBecomesOneReport_data();
+    void escapingErrorBecomesOneReport();
+};
+
+void MsgBoxTest::boxShowsPlainTextUnderTheProgramTitle_data()
+{
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QMessageBox::StandardButtons>("standardButtons");
+
+    const QMessageBox::StandardButtons ok(QMessageBox::Ok);
+    const QMessageBox::StandardButtons yesNo(QMessageBox::Yes | QMessageBox::No);
+    QTest::addRow("OK only") << "Hello" << int(vbOKOnly) << "Hello" << ok;
+    QTest::addRow("markup shows literally") << "<b>bold</b> & <i>file.mdb</i>" << int(vbOKOnly) << "<b>bold</b> & <i>file.mdb</i>" << ok;
+    QTest::addRow("CR LF starts a new line") << "one\r\ntwo\r\n\r\nfour" << int(vbOKOnly) << "one\ntwo\n\nfour" << ok;
+    QTest::addRow("Yes and No") << "Sure?\r\nReally?" << int(vbYesNo) << "Sure?\nReally?" << yesNo;
+}
+
+void MsgBoxTest::boxShowsPlainTextUnderTheProgramTitle()
+{
+    QFETCH(QString, prompt);
+    QFETCH(int, buttons);
+    QFETCH(QString, shown);
+    QFETCH(QMessageBox::StandardButtons, standardButtons);
+
+    QWidget parent;
+    MessageBoxes boxes;
+    MsgBox(&parent, prompt, buttons);
+
+    QCOMPARE(boxes.shown.size(), 1);
+    const ShownMessageBox& box = boxes.shown[0];
+    QCOMPARE(box.title, QStringLiteral("Verbrio"));
+    QCOMPARE(box.text, shown);
+    QCOMPARE(box.format, Qt::PlainText);
+    QCOMPARE(box.icon, QMessageBox::NoIcon);
+    QCOMPARE(box.buttons, standardButtons);
+    if (buttons == vbYesNo)
+        QCOMPARE(box.defaultButton, QMessageBox::Yes);
+}
+
+void MsgBoxTest::resultNamesTheButtonPressed_data()
+{
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<QString>("answer"); // a button clicked, or a key pressed
+    QTest::addColumn<int>("result");
+
+    QTest::addRow("OK") << int(vbOKOnly) << "click OK" << int(vbOK);
+    QTest::addRow("Yes") << int(vbYesNo) << "click Yes" << 6;
+    QTest::addRow("No") << int(vbYesNo) << "click No" << 7;
+    QTest::addRow("Enter answers Yes") << int(vbYesNo) << "key Return" << 6;
+    QTest::addRow("Esc answers No") << int(vbYesNo) << "key Escape" << 7;
+}
+
+void MsgBoxTest::resultNamesTheButtonPressed()
+{
+    QFETCH(int, buttons);
+    QFETCH(QString, answer);
+    QFETCH(int, result);
+
+    QWidget parent;
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+
+    if (answer.startsWith(QLatin1String("key"))) {
+        pressInNextBox(answer.endsWith(QLatin1String("Return")) ? Qt::Key_Return : Qt::Key_Escape);
+        QCOMPARE(MsgBox(&parent, QStringLiteral("Continue?"), buttons), result);
+        return;
+    }
+    const QMessageBox::StandardButton button = answer.endsWith(QLatin1String("Yes")) ? QMessageBox::Yes
+                                             : answer.endsWith(QLatin1String("No"))  ? QMessageBox::No
+                                                                                     : QMessageBox::Ok;
+    MessageBoxes boxes({button});
+    QCOMPARE(MsgBox(&parent, QStringLiteral("Continue?"), buttons), result);
+    QCOMPARE(boxes.shown.size(), 1);
+}
+
+void MsgBoxTest::escapingErrorBecomesOneReport_data()
+{
+    QTest::addColumn<Throw>("handler");
+    QTest::addColumn<QString>("report"); // empty: no box
+
+    QTest::addRow("store error") << Throw([] { throw store::Error(3021, "No current record"); })
+                                 << "Error 3021\n\nNo current record";
+    QTest::addRow("negative number") << Throw([] { throw store::Error(-7, "odd"); }) << "Error -7\n\nodd";
+    QTest::addRow("description with markup") << Throw([] { throw store::Error(14, "Cannot open '<b>x.mdb</b>'"); })
+                                             << "Error 14\n\nCannot open '<b>x.mdb</b>'";
+    QTest::addRow("standard exception") << Throw([] { throw std::runtime_error("disk on fire"); })
+                                        << QStringLiteral("Error %1\n\ndisk on fire").arg(kInternalError);
+    QTest::addRow("out of memory") << Throw([] { throw std::bad_alloc(); })
+                                   << QStringLiteral("Error %1\n\nOut of memory").arg(kOutOfMemoryError);
+    QTest::addRow("no error") << Throw([] {}) << "";
+}
+
+void MsgBoxTest::escapingErrorBecomesOneReport()
+{
+    QFETCH(Throw, handler);
+    QFETCH(QString, report);
+
+    QWidget parent;
+    MessageBoxes boxes;
+    guarded(&parent, handler); // returns: nothing escapes to the caller
+
+    if (report.isEmpty()) {
+        QVERIFY(boxes.shown.isEmpty());
+        return;
+    }
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown[0].text, report);
+    QCOMPARE(boxes.shown[0].title, QStringLiteral("Verbrio"));
+    QCOMPARE(boxes.shown[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(boxes.shown[0].format, Qt::PlainText);
+}
+
+QTEST_MAIN(MsgBoxTest)
+#include "tst_msgbox.moc"

@@ -1,0 +1,185 @@
+// Text boxes: the 255-unit limit of the window's boxes for typing and
+// pasting, and the cut that enforces it.
+
+#include "messageboxes.h"
+#include "openwindow.h"
+#include "textbox.h"
+
+#include <QClipboard>
+#include <QtTest>
+
+using Cut = std::pair<int, int>;
+Q_DECLARE_METATYPE(Cut)
+
+namespace {
+
+const QString kSmile = QStringLiteral("\U0001F600"); // two UTF-16 units
+
+QString text(QWidget* box)
+{
+    if (auto* line = qobject_cast<QLineEdit*>(box))
+        return line->text();
+    return qobject_cast<QPlainTextEdit*>(box)->toPlainText();
+}
+
+} // namespace
+
+class TextBoxTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void excessBeforeCursor_data();
+    void excessBeforeCursor();
+    void lengthLimitHoldsForTypingAndPasting_data();
+    void lengthLimitHoldsForTypingAndPasting();
+    void longerStoredTextIsNotCutByTyping_data();
+    void longerStoredTextIsNotCutByTyping();
+};
+
+void TextBoxTest::excessBeforeCursor_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<Cut>("cut");
+
+    QTest::addRow("within the limit") << "abc" << 3 << 5 << Cut{3, 3};
+    QTest::addRow("exactly at the limit") << "abcde" << 5 << 5 << Cut{5, 5};
+    QTest::addRow("over at the end") << "abcdefg" << 7 << 5 << Cut{5, 7};
+    QTest::addRow("over, inserted in the middle") << "abXYcde" << 4 << 5 << Cut{2, 4};
+    QTest::addRow("over, inserted at the start") << "XYabcde" << 2 << 5 << Cut{0, 2};
+    QTest::addRow("no limit") << QString(1000, QLatin1Char('a')) << 1000 << 0 << Cut{1000, 1000};
+    QTest::addRow("cut would split a pair: the whole pair goes") << "ab" + kSmile << 4 << 3 << Cut{2, 4};
+    QTest::addRow("cut right after a pair keeps it") << "a" + kSmile + "b" << 4 << 3 << Cut{3, 4};
+    QTest::addRow("cut right before a pair takes it") << "ab" + kSmile << 4 << 2 << Cut{2, 4};
+    QTest::addRow("a pair within the limit stays") << kSmile << 2 << 2 << Cut{2, 2};
+}
+
+void TextBoxTest::excessBeforeCursor()
+{
+    QFETCH(QString, text);
+    QFETCH(int, cursor);
+    QFETCH(int, limit);
+    QFETCH(Cut, cut);
+
+    QCOMPARE(::excessBeforeCursor(text, cursor, limit), cut);
+}
+
+void TextBoxTest::lengthLimitHoldsForTypingAndPasting_data()
+{
+    // Steps: "type:TEXT", "paste:TEXT" (through the clipboard and Ctrl+V) or
+    // "key:KEYS", each sent to the box, which starts empty.
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("expected");
+
+    const QString x255(255, QLatin1Char('x'));
+    const QString digits = QStringLiteral("0123456789").repeated(30);
+    const QString a250(250, QLatin1Char('a'));
+
+    struct Box {
+        const char* screen;
+        const char* name;
+        const char* toStart; // the key that moves the cursor to the start
+    };
+    const Box limited[] = {
+        {"create", "txtInQuestion", "Home"},
+        {"create", "txtInAnswer", "Ctrl+Home"},
+        {"definitions", "txtOutAnswer", "Ctrl+Home"},
+    };
+    for (const Box& b : limited) {
+        QTest::addRow("%s: typing stops at 255", b.name)
+            << b.screen << b.name << QStringList{"type:" + x255 + "yyyyy"} << x255;
+        QTest::addRow("%s: a long paste is cut to 255", b.name)
+            << b.screen << b.name << QStringList{"paste:" + digits} << digits.left(255);
+        QTest::addRow("%s: a paste cut inside a pair keeps no half", b.name)
+            << b.screen << b.name << QStringList{"paste:" + a250, "paste:bbbb" + kSmile + "c"} << a250 + "bbbb";
+        QTest::addRow("%s: a paste whose pair fits keeps it", b.name)
+            << b.screen << b.name << QStringList{"paste:" + a250, "paste:bbb" + kSmile + "c"} << a250 + "bbb" + kSmile;
+        QTest::addRow("%s: typing into a full box at its start changes nothing", b.name)
+            << b.screen << b.name << QStringList{"paste:" + x255, QStringLiteral("key:") + b.toStart, "type:zz"} << x255;
+        QTest::addRow("%s: short text is kept whole", b.name)
+            << b.screen << b.name << QStringList{"type:abc", "paste:" + kSmile} << "abc" + kSmile;
+    }
+    QTest::addRow("txtOutQuestion: typing has no limit")
+        << "review" << "txtOutQuestion" << QStringList{"type:" + digits} << digits;
+    QTest::addRow("txtOutQuestion: pasting has no limit")
+        << "review" << "txtOutQuestion" << QStringList{"paste:" + digits.repeated(4) + kSmile} << digits.repeated(4) + kSmile;
+}
+
+void TextBoxTest::lengthLimitHoldsForTypingAndPasting()
+{
+    QFETCH(QString, screen);
+    QFETCH(QString, box);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, expected);
+
+    MessageBoxes boxes;
+    OpenWindow window;
+    window.showScreen(screen);
+    QVERIFY(window.active());
+    QWidget* widget = window.control(box);
+    QVERIFY(widget->isVisible());
+    widget->setFocus(Qt::OtherFocusReason);
+    QCOMPARE(OpenWindow::focusName(), box);
+    window.press(QKeySequence(QStringLiteral("Ctrl+A, Del"))); // a Review box shows its entry
+    QCOMPARE(text(widget), QString());
+
+    for (const QString& step : steps) {
+        const QString argument = step.section(QLatin1Char(':'), 1);
+        if (step.startsWith(QLatin1String("type:"))) {
+            window.type(argument);
+        } else if (step.startsWith(QLatin1String("paste:"))) {
+            QApplication::clipboard()->setText(argument);
+            window.press(QKeySequence::Paste);
+        } else {
+            window.press(QKeySequence(argument));
+        }
+    }
+    QCOMPARE(text(widget), expected);
+    QVERIFY(boxes.shown.isEmpty());
+}
+
+void TextBoxTest::longerStoredTextIsNotCutByTyping_data()
+{
+    // A definition stored by another program can be longer than the boxes
+    // take. Typing must not grow it, nor eat what the box shows.
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<int>("kept");     // leading characters of the definition still shown
+    QTest::addColumn<QString>("added"); // what follows them
+
+    QTest::addRow("typing at the end") << QKeySequence("Ctrl+End, Z") << QString() << 300 << "";
+    QTest::addRow("pasting in the middle") << QKeySequence("Ctrl+Home, Right, Right") << "abc" << 300 << "";
+    QTest::addRow("typing after deleting one adds nothing: still over the limit")
+        << QKeySequence("Ctrl+End, Backspace, Y") << QString() << 299 << "";
+}
+
+void TextBoxTest::longerStoredTextIsNotCutByTyping()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, pasted);
+    QFETCH(int, kept);
+    QFETCH(QString, added);
+
+    const QString definition = QStringLiteral("0123456789").repeated(30);
+    MessageBoxes boxes;
+    OpenWindow window({{1, "term", definition.toStdString()}});
+    window.showScreen(QStringLiteral("definitions"));
+    QVERIFY(window.active());
+    window.w.txtOutAnswer->setFocus(Qt::OtherFocusReason);
+    QCOMPARE(window.w.txtOutAnswer->toPlainText(), definition);
+
+    window.press(keys);
+    if (!pasted.isEmpty()) {
+        QApplication::clipboard()->setText(pasted);
+        window.press(QKeySequence::Paste);
+    }
+    QCOMPARE(window.w.txtOutAnswer->toPlainText(), definition.left(kept) + added);
+    // The stored entry is untouched: the Review boxes never write.
+    QCOMPARE(window.deck.entries().front().description, definition.toStdString());
+}
+
+QTEST_MAIN(TextBoxTest)
+#include "tst_textbox.moc"
