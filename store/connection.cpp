@@ -106,8 +106,14 @@ void Connection::beforeWrite()
     run([&] {
         // WAL keeps each committed change safe when the process is killed, and
         // lets a second copy of the program read while this one writes.
-        if (db_.execAndGet("PRAGMA journal_mode").getString() != "wal")
+        if (db_.execAndGet("PRAGMA journal_mode").getString() != "wal") {
+            // The switch needs the file to itself, and SQLite fails it at once,
+            // without the busy timeout, while another program is writing:
+            // take the write lock first, which does wait.
+            db_.exec("BEGIN IMMEDIATE");
+            db_.exec("ROLLBACK");
             db_.execAndGet("PRAGMA journal_mode = WAL");
+        }
     });
     walChecked_ = true;
 }
