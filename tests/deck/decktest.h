@@ -1,0 +1,65 @@
+#pragma once
+
+// Helpers shared by the deck tool's tests.
+
+#include "commandline.h"
+#include "error.h"
+#include "sourcesink.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QMetaType>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+using Entries = std::vector<deck::SourceEntry>;
+Q_DECLARE_METATYPE(Entries)
+
+// Keeps what a reader delivers.
+struct CollectedSource : deck::SourceSink {
+    Entries entries;
+    std::vector<std::string> notes;
+    void entry(deck::SourceEntry entry) override { entries.push_back(std::move(entry)); }
+    void note(std::string text) override { notes.push_back(std::move(text)); }
+};
+
+// The store::Error that `work` raises, if any.
+template <class Work>
+std::optional<store::Error> errorOf(Work&& work)
+{
+    try {
+        std::forward<Work>(work)();
+    } catch (const store::Error& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
+inline QByteArray fileBytes(const std::string& path)
+{
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One in-process run of the tool.
+struct ToolRun {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+inline ToolRun runTool(QStringList arguments, const QByteArray& input = {})
+{
+    QByteArray inBytes = input;
+    QBuffer in(&inBytes), out, err;
+    in.open(QIODevice::ReadOnly);
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    deck::Console console{in, out, err};
+    arguments.prepend("verbrio-deck");
+    const int status = deck::runDeckTool(arguments, console);
+    return {status, out.data(), err.data()};
+}

@@ -1,0 +1,239 @@
+// check, compact and init on real deck files, and the window's random pick
+// on a compacted deck.
+
+#include "compactor.h"
+#include "connection.h"
+#include "datacontrol.h"
+#include "deckcheck.h"
+#include "deckerror.h"
+#include "deckinit.h"
+#include "decktest.h"
+#include "randompick.h"
+#include "recordsource.h"
+#include "tempdeck.h"
+#include "value.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+using Ids = std::vector<std::int64_t>;
+Q_DECLARE_METATYPE(Ids)
+
+namespace {
+
+std::vector<TestEntry> entriesWithIds(const Ids& ids)
+{
+    std::vector<TestEntry> entries;
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        entries.push_back({ids[i], "term " + std::to_string(i), "definition " + std::to_string(i)});
+    return entries;
+}
+
+// The program's generator, counting its draws.
+class CountingRandom : public store::RandomSource {
+public:
+    CountingRandom() { generator_.seed(0.5f); }
+    float next() override
+    {
+        ++draws;
+        return generator_.next();
+    }
+    long draws = 0;
+
+private:
+    store::Generator generator_;
+};
+
+// What the Review screen does: open the whole table, pick one entry.
+std::string pickOnce(const std::string& path, store::RandomSource& random)
+{
+    store::DataControl data;
+    data.setDatabaseName(path);
+    data.setRecordSource(store::kWholeTableSource);
+    data.Refresh();
+    store::PickRandomEntry(data, random);
+    return store::toText(data.Recordset().Fields("Question"));
+}
+
+} // namespace
+
+class TestDeckMaintenance : public QObject {
+    Q_OBJECT
+
+private slots:
+    void checkReportsCountRangeGapsAndWarnings_data();
+    void checkReportsCountRangeGapsAndWarnings();
+    void checkFailsOnADamagedDeck();
+    void compactRenumbersInOrderSoEveryPickHitsFirstTime_data();
+    void compactRenumbersInOrderSoEveryPickHitsFirstTime();
+    void compactWaitsForABusyDeckThenChangesNothing_data();
+    void compactWaitsForABusyDeckThenChangesNothing();
+    void initWritesAnEmptyDeckAndNeverTouchesAnExistingFile();
+};
+
+void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings_data()
+{
+    QTest::addColumn<Ids>("ids");
+    QTest::addColumn<long long>("lowest");
+    QTest::addColumn<long long>("highest");
+    QTest::addColumn<long long>("gaps");
+    QTest::addColumn<long long>("missing");
+    QTest::addColumn<QStringList>("warnings");
+
+    QTest::addRow("empty") << Ids{} << 0LL << 0LL << 0LL << 0LL << QStringList{};
+    QTest::addRow("1 to 5") << Ids{1, 2, 3, 4, 5} << 1LL << 5LL << 0LL << 0LL << QStringList{};
+    QTest::addRow("starts at 3") << Ids{3, 4, 5} << 3LL << 5LL << 1LL << 2LL << QStringList{};
+    QTest::addRow("gaps and an ID above 32767") << Ids{1, 2, 5, 6, 10, 40000} << 1LL << 40000LL << 3LL << 39994LL
+                                                << QStringList{"above 32767", "more than 4 times"};
+    QTest::addRow("sparse") << Ids{1, 9} << 1LL << 9LL << 1LL << 7LL << QStringList{"more than 4 times"};
+    QTest::addRow("IDs below 1") << Ids{-2, 0, 1, 2} << -2LL << 2LL << 0LL << 0LL << QStringList{"2 entries have an ID below 1"};
+}
+
+void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings()
+{
+    QFETCH(Ids, ids);
+    QFETCH(long long, lowest);
+    QFETCH(long long, highest);
+    QFETCH(long long, gaps);
+    QFETCH(long long, missing);
+    QFETCH(QStringList, warnings);
+
+    TempDeck target(entriesWithIds(ids));
+    const QByteArray before = fileBytes(target.path());
+    deck::DeckFigures figures;
+    {
+        store::Connection connection(target.path());
+        figures = deck::examineDeck(connection);
+    }
+    QCOMPARE(figures.count, static_cast<long long>(ids.size()));
+    QCOMPARE(figures.lowest, lowest);
+    QCOMPARE(figures.highest, highest);
+    QCOMPARE(figures.gaps, gaps);
+    QCOMPARE(figures.missing, missing);
+    QVERIFY(figures.intact());
+    const std::vector<std::string> given = deck::deckWarnings(figures, "deck.mdb");
+    QCOMPARE(given.size(), static_cast<std::size_t>(warnings.size()));
+    for (std::size_t i = 0; i < given.size(); ++i)
+        QVERIFY2(QString::fromStdString(given[i]).contains(warnings.at(static_cast<qsizetype>(i))), given[i].c_str());
+    QCOMPARE(fileBytes(target.path()), before); // check writes nothing
+}
+
+void TestDeckMaintenance::checkFailsOnADamagedDeck()
+{
+    TempDeck target(TempDeck::numbered(20));
+    {
+        // An index whose recorded definition no longer matches its contents.
+        SQLite::Database db(target.path(), SQLite::OPEN_READWRITE);
+        db.exec("CREATE INDEX byTerm ON Questions (Question)");
+        db.exec("PRAGMA writable_schema = ON");
+        db.exec("UPDATE sqlite_schema SET sql = 'CREATE INDEX byTerm ON Questions (Description)' WHERE name = 'byTerm'");
+    }
+    const ToolRun run = runTool({"check", QString::fromStdString(target.path())});
+    QCOMPARE(run.status, deck::kFailure);
+    QVERIFY2(run.out.contains("Integrity:  FAILED"), run.out.constData());
+    QVERIFY2(run.err.contains("damaged"), run.err.constData());
+}
+
+void TestDeckMaintenance::compactRenumbersInOrderSoEveryPickHitsFirstTime_data()
+{
+    QTest::addColumn<Ids>("ids");
+    QTest::addColumn<long long>("renumbered");
+
+    QTest::addRow("gaps and IDs above 32767") << Ids{2, 700, 32768, 40000} << 4LL;
+    QTest::addRow("IDs below 1 move up onto taken IDs") << Ids{-1, 0, 1} << 3LL;
+    QTest::addRow("moving up and down") << Ids{0, 1, 5, 6} << 4LL;
+    QTest::addRow("already 1 to n") << Ids{1, 2, 3} << 0LL;
+}
+
+void TestDeckMaintenance::compactRenumbersInOrderSoEveryPickHitsFirstTime()
+{
+    QFETCH(Ids, ids);
+    QFETCH(long long, renumbered);
+
+    TempDeck target(entriesWithIds(ids));
+    CountingRandom random;
+    if (ids.back() > deck::kLargestReviewableId) {
+        const auto error = errorOf([&] { pickOnce(target.path(), random); });
+        QVERIFY(error);
+        QCOMPARE(error->number(), static_cast<int>(store::ErrorCode::Overflow));
+    }
+
+    deck::CompactResult result;
+    {
+        store::Connection connection(target.path());
+        result = deck::compactDeck(connection);
+    }
+    QCOMPARE(result.count, static_cast<long long>(ids.size()));
+    QCOMPARE(result.renumbered, renumbered);
+    QVERIFY2(result.notReclaimed.empty(), result.notReclaimed.c_str());
+    Ids oneToN(ids.size());
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        oneToN[i] = static_cast<std::int64_t>(i) + 1;
+    QCOMPARE(target.entries(), entriesWithIds(oneToN));
+
+    constexpr long kPicks = 20;
+    random.draws = 0;
+    for (long pick = 0; pick < kPicks; ++pick)
+        QVERIFY(pickOnce(target.path(), random).starts_with("term "));
+    QCOMPARE(random.draws, kPicks);
+}
+
+void TestDeckMaintenance::compactWaitsForABusyDeckThenChangesNothing_data()
+{
+    QTest::addColumn<bool>("wal");
+    QTest::addRow("rollback journal") << false;
+    QTest::addRow("WAL") << true;
+}
+
+void TestDeckMaintenance::compactWaitsForABusyDeckThenChangesNothing()
+{
+    QFETCH(bool, wal);
+
+    const std::vector<TestEntry> entries{{5, "a", "b"}, {9, "c", "d"}};
+    TempDeck target(entries);
+    SQLite::Database writer(target.path(), SQLite::OPEN_READWRITE);
+    if (wal)
+        writer.exec("PRAGMA journal_mode = WAL");
+    writer.exec("BEGIN IMMEDIATE");
+    writer.exec("INSERT INTO Questions (ID, Question, Description) VALUES (20, 'x', 'y')");
+
+    QElapsedTimer timer;
+    timer.start();
+    const ToolRun run = runTool({"compact", QString::fromStdString(target.path())});
+    QCOMPARE(run.status, deck::kFailure);
+    QVERIFY(timer.elapsed() >= 1900);
+    QVERIFY2(run.err.contains("in use"), run.err.constData());
+
+    writer.exec("ROLLBACK");
+    QCOMPARE(target.entries(), entries);
+}
+
+void TestDeckMaintenance::initWritesAnEmptyDeckAndNeverTouchesAnExistingFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("new.mdb");
+    deck::initDeck(path);
+    {
+        store::Connection connection(path.toStdString());
+        QCOMPARE(deck::measureDeck(connection).count, 0LL); // the table passes the program's checks
+    }
+
+    const QString other = dir.filePath("precious.mdb");
+    QFile file(other);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("not a deck, but someone's");
+    file.close();
+    for (const QString& existing : {path, other}) {
+        const QByteArray before = fileBytes(existing.toStdString());
+        const auto error = errorOf([&] { deck::initDeck(existing); });
+        QVERIFY(error);
+        QCOMPARE(error->number(), static_cast<int>(deck::DeckErrorCode::FileExists));
+        QCOMPARE(fileBytes(existing.toStdString()), before);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDeckMaintenance)
+#include "tst_deckmaintenance.moc"

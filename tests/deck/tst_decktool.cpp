@@ -1,0 +1,142 @@
+// The command line: wrong usage gives status 2, and the built executable
+// keeps results on standard output and errors on standard error.
+
+#include "decktest.h"
+#include "tempdeck.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Runs the built verbrio-deck.
+ToolRun runProcess(const QStringList& arguments, const QByteArray& input = {})
+{
+    QProcess process;
+    process.start(DECK_TOOL, arguments);
+    if (!process.waitForStarted())
+        return {};
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QString pathOf(const TempDeck& deck)
+{
+    return QString::fromStdString(deck.path());
+}
+
+} // namespace
+
+class TestDeckTool : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wrongUsageExitsWithStatus2_data();
+    void wrongUsageExitsWithStatus2();
+    void helpAndVersionGoToStandardOutput_data();
+    void helpAndVersionGoToStandardOutput();
+    void importReadsStandardInputAndTheExampleDeck();
+    void failedImportSaysWhereOnStandardErrorOnly();
+};
+
+void TestDeckTool::wrongUsageExitsWithStatus2_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+
+    // DECK stands for an existing deck.
+    QTest::addRow("no command") << QStringList{} << "no command";
+    QTest::addRow("unknown command") << QStringList{"merge", "DECK"} << "unknown command 'merge'";
+    QTest::addRow("unknown option") << QStringList{"import", "--fast", "DECK", "a.csv"} << "Unknown option 'fast'";
+    QTest::addRow("option without its value") << QStringList{"import", "DECK", "a.csv", "--format"} << "Missing value after '--format'";
+    QTest::addRow("missing argument") << QStringList{"import", "DECK"} << "import needs FILE and SOURCE";
+    QTest::addRow("too many arguments") << QStringList{"check", "DECK", "more"} << "too many arguments for check: 'more'";
+    QTest::addRow("unknown format") << QStringList{"import", "--format", "xls", "DECK", "a.csv"} << "unknown format 'xls'";
+    QTest::addRow("unknown extension") << QStringList{"import", "DECK", "a.dat"} << "cannot tell the format of 'a.dat'";
+    QTest::addRow("standard input without --format") << QStringList{"import", "DECK", "-"} << "give --format";
+    QTest::addRow("--skip-header for KVTML") << QStringList{"import", "--skip-header", "DECK", "a.kvtml"} << "KVTML has no header";
+    QTest::addRow("export as KVTML") << QStringList{"export", "DECK", "out.kvtml"} << "whether to write CSV or tab-separated";
+    QTest::addRow("export onto the deck itself") << QStringList{"export", "--format", "csv", "DECK", "DECK"} << "is the deck itself";
+}
+
+void TestDeckTool::wrongUsageExitsWithStatus2()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+
+    TempDeck target(TempDeck::numbered(1));
+    const QByteArray before = fileBytes(target.path());
+    arguments.replaceInStrings("DECK", pathOf(target));
+    const ToolRun run = runTool(arguments);
+    QCOMPARE(run.status, deck::kWrongUsage);
+    QVERIFY2(run.err.contains(message.toUtf8()) && run.err.contains("--help'."), run.err.constData());
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(fileBytes(target.path()), before);
+}
+
+void TestDeckTool::helpAndVersionGoToStandardOutput_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expected");
+
+    QTest::addRow("version") << QStringList{"--version"} << "verbrio-deck 1.02\n";
+    QTest::addRow("general help") << QStringList{"--help"} << "Usage: verbrio-deck COMMAND";
+    QTest::addRow("import help") << QStringList{"import", "--help"} << "Usage: verbrio-deck import [options] FILE SOURCE";
+    QTest::addRow("import options") << QStringList{"import", "-h"} << "--skip-duplicates";
+    QTest::addRow("export help") << QStringList{"export", "--help"} << "Usage: verbrio-deck export [options] FILE [OUT]";
+    QTest::addRow("compact help") << QStringList{"compact", "--help"} << "Usage: verbrio-deck compact FILE";
+}
+
+void TestDeckTool::helpAndVersionGoToStandardOutput()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expected);
+
+    const ToolRun run = runProcess(arguments);
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.contains(expected.toUtf8()), run.out.constData());
+    QVERIFY(run.err.isEmpty());
+}
+
+void TestDeckTool::importReadsStandardInputAndTheExampleDeck()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Verbrio.mdb");
+    QCOMPARE(runProcess({"init", path}).status, 0);
+
+    const ToolRun piped = runProcess({"import", "--format", "tsv", path, "-"}, "Stdin\tfrom a pipe\n");
+    QCOMPARE(piped.status, 0);
+    QCOMPARE(piped.out, QByteArray("Imported 1 entry.\n"));
+
+    const ToolRun example = runProcess({"import", "--skip-header", path, EXAMPLES_DIR "/elements.csv"});
+    QCOMPARE(example.status, 0);
+    QCOMPARE(example.out, QByteArray("Imported 50 entries.\n"));
+
+    const ToolRun exported = runProcess({"export", path});
+    QCOMPARE(exported.status, 0);
+    QVERIFY(exported.out.startsWith("Stdin,from a pipe\r\nHydrogen,\"H, atomic number 1\"\r\n"));
+    QVERIFY(exported.out.endsWith("Tin,\"Sn, atomic number 50\"\r\n"));
+}
+
+void TestDeckTool::failedImportSaysWhereOnStandardErrorOnly()
+{
+    TempDeck target(TempDeck::numbered(3));
+    QTemporaryDir dir;
+    QFile source(dir.filePath("bad.csv"));
+    QVERIFY(source.open(QIODevice::WriteOnly));
+    source.write("good,line\nbad line\n");
+    source.close();
+
+    const ToolRun run = runProcess({"import", pathOf(target), source.fileName()});
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.contains("bad.csv, line 2: has 1 field where 2") && run.err.contains("Nothing was imported"), run.err.constData());
+    QCOMPARE(target.entries(), TempDeck::numbered(3));
+}
+
+QTEST_GUILESS_MAIN(TestDeckTool)
+#include "tst_decktool.moc"

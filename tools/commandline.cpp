@@ -1,0 +1,224 @@
+#include "commandline.h"
+
+#include "commands.h"
+#include "deckerror.h"
+
+#include <QCommandLineParser>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace deck {
+namespace {
+
+constexpr const char* kProgram = "verbrio-deck";
+
+using Handler = void (*)(const Invocation&);
+
+struct ArgumentSpec {
+    const char* name;
+    const char* description;
+    bool optional = false;
+};
+
+struct OptionSpec {
+    const char* name;
+    const char* valueName; // nullptr for a flag
+    const char* description;
+};
+
+struct CommandSpec {
+    const char* name;
+    const char* brief;   // one line for the general help
+    const char* summary; // the command's own help
+    std::vector<ArgumentSpec> arguments;
+    std::vector<OptionSpec> options;
+    Handler run;
+    const char* afterFailure; // said after any error, or nullptr
+};
+
+const std::vector<CommandSpec>& commands()
+{
+    static const std::vector<CommandSpec> table = {
+        {"init", "Writes a new, empty deck.",
+         "Writes a new, empty deck FILE. Refuses to touch a file that exists.",
+         {{"FILE", "The deck to write, e.g. Verbrio.mdb."}},
+         {},
+         runInit, nullptr},
+        {"import", "Adds the entries of a tab-separated, CSV or KVTML file to a deck.",
+         "Adds the entries of SOURCE to the deck FILE, in the order of SOURCE: all of them, or none if a line "
+         "is malformed. SOURCE is UTF-8 text: tab-separated (.tsv, .tab, .txt; term, tab, definition), CSV "
+         "(.csv; a .csv file holding tab-separated text is read as such), or KVTML 2.0 (.kvtml; the first two "
+         "languages).",
+         {{"FILE", "An existing deck."}, {"SOURCE", "The file to read, or - for standard input (with --format)."}},
+         {{"format", "format", "Reads SOURCE as tsv, csv or kvtml, whatever its name."},
+          {"skip-header", nullptr, "Skips the first line (the first entry) of tab-separated or CSV text."},
+          {"allow-long", nullptr, "Imports terms and definitions longer than the 255 characters Verbrio's boxes take."},
+          {"skip-duplicates", nullptr, "Leaves out an entry whose term and definition both equal a stored entry's."}},
+         runImport, "Nothing was imported; the deck is unchanged."},
+        {"export", "Writes a deck's entries as CSV or tab-separated text.",
+         "Writes every entry of the deck FILE, in ID order, as CSV or tab-separated text. CSV keeps any text "
+         "exactly; tab-separated text cannot hold tabs or line breaks.",
+         {{"FILE", "The deck to read."}, {"OUT", "The file to write; its name (.csv, .tsv) chooses the format. Standard output (CSV) if left out.", true}},
+         {{"format", "format", "Writes csv or tsv, whatever OUT's name."}},
+         runExport, nullptr},
+        {"check", "Reports a deck's entries, IDs, gaps and integrity.",
+         "Reports the deck's number of entries, its ID range and gaps, and SQLite's integrity check, with a "
+         "warning when the Review screen cannot pick from it or picks slowly.",
+         {{"FILE", "The deck to check; nothing is written to it."}},
+         {},
+         runCheck, nullptr},
+        {"compact", "Renumbers a deck's entries 1 to n and reclaims free space.",
+         "Renumbers the entries of FILE 1 to n in their present order, in one transaction, and reclaims the "
+         "free space. Waits up to 2 seconds for another program writing to the deck, then gives up. Close "
+         "Verbrio first.",
+         {{"FILE", "The deck to compact."}},
+         {},
+         runCompact, "The deck is unchanged."},
+    };
+    return table;
+}
+
+const CommandSpec* commandNamed(const QString& name)
+{
+    for (const CommandSpec& command : commands())
+        if (name == QLatin1String(command.name))
+            return &command;
+    return nullptr;
+}
+
+const QCommandLineOption kHelp({"h", "help"}, "Shows this help.");
+const QCommandLineOption kVersion({"v", "version"}, "Shows the version.");
+
+std::string generalHelp()
+{
+    std::string text = std::string("Usage: ") + kProgram + " COMMAND [options] ARGUMENTS\n"
+                       "Fills, exports, checks and compacts Verbrio decks (Verbrio.mdb files).\n\nCommands:\n";
+    for (const CommandSpec& command : commands())
+        text += "  " + std::string(command.name) + std::string(9 - std::string(command.name).size(), ' ') + command.brief + "\n";
+    text += std::string("\nOptions:\n"
+                        "  -h, --help     Shows this help; '") + kProgram + " COMMAND --help' shows a command's.\n"
+                        "  -v, --version  Shows the version.\n\n"
+                        "Exit status: 0 success, 1 failure, 2 wrong usage.\n";
+    return text;
+}
+
+void setUp(QCommandLineParser& parser, const CommandSpec& command)
+{
+    parser.setApplicationDescription(QString::fromUtf8(command.summary));
+    parser.addOption(kHelp);
+    for (const OptionSpec& option : command.options) {
+        if (option.valueName)
+            parser.addOption(QCommandLineOption(option.name, option.description, option.valueName));
+        else
+            parser.addOption(QCommandLineOption(option.name, option.description));
+    }
+    for (const ArgumentSpec& argument : command.arguments)
+        parser.addPositionalArgument(argument.name, argument.description,
+                                     argument.optional ? "[" + QString(argument.name) + "]" : QString(argument.name));
+}
+
+std::string commandHelp(const QCommandLineParser& parser, const CommandSpec& command)
+{
+    std::string usageLine = std::string("Usage: ") + kProgram + " " + command.name + (command.options.empty() ? "" : " [options]");
+    for (const ArgumentSpec& argument : command.arguments)
+        usageLine += argument.optional ? " [" + std::string(argument.name) + "]" : " " + std::string(argument.name);
+    // Qt's own first line names the executable's path and not the command.
+    const QString qtHelp = parser.helpText();
+    return usageLine + "\n" + qtHelp.section(u'\n', 1).toStdString() + "\nExit status: 0 success, 1 failure, 2 wrong usage.\n";
+}
+
+std::string requiredArguments(const CommandSpec& command)
+{
+    std::string names;
+    for (const ArgumentSpec& argument : command.arguments)
+        if (!argument.optional)
+            names += (names.empty() ? "" : " and ") + std::string(argument.name);
+    return names;
+}
+
+int runCommand(const CommandSpec& command, const QString& program, const QStringList& rest, Console& console)
+{
+    QCommandLineParser parser;
+    setUp(parser, command);
+    if (!parser.parse(QStringList{program} + rest))
+        throw usageError(parser.errorText().toStdString());
+    if (parser.isSet(kHelp)) {
+        write(console.out, commandHelp(parser, command));
+        return kSuccess;
+    }
+    const QStringList arguments = parser.positionalArguments();
+    const auto required = std::count_if(command.arguments.begin(), command.arguments.end(),
+                                        [](const ArgumentSpec& argument) { return !argument.optional; });
+    const auto allowed = static_cast<qsizetype>(command.arguments.size());
+    if (arguments.size() < required)
+        throw usageError(std::string(command.name) + " needs " + requiredArguments(command));
+    if (arguments.size() > allowed)
+        throw usageError(std::string("too many arguments for ") + command.name + ": '" + arguments.at(allowed).toStdString() + "'");
+    command.run(Invocation{parser, arguments, console});
+    return kSuccess;
+}
+
+int report(const store::Error& error, const CommandSpec* command, Console& console)
+{
+    const std::string prefix = std::string(kProgram) + ": ";
+    if (error.number() == static_cast<int>(DeckErrorCode::Usage)) {
+        say(console.err, prefix + error.description());
+        say(console.err, std::string("Try '") + kProgram + " " + (command ? std::string(command->name) + " " : "") + "--help'.");
+        return kWrongUsage;
+    }
+    if (error.number() == SQLITE_BUSY)
+        say(console.err, prefix + "the deck is in use: another program has been writing to it for 2 seconds without "
+                                  "finishing. Close that program, or wait, and try again. (" + error.description() + ")");
+    else
+        say(console.err, prefix + error.description());
+    if (command && command->afterFailure)
+        say(console.err, prefix + command->afterFailure);
+    return kFailure;
+}
+
+} // namespace
+
+int runDeckTool(const QStringList& arguments, Console& console)
+{
+    const CommandSpec* command = nullptr;
+    try {
+        try {
+            QCommandLineParser parser;
+            parser.addOption(kHelp);
+            parser.addOption(kVersion);
+            parser.addPositionalArgument("COMMAND", "init, import, export, check or compact.");
+            // Everything after the command is the command's to parse.
+            parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+            if (!parser.parse(arguments))
+                throw usageError(parser.errorText().toStdString());
+            if (parser.isSet(kVersion)) {
+                say(console.out, std::string(kProgram) + " " + VERBRIO_VERSION);
+                return kSuccess;
+            }
+            const QStringList positional = parser.positionalArguments();
+            if (parser.isSet(kHelp)) {
+                write(console.out, generalHelp());
+                return kSuccess;
+            }
+            if (positional.isEmpty())
+                throw usageError("no command given: init, import, export, check or compact");
+            command = commandNamed(positional.first());
+            if (!command)
+                throw usageError("unknown command '" + positional.first().toStdString() + "': give init, import, export, check or compact");
+            return runCommand(*command, arguments.value(0, kProgram), positional.mid(1), console);
+        } catch (const store::Error& error) {
+            return report(error, command, console);
+        } catch (const std::exception& error) {
+            return report(store::Error(0, error.what()), command, console); // out of memory and the like
+        }
+    } catch (...) {
+        return kFailure; // even the error could not be written
+    }
+}
+
+} // namespace deck

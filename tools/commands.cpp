@@ -1,0 +1,206 @@
+#include "commands.h"
+
+#include "compactor.h"
+#include "connection.h"
+#include "deckcheck.h"
+#include "deckerror.h"
+#include "deckinit.h"
+#include "exporter.h"
+#include "importer.h"
+#include "sourceformat.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QSaveFile>
+
+#include <string>
+
+namespace deck {
+namespace {
+
+std::string quoted(const QString& path)
+{
+    return "'" + path.toStdString() + "'";
+}
+
+std::string entries(long long count)
+{
+    return std::to_string(count) + (count == 1 ? " entry" : " entries");
+}
+
+void sayWarnings(QIODevice& out, const DeckFigures& figures, const QString& deckPath)
+{
+    for (const std::string& warning : deckWarnings(figures, deckPath.toStdString()))
+        say(out, "warning: " + warning);
+}
+
+std::string localPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QByteArray readSource(const Invocation& call, const QString& source)
+{
+    if (source == u"-")
+        return call.console.in.readAll();
+    if (QFileInfo(source).isDir())
+        throw deckError(DeckErrorCode::CannotRead, "Cannot read " + quoted(source) + ": it is a directory");
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly))
+        throw deckError(DeckErrorCode::CannotRead, "Cannot read " + quoted(source) + ": " + file.errorString().toStdString());
+    return file.readAll();
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    const QFileInfo first(a), second(b);
+    return first.exists() && second.exists() && first.canonicalFilePath() == second.canonicalFilePath();
+}
+
+void chooseImportFormat(const Invocation& call, const QString& source, ImportOptions& options)
+{
+    if (call.parser.isSet("format")) {
+        const QString name = call.parser.value("format");
+        const auto format = formatNamed(name);
+        if (!format)
+            throw usageError("unknown format '" + name.toStdString() + "': give --format tsv, csv or kvtml");
+        options.format = *format;
+        return;
+    }
+    if (source == u"-")
+        throw usageError("standard input has no name to tell its format by: give --format tsv, csv or kvtml");
+    const auto format = formatOfFileName(source);
+    if (!format)
+        throw usageError("cannot tell the format of " + quoted(source) + " by its name: give --format tsv, csv or kvtml");
+    options.format = *format;
+    options.detectTabs = *format == Format::Csv;
+}
+
+} // namespace
+
+void runInit(const Invocation& call)
+{
+    initDeck(call.arguments[0]);
+    say(call.console.out, "Wrote the empty deck " + quoted(call.arguments[0]) + ".");
+}
+
+void runImport(const Invocation& call)
+{
+    const QString& deckPath = call.arguments[0];
+    const QString& source = call.arguments[1];
+    ImportOptions options;
+    chooseImportFormat(call, source, options);
+    options.skipHeader = call.parser.isSet("skip-header");
+    options.allowLong = call.parser.isSet("allow-long");
+    options.skipDuplicates = call.parser.isSet("skip-duplicates");
+    if (options.skipHeader && options.format == Format::Kvtml)
+        throw usageError("--skip-header is for tab-separated and CSV text; KVTML has no header line");
+
+    const std::string sourceName = source == u"-" ? std::string("standard input") : source.toStdString();
+    const QByteArray text = readSource(call, source);
+    store::Connection deck(localPath(deckPath));
+    ImportResult result;
+    try {
+        result = importEntries(deck, text, options);
+    } catch (const store::Error& e) {
+        if (e.number() == static_cast<int>(DeckErrorCode::Malformed) || e.number() == static_cast<int>(DeckErrorCode::TooLong))
+            throw store::Error(e.number(), sourceName + ", " + e.description());
+        throw;
+    }
+
+    QIODevice& out = call.console.out;
+    for (const std::string& note : result.notes)
+        say(out, sourceName + ": " + note);
+    std::string summary = "Imported " + entries(result.imported);
+    if (options.skipDuplicates)
+        summary += "; skipped " + std::to_string(result.duplicates) + (result.duplicates == 1 ? " duplicate" : " duplicates");
+    say(out, summary + ".");
+    sayWarnings(out, measureDeck(deck), deckPath);
+}
+
+void runExport(const Invocation& call)
+{
+    const QString& deckPath = call.arguments[0];
+    const QString target = call.arguments.value(1);
+    const bool toFile = !target.isEmpty() && target != u"-";
+
+    Format format = Format::Csv;
+    if (call.parser.isSet("format")) {
+        const QString name = call.parser.value("format");
+        const auto named = formatNamed(name);
+        if (!named || *named == Format::Kvtml)
+            throw usageError("export writes --format csv or tsv, not '" + name.toStdString() + "'");
+        format = *named;
+    } else if (toFile) {
+        const auto named = formatOfFileName(target);
+        if (!named || *named == Format::Kvtml)
+            throw usageError("cannot tell by the name " + quoted(target) + " whether to write CSV or tab-separated text: give --format csv or tsv");
+        format = *named;
+    }
+    if (toFile && sameFile(target, deckPath))
+        throw usageError(quoted(target) + " is the deck itself; name another file to write");
+
+    store::Connection deck(localPath(deckPath));
+    const ExportedText exported = exportEntries(deck, format);
+    if (!toFile) {
+        write(call.console.out, exported.text);
+        return;
+    }
+    // Written whole or not at all: an old file of that name stays until the new one is complete.
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(exported.text.data(), static_cast<qint64>(exported.text.size())) != static_cast<qint64>(exported.text.size()) ||
+        !file.commit())
+        throw deckError(DeckErrorCode::CannotWrite, "Cannot write " + quoted(target) + ": " + file.errorString().toStdString());
+    say(call.console.out, "Exported " + entries(exported.count) + " to " + quoted(target) + " as " +
+                              (format == Format::Csv ? "CSV." : "tab-separated text."));
+}
+
+void runCheck(const Invocation& call)
+{
+    const QString& deckPath = call.arguments[0];
+    store::Connection deck(localPath(deckPath));
+    const DeckFigures figures = examineDeck(deck);
+
+    QIODevice& out = call.console.out;
+    say(out, "Deck:       " + deckPath.toStdString());
+    say(out, "Entries:    " + std::to_string(figures.count));
+    say(out, "IDs:        " + (figures.count == 0 ? std::string("none")
+                                                   : std::to_string(figures.lowest) + " to " + std::to_string(figures.highest)));
+    if (figures.missing == 0)
+        say(out, "Gaps:       none");
+    else
+        say(out, "Gaps:       " + std::to_string(figures.gaps) + " (" + std::to_string(figures.missing) + " IDs from 1 to " +
+                     std::to_string(figures.highest) + " have no entry)");
+    say(out, std::string("Integrity:  ") + (figures.intact() ? "ok" : "FAILED"));
+    if (!figures.intact())
+        for (const std::string& finding : figures.integrity)
+            say(out, "  " + finding);
+    sayWarnings(out, figures, deckPath);
+    if (!figures.intact())
+        throw deckError(DeckErrorCode::Damaged, quoted(deckPath) + " is damaged: SQLite's integrity check found faults. "
+                                                "Export what can still be read, and import it into a new deck.");
+}
+
+void runCompact(const Invocation& call)
+{
+    const QString& deckPath = call.arguments[0];
+    store::Connection deck(localPath(deckPath));
+    const CompactResult result = compactDeck(deck);
+
+    QIODevice& out = call.console.out;
+    if (result.count == 0)
+        say(out, "The deck " + quoted(deckPath) + " has no entries to renumber.");
+    else
+        say(out, "Renumbered " + entries(result.count) + " of " + quoted(deckPath) + " to IDs 1 to " + std::to_string(result.count) +
+                     " (" + std::to_string(result.renumbered) + " changed).");
+    if (result.notReclaimed.empty())
+        say(out, "File size: " + std::to_string(result.bytesBefore) + " bytes before, " + std::to_string(result.bytesAfter) + " after.");
+    else
+        say(out, "warning: the free space was not reclaimed: " + result.notReclaimed);
+    sayWarnings(out, measureDeck(deck), deckPath);
+}
+
+} // namespace deck

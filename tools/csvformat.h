@@ -1,0 +1,30 @@
+#pragma once
+
+#include "sourcesink.h"
+
+#include <string>
+#include <string_view>
+
+namespace deck {
+
+// CSV as RFC 4180 has it: two fields a record, quoted fields with doubled
+// quotes and line breaks inside. Parsed and quoted with libcsv.
+
+// Reads `source` (without a byte-order mark), fields separated by
+// `delimiter`. Texts come back exactly as written: no space is trimmed.
+// Blank lines between entries are skipped, and the first entry too with
+// `skipHeader`. Raises a malformed-line error at the first entry that is not
+// valid UTF-8, has a quote out of place, a quote never closed, or other than
+// two fields; the line named is the one the entry begins on.
+void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSink& sink);
+
+// Whether a file named .csv holds tab-separated text instead: tabs, and no
+// comma outside quotes on any line.
+bool looksTabSeparated(std::string_view source);
+
+// One entry as a CSV record, ending in CR LF. A field is quoted when it holds
+// a comma, a quote, a tab or a line break, or begins or ends with a space
+// (or begins with a byte-order mark), so that any reader gets it back whole.
+std::string csvRecord(std::string_view term, std::string_view definition);
+
+} // namespace deck

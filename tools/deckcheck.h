@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace store {
+class Connection;
+}
+
+namespace deck {
+
+// The largest ID the Review screen can handle: it reads IDs as 16-bit integers.
+inline constexpr long long kLargestReviewableId = 32767;
+// Past this many IDs per entry the random pick misses on most of its draws.
+inline constexpr long long kSparseFactor = 4;
+
+// What `check` reports about a deck.
+struct DeckFigures {
+    long long count = 0;
+    long long lowest = 0;   // the ID range, when count > 0
+    long long highest = 0;
+    long long missing = 0;  // IDs from 1 to the largest that no entry has
+    long long gaps = 0;     // the runs those missing IDs form
+    long long belowOne = 0; // entries with an ID the random pick never draws
+    std::vector<std::string> integrity; // SQLite's integrity check: "ok", or what it found
+
+    bool intact() const { return integrity == std::vector<std::string>{"ok"}; }
+};
+
+// The count, the ID range and the gaps, without the integrity check (which
+// reads the whole file). Writes nothing to the file.
+DeckFigures measureDeck(store::Connection& deck);
+// All the figures, the integrity check included. Writes nothing to the file.
+DeckFigures examineDeck(store::Connection& deck);
+
+// Plain warnings about what the figures mean for the Review screen, each
+// with its remedy; none for a deck the Review screen handles well.
+std::vector<std::string> deckWarnings(const DeckFigures& figures, const std::string& deckName);
+
+} // namespace deck

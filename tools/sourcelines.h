@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace deck {
+
+// One physical line of a text source, as an editor numbers it.
+struct SourceLine {
+    long number = 0;          // from 1
+    std::string_view text;    // without its line end
+    std::string_view withEnd; // the text and its line end, if it has one
+};
+
+// The source without a UTF-8 byte-order mark. A source that begins with the
+// mark of UTF-16 or UTF-32 is refused: it must be saved as UTF-8 first.
+std::string_view withoutByteOrderMark(std::string_view source);
+
+// Splits a source into lines. A line ends at LF, CR LF or a lone CR; a last
+// line without an end counts too, an empty source has no lines.
+std::vector<SourceLine> splitLines(std::string_view source);
+
+// Raises a malformed-line error for a line that is not valid UTF-8 or holds a
+// NUL character (the sign of UTF-16 text without a byte-order mark).
+void checkEncoding(const SourceLine& line);
+
+// A line with nothing but spaces on it, skipped wherever an entry may begin.
+bool isBlank(const SourceLine& line);
+
+} // namespace deck

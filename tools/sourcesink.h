@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace deck {
+
+// One entry read from a source file, with the line it begins on.
+struct SourceEntry {
+    long line = 0;
+    std::string term;
+    std::string definition;
+
+    bool operator==(const SourceEntry&) const = default;
+};
+
+// Receives what a reader finds, in the order of the source. A reader calls
+// `entry` as soon as an entry is complete, so a check that raises there stops
+// the reading at the first entry it refuses, before any later line is read.
+class SourceSink {
+public:
+    virtual ~SourceSink() = default;
+    virtual void entry(SourceEntry entry) = 0;
+    // An entry the reader left out, and why.
+    virtual void note(std::string text) = 0;
+};
+
+} // namespace deck

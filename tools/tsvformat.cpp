@@ -1,0 +1,46 @@
+#include "tsvformat.h"
+
+#include "deckerror.h"
+#include "sourcelines.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace deck {
+
+void readTsv(std::string_view source, bool skipHeader, SourceSink& sink)
+{
+    bool headerPending = skipHeader;
+    for (const SourceLine& line : splitLines(source)) {
+        checkEncoding(line);
+        if (isBlank(line) || std::exchange(headerPending, false))
+            continue;
+        const auto tabs = std::count(line.text.begin(), line.text.end(), '\t');
+        if (tabs == 0)
+            throw malformedLine(line.number, "has no tab; each line must hold the term, a tab and the definition");
+        if (tabs > 1)
+            throw malformedLine(line.number, "has " + std::to_string(tabs) + " tabs where one, between the term and the definition, was expected"
+                                             " (a text that holds tabs needs CSV)");
+        const auto tab = line.text.find('\t');
+        sink.entry({line.number, std::string(line.text.substr(0, tab)), std::string(line.text.substr(tab + 1))});
+    }
+}
+
+const char* tsvObstacle(std::string_view text)
+{
+    if (text.find('\t') != std::string_view::npos)
+        return "a tab";
+    if (text.find_first_of("\r\n") != std::string_view::npos)
+        return "a line break";
+    return nullptr;
+}
+
+std::string tsvRecord(std::string_view term, std::string_view definition)
+{
+    std::string record;
+    record.reserve(term.size() + definition.size() + 2);
+    record.append(term).append(1, '\t').append(definition).append(1, '\n');
+    return record;
+}
+
+} // namespace deck
