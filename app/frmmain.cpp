@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QTime>
 
 #include <algorithm>
@@ -163,8 +164,10 @@ FrmMain::DisplayBatch::~DisplayBatch()
 void FrmMain::showCurrentRecord()
 {
     const auto record = Data1.isOpen() ? Data1.Recordset().current() : std::nullopt;
-    for (const auto& binding : bindings_)
-        binding.box->showText(record ? QString::fromStdString(store::toText((*record).*binding.field)) : QString());
+    for (const auto& binding : bindings_) {
+        if (binding.box != beginningEntryIn_)
+            binding.box->showText(record ? QString::fromStdString(store::toText((*record).*binding.field)) : QString());
+    }
 }
 
 void FrmMain::boxEdited(TextBox* box, store::Value store::Record::*field, bool beginsEntry, const QString& text)
@@ -176,9 +179,10 @@ void FrmMain::boxEdited(TextBox* box, store::Value store::Record::*field, bool b
     store::RecordSet& recordset = Data1.Recordset();
     if (!recordset.pending()) {
         // Text typed into a Create box with no entry pending begins one, so
-        // that "OK" stores it rather than throwing it away.
+        // that "OK" stores it rather than throwing it away. Reloading the box
+        // would put its cursor back at the start and scramble the typing.
+        QScopedValueRollback keep(beginningEntryIn_, box);
         recordset.AddNew();
-        box->showText(text);
     }
     recordset.setPendingField(field, text.toStdString());
 }

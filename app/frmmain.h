@@ -98,6 +98,9 @@ private:
         bool beginsEntry; // typing here with nothing pending begins an entry
     };
     std::vector<Binding> bindings_;
+    // The Create box whose typing is beginning an entry: it keeps its text and
+    // cursor while the other boxes show the new, empty entry.
+    TextBox* beginningEntryIn_ = nullptr;
 
     QString programDirectory_;
     store::Generator generator_;

@@ -4,10 +4,23 @@
 #include "error.h"
 
 #include <SQLiteCpp/Statement.h>
+#include <sqlite3.h>
 
 #include <cstdio>
 
 namespace store {
+namespace {
+
+// Whether the file at the connection's path is no longer the one it has open
+// (removed, renamed or replaced since): writes there would be lost.
+bool fileMoved(Connection& connection)
+{
+    int moved = 0;
+    sqlite3_file_control(connection.db().getHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+    return moved != 0;
+}
+
+} // namespace
 
 DataControl::DataControl() = default;
 
@@ -33,9 +46,10 @@ void DataControl::Refresh()
 
     // Reuse the open connection while the file stays the same: every "Next"
     // refreshes twice, and reopening the file each time would cost more than
-    // the queries themselves.
+    // the queries themselves. A file gone from its path is opened afresh,
+    // which fails when none is there any more.
     std::unique_ptr<Connection> opened;
-    if (!connection_ || connection_->path() != databaseName_)
+    if (!connection_ || connection_->path() != databaseName_ || fileMoved(*connection_))
         opened = std::make_unique<Connection>(databaseName_);
     Connection& connection = opened ? *opened : *connection_;
     connection.checkTable();

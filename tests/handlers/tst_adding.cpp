@@ -1,0 +1,262 @@
+// Adding entries on the Create screen: "OK" stores what was typed, "Cancel"
+// drops only the entry being typed, and typed text is never lost without a
+// word, also on a panel left without a pending entry.
+
+#include "handlertest.h"
+
+#include <optional>
+
+namespace {
+
+// Ways the Create panel stays shown with no entry pending.
+enum NoPendingEntry { AfterEmptyReview, AfterRestart, AfterFailedAddNew };
+
+void erase(QWidget* box, qsizetype count)
+{
+    for (qsizetype i = 0; i < count; ++i)
+        QTest::keyClick(box, Qt::Key_Backspace);
+}
+
+} // namespace
+
+class TestAdding : public QObject {
+    Q_OBJECT
+
+private slots:
+    void okStoresEachEntryWithItsOwnId_data();
+    void okStoresEachEntryWithItsOwnId();
+    void okWithEmptyBoxesStoresEmptyEntry();
+    void cancelDropsOnlyThePendingEntry_data();
+    void cancelDropsOnlyThePendingEntry();
+    void typingWithNoEntryPendingIsStoredByOk_data();
+    void typingWithNoEntryPendingIsStoredByOk();
+    void choosingReviewStoresTypedEntryOnly_data();
+    void choosingReviewStoresTypedEntryOnly();
+    void typingIntoReviewBoxesChangesNoEntry_data();
+    void typingIntoReviewBoxesChangesNoEntry();
+};
+
+void TestAdding::okStoresEachEntryWithItsOwnId_data()
+{
+    QTest::addColumn<QStringList>("terms");
+    QTest::addColumn<QStringList>("definitions");
+    QTest::addColumn<QStringList>("stored");
+
+    QTest::addRow("one entry") << QStringList{"cat"} << QStringList{"a small animal"} << QStringList{"1: cat / a small animal"};
+    QTest::addRow("three entries") << QStringList{"one", "two", "three"} << QStringList{"1", "2", "3"}
+                                   << QStringList{"1: one / 1", "2: two / 2", "3: three / 3"};
+    QTest::addRow("accented text, several lines")
+        << QStringList{"Größe", "café"} << QStringList{"size\nmagnitude", "coffee"}
+        << QStringList{"1: Größe / size\nmagnitude", "2: café / coffee"};
+}
+
+void TestAdding::okStoresEachEntryWithItsOwnId()
+{
+    QFETCH(QStringList, terms);
+    QFETCH(QStringList, definitions);
+    QFETCH(QStringList, stored);
+
+    Window window;
+    MessageBoxes boxes;
+    window.choose(0);
+    for (qsizetype i = 0; i < terms.size(); ++i) {
+        window.typeTerm(terms[i]);
+        window.typeDefinition(definitions[i]);
+        window.click(window.w.cmdOK);
+        // The next entry waits, empty, with the cursor in the term box.
+        QCOMPARE(window.w.txtInQuestion->text(), QString());
+        QCOMPARE(window.w.txtInAnswer->text(), QString());
+        QVERIFY(window.focusInTerm());
+        QVERIFY(window.pending());
+    }
+    QCOMPARE(window.stored(), stored);
+    QCOMPARE(screenOf(window.w), kCreateScreen);
+    QVERIFY(boxes.shown.isEmpty());
+}
+
+void TestAdding::okWithEmptyBoxesStoresEmptyEntry()
+{
+    Window window(TempDeck::numbered(1));
+    MessageBoxes boxes;
+    window.choose(0);
+    window.click(window.w.cmdOK);
+
+    QCOMPARE(window.stored(), (QStringList{"1: term 1 / definition 1", "2:  / "}));
+    QVERIFY(boxes.shown.isEmpty());
+}
+
+void TestAdding::cancelDropsOnlyThePendingEntry_data()
+{
+    QTest::addColumn<int>("oks");
+    QTest::addColumn<bool>("typed");
+    QTest::addColumn<QStringList>("stored");
+
+    QTest::addRow("right after Create") << 0 << false << QStringList{};
+    QTest::addRow("after typing") << 0 << true << QStringList{};
+    QTest::addRow("after two OKs") << 2 << false << QStringList{"1: term 1 / definition 1", "2: term 2 / definition 2"};
+    QTest::addRow("after two OKs and typing") << 2 << true << QStringList{"1: term 1 / definition 1", "2: term 2 / definition 2"};
+}
+
+void TestAdding::cancelDropsOnlyThePendingEntry()
+{
+    QFETCH(int, oks);
+    QFETCH(bool, typed);
+    QFETCH(QStringList, stored);
+
+    Window window;
+    MessageBoxes boxes;
+    window.choose(0);
+    for (int i = 1; i <= oks; ++i) {
+        window.typeTerm(QStringLiteral("term %1").arg(i));
+        window.typeDefinition(QStringLiteral("definition %1").arg(i));
+        window.click(window.w.cmdOK);
+    }
+    if (typed) {
+        window.typeTerm(QStringLiteral("dropped"));
+        window.typeDefinition(QStringLiteral("dropped too"));
+    }
+
+    window.click(window.w.cmdCancel);
+
+    QCOMPARE(screenOf(window.w), kNoScreen); // the Review panel stays hidden too
+    QVERIFY(!window.pending());
+    QCOMPARE(window.stored(), stored);
+    // Reopening the table does not bring the dropped text back.
+    window.choose(0);
+    window.click(window.w.cmdCancel);
+    QCOMPARE(window.stored(), stored);
+    QVERIFY(boxes.shown.isEmpty());
+}
+
+void TestAdding::typingWithNoEntryPendingIsStoredByOk_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::addColumn<bool>("definitionFirst");
+
+    const char* names[] = {"after an empty-table Review", "after Restart", "after a failed AddNew"};
+    for (const int how : {AfterEmptyReview, AfterRestart, AfterFailedAddNew}) {
+        QTest::addRow("%s, term typed first", names[how]) << how << false;
+        QTest::addRow("%s, definition typed first", names[how]) << how << true;
+    }
+}
+
+void TestAdding::typingWithNoEntryPendingIsStoredByOk()
+{
+    QFETCH(int, how);
+    QFETCH(bool, definitionFirst);
+
+    Window window(how == AfterRestart ? TempDeck::numbered(2) : std::vector<TestEntry>{});
+    MessageBoxes boxes(how == AfterRestart ? std::deque{QMessageBox::Yes} : std::deque<QMessageBox::StandardButton>{});
+    std::optional<OperationSeam> seam;
+    if (how == AfterFailedAddNew) {
+        seam.emplace(window.w.Data1);
+        seam->failAt("AddNew");
+    }
+    window.choose(0);
+    if (how == AfterEmptyReview)
+        window.choose(1);
+    if (how == AfterRestart)
+        window.click(window.w.cmdRestart);
+    QVERIFY(window.w.pbxCreate->isVisible());
+    QVERIFY(!window.pending());
+
+    if (definitionFirst) {
+        window.typeDefinition(QStringLiteral("typed definition"));
+        window.typeTerm(QStringLiteral("typed term"));
+    } else {
+        window.typeTerm(QStringLiteral("typed term"));
+        window.typeDefinition(QStringLiteral("typed definition"));
+    }
+    QCOMPARE(window.w.txtInQuestion->text(), QStringLiteral("typed term"));
+    QCOMPARE(window.w.txtInAnswer->text(), QStringLiteral("typed definition"));
+    window.click(window.w.cmdOK);
+
+    QCOMPARE(window.stored(), QStringList{"1: typed term / typed definition"});
+    QVERIFY(window.pending());
+    QCOMPARE(window.w.txtInQuestion->text(), QString());
+}
+
+void TestAdding::choosingReviewStoresTypedEntryOnly_data()
+{
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<QString>("term");
+    QTest::addColumn<QString>("definition");
+    QTest::addColumn<bool>("erased");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("to");
+
+    const QString first = QStringLiteral("1: term 1 / definition 1");
+    QTest::addRow("term typed") << 1 << "new" << "" << false << QStringList{first, "2: new / "} << kReviewScreen;
+    QTest::addRow("definition typed") << 1 << "" << "new" << false << QStringList{first, "2:  / new"} << kReviewScreen;
+    QTest::addRow("both typed") << 1 << "new" << "meaning" << false << QStringList{first, "2: new / meaning"} << kReviewScreen;
+    QTest::addRow("nothing typed") << 1 << "" << "" << false << QStringList{first} << kReviewScreen;
+    QTest::addRow("typed, then erased") << 1 << "new" << "meaning" << true << QStringList{first} << kReviewScreen;
+    // The typed entry, stored on the way, is what the Review screen shows.
+    QTest::addRow("empty table, term typed") << 0 << "new" << "" << false << QStringList{"1: new / "} << kReviewScreen;
+    QTest::addRow("empty table, nothing typed") << 0 << "" << "" << false << QStringList{} << "Create panel, no option";
+}
+
+void TestAdding::choosingReviewStoresTypedEntryOnly()
+{
+    QFETCH(int, entries);
+    QFETCH(QString, term);
+    QFETCH(QString, definition);
+    QFETCH(bool, erased);
+    QFETCH(QStringList, stored);
+    QFETCH(QString, to);
+
+    Window window(TempDeck::numbered(entries));
+    MessageBoxes boxes;
+    window.choose(0);
+    window.typeTerm(term);
+    window.typeDefinition(definition);
+    if (erased) {
+        erase(window.w.txtInQuestion, term.size());
+        erase(window.w.txtInAnswer, definition.size());
+    }
+
+    window.choose(1);
+
+    QCOMPARE(window.stored(), stored);
+    QCOMPARE(screenOf(window.w), to);
+    QVERIFY(!window.pending());
+}
+
+void TestAdding::typingIntoReviewBoxesChangesNoEntry_data()
+{
+    QTest::addColumn<bool>("definitionBox");
+    QTest::addColumn<bool>("leaveByNext");
+
+    QTest::addRow("term box, then Next") << false << true;
+    QTest::addRow("term box, then Create and Cancel") << false << false;
+    QTest::addRow("definition box, then Next") << true << true;
+    QTest::addRow("definition box, then Create and Cancel") << true << false;
+}
+
+void TestAdding::typingIntoReviewBoxesChangesNoEntry()
+{
+    QFETCH(bool, definitionBox);
+    QFETCH(bool, leaveByNext);
+
+    Window window(TempDeck::numbered(2), {0.0f, 0.9f});
+    MessageBoxes boxes;
+    const QStringList before = window.stored();
+    window.choose(1);
+    window.click(window.w.cmdShow); // both boxes in view
+    QWidget* box = definitionBox ? static_cast<QWidget*>(window.w.txtOutAnswer) : window.w.txtOutQuestion;
+    Window::type(box, QStringLiteral(" edited"));
+    QVERIFY(!window.pending());
+
+    if (leaveByNext) {
+        window.click(window.w.cmdShow);
+    } else {
+        window.choose(0);
+        window.click(window.w.cmdCancel);
+    }
+
+    QCOMPARE(window.stored(), before);
+    QVERIFY(boxes.shown.isEmpty());
+}
+
+QTEST_MAIN(TestAdding)
+#include "tst_adding.moc"
