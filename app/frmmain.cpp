@@ -286,8 +286,14 @@ void FrmMain::optScreen_Click(std::int16_t Index)
 
 void FrmMain::cmdOK_Click()
 {
-    Data1.Recordset().Update();
-    Data1.Recordset().AddNew();
+    {
+        // The boxes show the next, empty entry once, not first the entry
+        // that was current before this one began: a long one would hold the
+        // window up while it is laid out.
+        DisplayBatch display(*this);
+        Data1.Recordset().Update();
+        Data1.Recordset().AddNew();
+    }
     txtInQuestion->setFocus();
 }
 
