@@ -2,8 +2,17 @@
 
 #include <QScopedValueRollback>
 #include <QTextCursor>
+#include <QTextOption>
 
 #include <algorithm>
+#include <limits>
+
+namespace {
+
+// Longer texts are wrapped anywhere in a multi-line box.
+constexpr int kLongText = 10000;
+
+} // namespace
 
 std::pair<int, int> excessBeforeCursor(const QString& text, int cursor, int limit)
 {
@@ -32,6 +41,9 @@ void TextBox::afterEdit()
 LineTextBox::LineTextBox(QWidget* parent, int maxLength) : QLineEdit(parent)
 {
     maxLength_ = maxLength;
+    // Qt's own limit (32,767) would cut a longer field it shows; the limit on
+    // typing and pasting is ours, in afterEdit.
+    setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::textEdited, this, [this] { afterEdit(); });
 }
 
@@ -57,6 +69,14 @@ MultiLineTextBox::MultiLineTextBox(QWidget* parent, int maxLength) : QPlainTextE
 void MultiLineTextBox::showText(const QString& text)
 {
     QScopedValueRollback guard(showing_, true);
+    // Qt's word wrap takes time growing with the square of a word's length: a
+    // long field from the file wraps anywhere, so that it shows at once. A
+    // change of mode lays the text out again, so it is made on an empty box.
+    const auto wrap = text.size() > kLongText ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (wordWrapMode() != wrap) {
+        clear();
+        setWordWrapMode(wrap);
+    }
     setPlainText(text);
     lengthBefore_ = int(text.size());
 }
