@@ -1,0 +1,264 @@
+// Bad database files: missing, empty, random, foreign, damaged, of the wrong
+// shape, hostile (triggers, views), or odd in content. For each, what the
+// user sees at each step (the two connection messages, the default error
+// report, or nothing), that the window goes on working after it, and that
+// the file stays byte for byte as it was until the user stores an entry.
+
+#include "badfile.h"
+#include "boxanswerer.h"
+#include "frmmain.h"
+#include "windowdriver.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <SQLiteCpp/Statement.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+const QString kOpenFailed = QStringLiteral(
+    "There was an error opening the database!\n"
+    "A detailed message will follow.  Please write down the message\n"
+    "and consult the Readme.txt file for contact information");
+const QString kNoEntries = QStringLiteral("There are no entries in the database!");
+
+// The file's bytes, or a note of what stands at its path instead.
+QByteArray snapshot(const QString& path)
+{
+    QFileInfo info(path);
+    if (!info.exists())
+        return "(missing)";
+    if (info.isDir())
+        return "(directory) " + QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(' ').toUtf8();
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+// What the boxes showed during one step, as lines for comparison.
+QStringList texts(BoxAnswerer& boxes)
+{
+    QStringList result;
+    for (const auto& box : boxes.shown)
+        result << box.text;
+    boxes.shown.clear();
+    return result;
+}
+
+// Each expected box is a regular expression for its whole text.
+bool matches(const QStringList& shown, const QStringList& expected)
+{
+    if (shown.size() != expected.size())
+        return false;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (!QRegularExpression(QRegularExpression::anchoredPattern(expected[i]), QRegularExpression::DotMatchesEverythingOption)
+                 .match(shown[i]).hasMatch())
+            return false;
+    }
+    return true;
+}
+
+QString shown(const QStringList& boxes)
+{
+    QStringList cut;
+    for (const auto& text : boxes)
+        cut << text.left(200);
+    return "[" + cut.join(" | ") + "]";
+}
+
+// The two connection messages, the second (number and description) matching `detail`.
+QStringList openFailed(const QString& detail)
+{
+    return {QRegularExpression::escape(kOpenFailed), detail};
+}
+
+// No step may hold the window up longer than this. Laying out a field of a
+// megabyte takes Qt about a second a box.
+constexpr qint64 kLongestStepMs = 5000;
+
+// An entry as the window shows it: numbers in decimal, NULL as empty text,
+// other bytes as UTF-8.
+struct Entry {
+    qint64 id;
+    QString term;
+    QString definition;
+};
+
+QString shownAs(const SQLite::Column& column)
+{
+    if (column.isNull())
+        return {};
+    if (column.isFloat())
+        return QString::number(column.getDouble(), 'g', 15);
+    return QString::fromStdString(column.getString());
+}
+
+std::vector<Entry> readEntries(const QString& path)
+{
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement query(db, "SELECT ID, Question, Description FROM Questions ORDER BY ID");
+    std::vector<Entry> entries;
+    while (query.executeStep())
+        entries.push_back({query.getColumn(0).getInt64(), shownAs(query.getColumn(1)), shownAs(query.getColumn(2))});
+    return entries;
+}
+
+bool shows(const std::vector<Entry>& entries, const QString& term, const QString& definition)
+{
+    return std::any_of(entries.begin(), entries.end(), [&](const Entry& e) { return e.term == term && e.definition == definition; });
+}
+
+QString integrityOf(const QString& path)
+{
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
+    return QString::fromStdString(db.execAndGet("PRAGMA integrity_check").getString());
+}
+
+QString screenOf(const FrmMain& w)
+{
+    if (w.pbxReview->isVisible() && w.optScreen->Value(1))
+        return QStringLiteral("review");
+    if (w.pbxCreate->isVisible())
+        return w.optScreen->Value(0) ? QStringLiteral("create") : QStringLiteral("create, no option");
+    return w.optScreen->Value(0) || w.optScreen->Value(1) || w.pbxReview->isVisible() ? QStringLiteral("other") : QStringLiteral("none");
+}
+
+} // namespace
+
+class TestBadFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { quietPlatformWarnings(); }
+    void badFileIsReportedAndWindowGoesOn_data();
+    void badFileIsReportedAndWindowGoesOn();
+};
+
+void TestBadFiles::badFileIsReportedAndWindowGoesOn_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("refusal");    // the second connection message's detail; empty: the file opens
+    QTest::addColumn<QString>("nextReport"); // the default error report on the first "Next"; empty: none
+    QTest::addColumn<qint64>("newId");       // the ID of an entry then stored on the Create screen
+
+    const auto refused = [](const char* file, const char* detail) {
+        QTest::addRow("%s", file) << QString::fromLatin1(file) << QString::fromLatin1(detail) << QString() << qint64(0);
+    };
+    refused("missing", "14:  The database file '.*Verbrio.mdb' does not exist");
+    refused("zero bytes", "3800:  The database file '.*' has no table Questions");
+    refused("random bytes", "26:  file is not a database \\(database file '.*Verbrio.mdb'\\)");
+    refused("older desktop-database format", "26:  file is not a database .*");
+    refused("SQLite header, damaged table pages", "11:  database disk image is malformed .*");
+    refused("a directory of that name", "14:  '.*Verbrio.mdb' is a directory, not a database file");
+    refused("no table Questions", "3800:  .* has no table Questions");
+    refused("a view named Questions", "3800:  .* has no table Questions");
+    refused("no column Question", "3800:  .* has no column Question");
+    refused("no column Description", "3800:  .* has no column Description");
+    refused("no column ID", "3800:  .* must have the column ID as its INTEGER PRIMARY KEY");
+    refused("ID a text key", "3800:  .* must have the column ID as its INTEGER PRIMARY KEY");
+    refused("ID an integer but not the key", "3800:  .* must have the column ID as its INTEGER PRIMARY KEY");
+    refused("ID INTEGER PRIMARY KEY DESC", "3800:  .* must have the column ID as its INTEGER PRIMARY KEY");
+    refused("WITHOUT ROWID", "3800:  .* WITHOUT ROWID table; its ID must be an INTEGER PRIMARY KEY");
+    refused("a trigger on the table", "3800:  .* carries a trigger; Verbrio does not open such files");
+
+    const auto opens = [](const char* file, const char* nextReport, qint64 newId) {
+        QTest::addRow("%s", file) << QString::fromLatin1(file) << QString() << QString::fromLatin1(nextReport) << newId;
+    };
+    opens("views beside the table", "", 3);
+    opens("numbers, blobs and NULLs in the text fields", "", 4);
+    opens("invalid UTF-8 bytes", "", 2);
+    opens("texts of one megabyte", "", 2);
+    // The pick fails: entering Review says nothing, the first "Next" reports it.
+    opens("only IDs below 1", "Error 3900\n\nNo entry has an ID from 1 to 0, so none can be drawn", 1);
+    opens("largest ID 32768", "Error 6\n\nOverflow: 32768 does not fit a 16-bit integer .*", 32769);
+}
+
+void TestBadFiles::badFileIsReportedAndWindowGoesOn()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, refusal);
+    QFETCH(QString, nextReport);
+    QFETCH(qint64, newId);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Verbrio.mdb"));
+    QVERIFY(badfile::make(file, path));
+    const QByteArray before = snapshot(path);
+    const QStringList filesBefore = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const std::vector<Entry> entries = refusal.isEmpty() ? readEntries(path) : std::vector<Entry>{};
+
+    BoxAnswerer boxes;
+    FrmMain w(dir.path());
+    // Each step as the user takes it: what the boxes said, and no step that
+    // holds the window up for long.
+    QElapsedTimer clock;
+    const auto step = [&](const char* name, const std::function<void()>& action, const QStringList& expected) {
+        clock.start();
+        action();
+        const qint64 took = clock.elapsed();
+        const QStringList seen = texts(boxes);
+        QVERIFY2(matches(seen, expected), qPrintable(QStringLiteral("%1: shown %2, expected %3").arg(name, shown(seen), shown(expected))));
+        QVERIFY2(took < kLongestStepMs, qPrintable(QStringLiteral("%1 took %2 ms").arg(name).arg(took)));
+    };
+    const QStringList none;
+    const QStringList notOpen{"Error 3420\n\nNo record set is open: the database could not be opened"};
+
+    step("start-up", [&] {
+        w.Form_Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+    }, refusal.isEmpty() ? none : openFailed(refusal));
+    if (QTest::currentTestFailed())
+        return;
+
+    if (!refusal.isEmpty()) {
+        // Every step meets the same refusal; the window answers each one.
+        step("Review", [&] { click((*w.optScreen)[1]); }, openFailed(refusal) << QRegularExpression::escape(kNoEntries));
+        QCOMPARE(screenOf(w), QStringLiteral("none"));
+        step("Create", [&] { click((*w.optScreen)[0]); }, openFailed(refusal) << notOpen);
+        QCOMPARE(screenOf(w), QStringLiteral("create"));
+        typeInto(w.txtInQuestion, QStringLiteral("new term"));
+        step("OK", [&] { click(w.cmdOK); }, notOpen);
+        step("Cancel", [&] { click(w.cmdCancel); }, notOpen);
+        QVERIFY(w.isVisible());
+        QVERIFY2(snapshot(path) == before, "the file changed");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
+        return;
+    }
+
+    // The file opens: the drill works on what it holds.
+    step("Review", [&] { click((*w.optScreen)[1]); }, none);
+    QCOMPARE(screenOf(w), QStringLiteral("review"));
+    if (nextReport.isEmpty())
+        QVERIFY2(shows(entries, w.txtOutQuestion->text(), w.txtOutAnswer->text()),
+                 qPrintable("the Review boxes show no entry of the file: " + w.txtOutQuestion->text().left(40)));
+    step("Show", [&] { click(w.cmdShow); }, none);
+    step("Next", [&] { click(w.cmdShow); }, nextReport.isEmpty() ? none : QStringList{nextReport});
+    QCOMPARE(w.cmdShow->text(), nextReport.isEmpty() ? QStringLiteral("Show") : QStringLiteral("Next"));
+    if (nextReport.isEmpty())
+        QVERIFY(shows(entries, w.txtOutQuestion->text(), w.txtOutAnswer->text()));
+    step("Show definitions", [&] { click((*w.optShow)[1]); }, none);
+    QVERIFY2(snapshot(path) == before, "reading the file changed it");
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
+
+    // Storing works as on any file.
+    step("Create", [&] { click((*w.optScreen)[0]); }, none);
+    typeInto(w.txtInQuestion, QStringLiteral("new term"));
+    typeInto(w.txtInAnswer, QStringLiteral("new definition"));
+    step("OK", [&] { click(w.cmdOK); }, none);
+    const auto after = readEntries(path);
+    QCOMPARE(after.size(), entries.size() + 1);
+    QCOMPARE(after.back().id, newId);
+    QCOMPARE(after.back().term, QStringLiteral("new term"));
+    QCOMPARE(after.back().definition, QStringLiteral("new definition"));
+    QCOMPARE(integrityOf(path), QStringLiteral("ok"));
+}
+
+QTEST_MAIN(TestBadFiles)
+#include "tst_badfiles.moc"
