@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -252,6 +253,11 @@ void FrmMain::optScreen_Click(std::int16_t Index)
         Step resumeAt;
         std::function<Step()> run;
     };
+    // The boxes show the record set once, as the handler ends, not also the
+    // first entry of the reopened table on the way; the message that there
+    // are no entries finds them already showing the empty table.
+    std::optional<DisplayBatch> display;
+    display.emplace(*this);
     const Row steps[] = {
         /* C1 */ {C2, [&] { pbxReview->setVisible(false); return C2; }},
         /* C2 */ {C3, [&] { pbxCreate->setVisible(true); return C3; }},
@@ -260,7 +266,7 @@ void FrmMain::optScreen_Click(std::int16_t Index)
         /* C5 */ {Return, [&] { txtInQuestion->setFocus(); return Return; }},
         /* R1 */ {R2, [&] { ConnectDatabase(); return R2; }},
         /* R2 */ {R3, [&] { return Data1.Recordset().RecordCount() == 0 ? R3 : R5; }},
-        /* R3 */ {R4, [&] { MsgBox(this, messages::kNoEntries); return R4; }},
+        /* R3 */ {R4, [&] { display.reset(); MsgBox(this, messages::kNoEntries); return R4; }},
         /* R4 */ {Return, [&] { optScreen->setValue(1, false); return Return; }},
         /* R5 */ {R6, [&] { optShow->setValue(0, true); return R6; }},
         /* R6 */ {R7, [&] { pbxCreate->setVisible(false); return R7; }},
@@ -316,8 +322,13 @@ void FrmMain::cmdShow_Click()
     } else {
         // Hidden before the record set moves: the next answer is never on screen.
         answer->setVisible(false);
-        ConnectDatabase();
-        PickRandomEntry();
+        {
+            // The boxes show the picked entry only, not the first entry of the
+            // reopened table before it.
+            DisplayBatch display(*this);
+            ConnectDatabase();
+            PickRandomEntry();
+        }
         cmdShow->setText(kShow);
     }
 }

@@ -6,11 +6,21 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
 // Longer texts are wrapped anywhere in a multi-line box.
 constexpr int kLongText = 10000;
+
+// Latin text needs no shaping, and skipping it makes laying out an entry's
+// text several times cheaper; scripts that need shaping still get it.
+void preferNoShaping(QWidget* box)
+{
+    QFont font = box->font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    box->setFont(font);
+}
 
 } // namespace
 
@@ -44,6 +54,7 @@ LineTextBox::LineTextBox(QWidget* parent, int maxLength) : QLineEdit(parent)
     // Qt's own limit (32,767) would cut a longer field it shows; the limit on
     // typing and pasting is ours, in afterEdit.
     setMaxLength(std::numeric_limits<int>::max());
+    preferNoShaping(this);
     connect(this, &QLineEdit::textEdited, this, [this] { afterEdit(); });
 }
 
@@ -58,6 +69,7 @@ void LineTextBox::removeRange(int start, int end)
 MultiLineTextBox::MultiLineTextBox(QWidget* parent, int maxLength) : QPlainTextEdit(parent)
 {
     maxLength_ = maxLength;
+    preferNoShaping(this);
     setTabChangesFocus(true); // Tab moves on, as in every other box of the window
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
@@ -68,6 +80,13 @@ MultiLineTextBox::MultiLineTextBox(QWidget* parent, int maxLength) : QPlainTextE
 
 void MultiLineTextBox::showText(const QString& text)
 {
+    // Laying the text out is the dearest part of showing a record, and Qt
+    // does it at once even in a hidden box: a hidden box waits until shown.
+    if (!isVisible()) {
+        hiddenText_ = text;
+        return;
+    }
+    hiddenText_.reset();
     QScopedValueRollback guard(showing_, true);
     // Qt's word wrap takes time growing with the square of a word's length: a
     // long field from the file wraps anywhere, so that it shows at once. A
@@ -79,6 +98,13 @@ void MultiLineTextBox::showText(const QString& text)
     }
     setPlainText(text);
     lengthBefore_ = int(text.size());
+}
+
+void MultiLineTextBox::showEvent(QShowEvent* event)
+{
+    if (const auto text = std::exchange(hiddenText_, std::nullopt))
+        showText(*text);
+    QPlainTextEdit::showEvent(event);
 }
 
 void MultiLineTextBox::removeRange(int start, int end)

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <utility>
 
 // A text box bound to a field of the data control's current record: it shows
@@ -57,13 +58,18 @@ private:
 class MultiLineTextBox : public QPlainTextEdit, public TextBox {
 public:
     MultiLineTextBox(QWidget* parent, int maxLength);
-    QString text() const override { return toPlainText(); }
+    QString text() const override { return hiddenText_ ? *hiddenText_ : toPlainText(); }
     void showText(const QString& text) override;
     QWidget* widget() override { return this; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void removeRange(int start, int end) override;
     int cursor() const override { return textCursor().position(); }
 
     bool showing_ = false;
+    // Text shown while the box is hidden: laid out only once it is shown.
+    std::optional<QString> hiddenText_;
 };
