@@ -50,13 +50,23 @@ Connection::Connection(std::string path)
         // back to a few megabytes after each checkpoint.
         db_.exec("PRAGMA wal_autocheckpoint = 10000");
         db_.exec("PRAGMA journal_size_limit = 4194304");
+        // Every read is one entry by its ID or the next few in ID order, so
+        // the interior pages of the table are all the cache needs to keep:
+        // 256 KiB, not SQLite's 2 MiB, which a drill over a large table would
+        // otherwise fill with pages it never reads again.
+        db_.exec("PRAGMA cache_size = -256");
     });
 }
 
 void Connection::checkTable()
 {
     run([&] {
-        const int version = db_.execAndGet("PRAGMA schema_version").getInt();
+        // Asked on every Refresh, so prepared once.
+        const int version = [&] {
+            auto query = prepare("PRAGMA schema_version");
+            query->executeStep();
+            return query->getColumn(0).getInt();
+        }();
         if (version == checkedSchemaVersion_)
             return;
 
