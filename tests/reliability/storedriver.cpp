@@ -6,7 +6,8 @@
 //   storedriver store DATABASE FIRST_NUMBER COUNT   store COUNT entries, then exit
 //   storedriver hold DATABASE SECONDS          hold a write transaction open, then roll it back
 //
-// Lines: "ready", "S <id> <number>" after an entry is stored, "B" as a
+// Lines: "ready", "S <id> <number>" after an entry is stored ("S - <number>"
+// when another copy may be writing too), "B" as a
 // deletion of all entries begins, "D <id>" after an entry is deleted, "R"
 // when the deletion has ended, "held" once the write transaction is open.
 
@@ -32,17 +33,21 @@ void say(const std::string& line)
     std::fflush(stdout);
 }
 
-// "&Create" and "&OK": the table reopened, then AddNew, the two boxes typed,
-// Update.
-void storeOne(store::DataControl& data, long number)
+// "&OK" after the two boxes were typed: AddNew, the fields, Update. With
+// `readId`, the new entry's ID is read back as the largest, as the random
+// pick reads it; only a copy that writes alone can tell it that way.
+void storeOne(store::DataControl& data, long number, bool readId)
 {
     data.Recordset().AddNew();
     data.Recordset().setPendingField(&store::Record::question, entrytexts::termOf(number));
     data.Recordset().setPendingField(&store::Record::description, entrytexts::definitionOf(number));
     data.Recordset().Update();
-    // The new entry has the largest ID, as the random pick reads it.
-    data.Recordset().MoveLast();
-    say("S " + std::to_string(std::get<std::int64_t>(data.Recordset().Fields("ID"))) + " " + std::to_string(number));
+    std::string id = "-";
+    if (readId) {
+        data.Recordset().MoveLast();
+        id = std::to_string(std::get<std::int64_t>(data.Recordset().Fields("ID")));
+    }
+    say("S " + id + " " + std::to_string(number));
 }
 
 void connect(store::DataControl& data, const std::string& path)
@@ -82,7 +87,7 @@ int cycle(const std::string& path, long number)
         connect(data, path);
         const int count = std::uniform_int_distribution<int>(20, 400)(random);
         for (int i = 0; i < count; ++i)
-            storeOne(data, number++);
+            storeOne(data, number++, true);
         deleteAll(data);
     }
 }
@@ -93,7 +98,7 @@ int storeMany(const std::string& path, long number, long count)
     connect(data, path);
     say("ready");
     for (long i = 0; i < count; ++i) {
-        storeOne(data, number + i);
+        storeOne(data, number + i, false);
         connect(data, path); // as "&Review" and back to "&Create" would
     }
     return 0;

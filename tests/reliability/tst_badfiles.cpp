@@ -10,6 +10,7 @@
 #include "windowdriver.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -19,6 +20,8 @@
 
 #include <algorithm>
 #include <functional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -129,6 +132,35 @@ QString screenOf(const FrmMain& w)
     return w.optScreen->Value(0) || w.optScreen->Value(1) || w.pbxReview->isVisible() ? QStringLiteral("other") : QStringLiteral("none");
 }
 
+// How long the other process holds the file: longer than the program's wait.
+constexpr int kHoldSeconds = 4;
+
+// While it lives, the process's effective user is "nobody", for whom file
+// permissions hold (they do not for root). Does nothing when not root.
+class UnprivilegedUser {
+public:
+    UnprivilegedUser()
+    {
+        if (geteuid() != 0)
+            return;
+        dropped_ = setegid(kNobody) == 0 && seteuid(kNobody) == 0;
+        ok_ = dropped_;
+    }
+    ~UnprivilegedUser()
+    {
+        if (dropped_ && (seteuid(0) != 0 || setegid(0) != 0))
+            qFatal("cannot return to root");
+    }
+    UnprivilegedUser(const UnprivilegedUser&) = delete;
+    UnprivilegedUser& operator=(const UnprivilegedUser&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    static constexpr uid_t kNobody = 65534;
+    bool dropped_ = false;
+    bool ok_ = true;
+};
+
 } // namespace
 
 class TestBadFiles : public QObject {
@@ -138,6 +170,9 @@ private slots:
     void initTestCase() { quietPlatformWarnings(); }
     void badFileIsReportedAndWindowGoesOn_data();
     void badFileIsReportedAndWindowGoesOn();
+    void readOnlyFileRefusesStoreAndKeepsTypedEntry();
+    void fileHeldByAnotherProcessGivesClearErrorAfterBoundedWait_data();
+    void fileHeldByAnotherProcessGivesClearErrorAfterBoundedWait();
 };
 
 void TestBadFiles::badFileIsReportedAndWindowGoesOn_data()
@@ -257,6 +292,125 @@ void TestBadFiles::badFileIsReportedAndWindowGoesOn()
     QCOMPARE(after.back().id, newId);
     QCOMPARE(after.back().term, QStringLiteral("new term"));
     QCOMPARE(after.back().definition, QStringLiteral("new definition"));
+    QCOMPARE(integrityOf(path), QStringLiteral("ok"));
+}
+
+void TestBadFiles::readOnlyFileRefusesStoreAndKeepsTypedEntry()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Verbrio.mdb"));
+    badfile::sql(path, {badfile::kTable, badfile::kTwoEntries});
+    // The file and its folder read-only, so that not even a journal can be made.
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                                  | QFile::ReadOther | QFile::ExeOther));
+    const QByteArray before = snapshot(path);
+    const QStringList filesBefore = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    // Root writes to read-only files: run as an unprivileged user for a while.
+    UnprivilegedUser user;
+    if (!user.ok())
+        QSKIP("running as root and cannot drop to an unprivileged user, so a read-only file would still be written");
+
+    BoxAnswerer boxes;
+    {
+        FrmMain w(dir.path());
+        w.Form_Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        click((*w.optScreen)[1]);
+        QCOMPARE(texts(boxes), QStringList());
+        QCOMPARE(screenOf(w), QStringLiteral("review")); // reading works
+
+        click((*w.optScreen)[0]);
+        typeInto(w.txtInQuestion, QStringLiteral("kept term"));
+        typeInto(w.txtInAnswer, QStringLiteral("kept definition"));
+        const QStringList refused{"Error 8\n\nattempt to write a readonly database .*"};
+        for (int press = 1; press <= 2; ++press) {
+            click(w.cmdOK);
+            const QStringList seen = texts(boxes);
+            QVERIFY2(matches(seen, refused), qPrintable(QStringLiteral("OK %1: %2").arg(press).arg(shown(seen))));
+            // Nothing typed is thrown away: the entry stays pending, on screen.
+            QCOMPARE(w.txtInQuestion->text(), QStringLiteral("kept term"));
+            QCOMPARE(w.txtInAnswer->text(), QStringLiteral("kept definition"));
+            QVERIFY(w.Data1.Recordset().pending());
+            QCOMPARE(screenOf(w), QStringLiteral("create"));
+        }
+        click(w.cmdCancel);
+        QCOMPARE(texts(boxes), QStringList());
+        QCOMPARE(screenOf(w), QStringLiteral("none"));
+    }
+    QVERIFY2(snapshot(path) == before, "the read-only file changed");
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
+}
+
+void TestBadFiles::fileHeldByAnotherProcessGivesClearErrorAfterBoundedWait_data()
+{
+    QTest::addColumn<bool>("wal");      // the file's journal: WAL, or SQLite's rollback journal
+    QTest::addColumn<bool>("atStartUp"); // held as the program starts, else while the user stores
+    QTest::addRow("held as the program starts, rollback journal") << false << true;
+    QTest::addRow("held while the user stores, rollback journal") << false << false;
+    QTest::addRow("held while the user stores, WAL") << true << false;
+}
+
+void TestBadFiles::fileHeldByAnotherProcessGivesClearErrorAfterBoundedWait()
+{
+    QFETCH(bool, wal);
+    QFETCH(bool, atStartUp);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Verbrio.mdb"));
+    badfile::sql(path, {badfile::kTable, badfile::kTwoEntries});
+    if (wal)
+        badfile::sql(path, {"PRAGMA journal_mode = WAL"});
+
+    // Another process holds a write transaction for longer than the program waits.
+    QProcess holder;
+    const auto hold = [&] {
+        holder.start(QStringLiteral(STOREDRIVER), {QStringLiteral("hold"), path, QString::number(kHoldSeconds)});
+        return holder.waitForReadyRead(10'000) && holder.readAllStandardOutput() == "held\n";
+    };
+    const auto released = [&] { return holder.waitForFinished(kHoldSeconds * 1000 + 10'000) && holder.exitCode() == 0; };
+
+    BoxAnswerer boxes;
+    FrmMain w(dir.path());
+    QElapsedTimer clock;
+    if (atStartUp) {
+        QVERIFY(hold());
+        clock.start();
+        w.Form_Load();
+        const qint64 took = clock.elapsed();
+        const QStringList seen = texts(boxes);
+        QVERIFY2(matches(seen, openFailed("5:  database is locked .*")), qPrintable(shown(seen)));
+        QVERIFY2(took >= 1500 && took < 3500, qPrintable(QStringLiteral("start-up waited %1 ms").arg(took)));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(released());
+        click((*w.optScreen)[1]); // the file is free again: the program works on
+        QCOMPARE(texts(boxes), QStringList());
+        QCOMPARE(screenOf(w), QStringLiteral("review"));
+        QCOMPARE(readEntries(path).size(), std::size_t(2));
+        return;
+    }
+
+    w.Form_Load();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    click((*w.optScreen)[0]);
+    typeInto(w.txtInQuestion, QStringLiteral("waiting term"));
+    QVERIFY(hold());
+    clock.start();
+    click(w.cmdOK);
+    const qint64 took = clock.elapsed();
+    const QStringList seen = texts(boxes);
+    QVERIFY2(matches(seen, {"Error 5\n\ndatabase is locked .*"}), qPrintable(shown(seen)));
+    QVERIFY2(took >= 1500 && took < 3500, qPrintable(QStringLiteral("OK waited %1 ms").arg(took)));
+    QCOMPARE(w.txtInQuestion->text(), QStringLiteral("waiting term")); // still pending, on screen
+    QVERIFY(released());
+    click(w.cmdOK); // the file is free again: the entry is stored
+    QCOMPARE(texts(boxes), QStringList());
+    const auto entries = readEntries(path);
+    QCOMPARE(entries.size(), std::size_t(3));
+    QCOMPARE(entries.back().term, QStringLiteral("waiting term"));
     QCOMPARE(integrityOf(path), QStringLiteral("ok"));
 }
 

@@ -28,11 +28,14 @@ inline void finishAnimatedClicks(QWidget* window)
 
 // A mouse click on a button, or on an option's round mark, where a click
 // always lands. The handler runs as for the user: its errors go to the
-// default error report.
-inline void click(QAbstractButton* button)
+// default error report. A hidden button cannot be clicked: false.
+inline bool click(QAbstractButton* button)
 {
+    if (!button->isVisible())
+        return false;
     const QPoint at = qobject_cast<QRadioButton*>(button) ? QPoint(7, button->height() / 2) : button->rect().center();
     QTest::mouseClick(button, Qt::LeftButton, {}, at);
+    return true;
 }
 
 // Typing at the end of a box, one key per character.
