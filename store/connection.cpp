@@ -24,6 +24,12 @@ SQLite::Database openExisting(const std::string& path)
     try {
         return SQLite::Database(path, SQLite::OPEN_READWRITE, kBusyTimeoutMs);
     } catch (const SQLite::Exception& e) {
+        // SQLite's own message ("unable to open database file") would not
+        // say that the path is too long for it.
+        const sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+        if (vfs && path.size() > std::size_t(vfs->mxPathname))
+            throw Error(e.getErrorCode(), "Cannot open the database file '" + path + "': its path is longer than the "
+                                              + std::to_string(vfs->mxPathname) + " bytes SQLite accepts");
         throw Error(e.getErrorCode(), "Cannot open the database file '" + path + "': " + e.what());
     }
 }
