@@ -56,6 +56,14 @@ LineTextBox::LineTextBox(QWidget* parent, int maxLength) : QLineEdit(parent)
     setMaxLength(std::numeric_limits<int>::max());
     preferNoShaping(this);
     connect(this, &QLineEdit::textEdited, this, [this] { afterEdit(); });
+    // Qt's arrow keys can stop between the two units of a character outside
+    // the BMP (an emoji after Devanagari text), where typing would split it:
+    // the cursor goes on past the character, the way it was moving.
+    connect(this, &QLineEdit::cursorPositionChanged, this, [this](int from, int to) {
+        const QString& text = QLineEdit::text();
+        if (to > 0 && to < text.size() && text[to].isLowSurrogate() && text[to - 1].isHighSurrogate())
+            setCursorPosition(to > from ? to + 1 : to - 1);
+    });
 }
 
 void LineTextBox::removeRange(int start, int end)
