@@ -617,6 +617,9 @@ void TestWindowFuzz::sequencesThatOnceFailedPass_data()
         << 2 << QStringList{"Alt+R", "key Up", "key Space", "Alt+O"};
     QTest::addRow("Down from Create selects Review on an empty table, then Up selects Create again")
         << 0 << QStringList{"Alt+C", "click optScreen(0)", "key Down", "key Up", "type txtInQuestion:x", "close"};
+    QTest::addRow("Left after an emoji that follows Devanagari does not stop inside the emoji")
+        << 2 << QStringList{"Alt+C", QStringLiteral("type txtInQuestion:\u0928\u092e\u0938\u094d\u0924\u0947\U0001F469\u200D\U0001F4BB"),
+                            "key Left", "Alt+T", "Alt+O"}; // Alt+T types "t" where no option shows
     QTest::addRow("Right and Left switch the sides")
         << 1 << QStringList{"Alt+R", "Alt+D", "key Left", "key Right", "key Enter", "key Enter"};
 }
