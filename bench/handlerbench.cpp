@@ -144,6 +144,21 @@ void nextPress(benchmark::State& state)
     window.check(state);
 }
 
+// "Next" on a table of IDs 1..n with the definitions as the prompt: the
+// multi-line box is then in view and lays out each new entry's text.
+void nextPressDefinitions(benchmark::State& state)
+{
+    const std::int64_t n = state.range(0);
+    Window window(sharedDeck(n, n));
+    window.enterReview();
+    window.frm.optShow->setValue(1, true);
+    settle();
+    window.pressShowThenNext();
+    for (auto _ : state)
+        state.SetIterationTime(window.pressShowThenNext());
+    window.check(state);
+}
+
 // "Show" (the reveal) on a table of IDs 1..n, each after a "Next".
 void showPress(benchmark::State& state)
 {
@@ -352,6 +367,7 @@ void registerHandlerBenchmarks(bool smoke)
     };
 
     sizes(add("next", nextPress, benchmark::kMicrosecond), {10, 1000, 32767});
+    sizes(add("next_definitions", nextPressDefinitions, benchmark::kMicrosecond), {32767});
     sizes(add("show", showPress, benchmark::kMicrosecond), {32767});
     add("next_gaps", nextPressWithGaps, benchmark::kMicrosecond)->Args({spreadCount, largest});
     add("narrowed_refresh", narrowedRefresh, benchmark::kMicrosecond)->Args({spreadCount, largest});
