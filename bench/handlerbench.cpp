@@ -6,6 +6,7 @@
 #include "frmmain.h"
 #include "messageboxes.h"
 #include "randompick.h"
+#include "randomsources.h"
 #include "recordsource.h"
 #include "residentmemory.h"
 #include "textbox.h"
@@ -54,21 +55,6 @@ void settle()
     QCoreApplication::processEvents();
 }
 
-// The window's generator, counting its draws: one draw is one try of the pick.
-class CountingSource : public store::RandomSource {
-public:
-    CountingSource() { generator_.seed(12345.0f); }
-    float next() override
-    {
-        ++draws;
-        return generator_.next();
-    }
-    long draws = 0;
-
-private:
-    store::Generator generator_;
-};
-
 // A window over a deck, loaded and shown as at start-up. Message boxes are
 // answered (Yes to the warning of "Restart"); any other box means the
 // benchmark did not measure what it claims, and fails it.
@@ -115,7 +101,7 @@ struct Window {
     }
 
     MessageBoxes boxes;
-    CountingSource random;
+    CountingRandom random{12345.0f}; // one draw is one try of the pick
     FrmMain frm;
 };
 

@@ -3,14 +3,12 @@
 // Helpers shared by the deck tool's tests.
 
 #include "commandline.h"
-#include "error.h"
 #include "sourcesink.h"
+#include "storetest.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QMetaType>
 
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,24 +23,6 @@ struct CollectedSource : deck::SourceSink {
     void entry(deck::SourceEntry entry) override { entries.push_back(std::move(entry)); }
     void note(std::string text) override { notes.push_back(std::move(text)); }
 };
-
-// The store::Error that `work` raises, if any.
-template <class Work>
-std::optional<store::Error> errorOf(Work&& work)
-{
-    try {
-        std::forward<Work>(work)();
-    } catch (const store::Error& e) {
-        return e;
-    }
-    return std::nullopt;
-}
-
-inline QByteArray fileBytes(const std::string& path)
-{
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // One in-process run of the tool.
 struct ToolRun {

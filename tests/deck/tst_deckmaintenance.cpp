@@ -3,15 +3,11 @@
 
 #include "compactor.h"
 #include "connection.h"
-#include "datacontrol.h"
 #include "deckcheck.h"
 #include "deckerror.h"
 #include "deckinit.h"
 #include "decktest.h"
-#include "randompick.h"
-#include "recordsource.h"
-#include "tempdeck.h"
-#include "value.h"
+#include "randomsources.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -19,43 +15,15 @@
 
 #include <sqlite3.h>
 
-using Ids = std::vector<std::int64_t>;
-Q_DECLARE_METATYPE(Ids)
-
 namespace {
 
-std::vector<TestEntry> entriesWithIds(const Ids& ids)
-{
-    std::vector<TestEntry> entries;
-    for (std::size_t i = 0; i < ids.size(); ++i)
-        entries.push_back({ids[i], "term " + std::to_string(i), "definition " + std::to_string(i)});
-    return entries;
-}
-
-// The program's generator, counting its draws.
-class CountingRandom : public store::RandomSource {
-public:
-    CountingRandom() { generator_.seed(0.5f); }
-    float next() override
-    {
-        ++draws;
-        return generator_.next();
-    }
-    long draws = 0;
-
-private:
-    store::Generator generator_;
-};
-
 // What the Review screen does: open the whole table, pick one entry.
-std::string pickOnce(const std::string& path, store::RandomSource& random)
+std::string pickOnce(const TempDeck& target, store::RandomSource& random)
 {
     store::DataControl data;
-    data.setDatabaseName(path);
-    data.setRecordSource(store::kWholeTableSource);
-    data.Refresh();
+    openWholeTable(data, target);
     store::PickRandomEntry(data, random);
-    return store::toText(data.Recordset().Fields("Question"));
+    return fieldText(data, "Question");
 }
 
 } // namespace
@@ -76,33 +44,33 @@ private slots:
 
 void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings_data()
 {
-    QTest::addColumn<Ids>("ids");
+    QTest::addColumn<QList<qint64>>("ids");
     QTest::addColumn<long long>("lowest");
     QTest::addColumn<long long>("highest");
     QTest::addColumn<long long>("gaps");
     QTest::addColumn<long long>("missing");
     QTest::addColumn<QStringList>("warnings");
 
-    QTest::addRow("empty") << Ids{} << 0LL << 0LL << 0LL << 0LL << QStringList{};
-    QTest::addRow("1 to 5") << Ids{1, 2, 3, 4, 5} << 1LL << 5LL << 0LL << 0LL << QStringList{};
-    QTest::addRow("starts at 3") << Ids{3, 4, 5} << 3LL << 5LL << 1LL << 2LL << QStringList{};
-    QTest::addRow("gaps and an ID above 32767") << Ids{1, 2, 5, 6, 10, 40000} << 1LL << 40000LL << 3LL << 39994LL
+    QTest::addRow("empty") << QList<qint64>{} << 0LL << 0LL << 0LL << 0LL << QStringList{};
+    QTest::addRow("1 to 5") << QList<qint64>{1, 2, 3, 4, 5} << 1LL << 5LL << 0LL << 0LL << QStringList{};
+    QTest::addRow("starts at 3") << QList<qint64>{3, 4, 5} << 3LL << 5LL << 1LL << 2LL << QStringList{};
+    QTest::addRow("gaps and an ID above 32767") << QList<qint64>{1, 2, 5, 6, 10, 40000} << 1LL << 40000LL << 3LL << 39994LL
                                                 << QStringList{"above 32767", "more than 4 times"};
-    QTest::addRow("sparse") << Ids{1, 9} << 1LL << 9LL << 1LL << 7LL << QStringList{"more than 4 times"};
-    QTest::addRow("IDs below 1") << Ids{-2, 0, 1, 2} << -2LL << 2LL << 0LL << 0LL << QStringList{"2 entries have an ID below 1"};
+    QTest::addRow("sparse") << QList<qint64>{1, 9} << 1LL << 9LL << 1LL << 7LL << QStringList{"more than 4 times"};
+    QTest::addRow("IDs below 1") << QList<qint64>{-2, 0, 1, 2} << -2LL << 2LL << 0LL << 0LL << QStringList{"2 entries have an ID below 1"};
 }
 
 void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings()
 {
-    QFETCH(Ids, ids);
+    QFETCH(QList<qint64>, ids);
     QFETCH(long long, lowest);
     QFETCH(long long, highest);
     QFETCH(long long, gaps);
     QFETCH(long long, missing);
     QFETCH(QStringList, warnings);
 
-    TempDeck target(entriesWithIds(ids));
-    const QByteArray before = fileBytes(target.path());
+    TempDeck target(TempDeck::withIds(ids));
+    const QByteArray before = snapshot(target.path());
     deck::DeckFigures figures;
     {
         store::Connection connection(target.path());
@@ -118,7 +86,7 @@ void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings()
     QCOMPARE(given.size(), static_cast<std::size_t>(warnings.size()));
     for (std::size_t i = 0; i < given.size(); ++i)
         QVERIFY2(QString::fromStdString(given[i]).contains(warnings.at(static_cast<qsizetype>(i))), given[i].c_str());
-    QCOMPARE(fileBytes(target.path()), before); // check writes nothing
+    QCOMPARE(snapshot(target.path()), before); // check writes nothing
 }
 
 void TestDeckMaintenance::checkFailsOnADamagedDeck()
@@ -139,27 +107,24 @@ void TestDeckMaintenance::checkFailsOnADamagedDeck()
 
 void TestDeckMaintenance::compactRenumbersInOrderSoEveryPickHitsFirstTime_data()
 {
-    QTest::addColumn<Ids>("ids");
+    QTest::addColumn<QList<qint64>>("ids");
     QTest::addColumn<long long>("renumbered");
 
-    QTest::addRow("gaps and IDs above 32767") << Ids{2, 700, 32768, 40000} << 4LL;
-    QTest::addRow("IDs below 1 move up onto taken IDs") << Ids{-1, 0, 1} << 3LL;
-    QTest::addRow("moving up and down") << Ids{0, 1, 5, 6} << 4LL;
-    QTest::addRow("already 1 to n") << Ids{1, 2, 3} << 0LL;
+    QTest::addRow("gaps and IDs above 32767") << QList<qint64>{2, 700, 32768, 40000} << 4LL;
+    QTest::addRow("IDs below 1 move up onto taken IDs") << QList<qint64>{-1, 0, 1} << 3LL;
+    QTest::addRow("moving up and down") << QList<qint64>{0, 1, 5, 6} << 4LL;
+    QTest::addRow("already 1 to n") << QList<qint64>{1, 2, 3} << 0LL;
 }
 
 void TestDeckMaintenance::compactRenumbersInOrderSoEveryPickHitsFirstTime()
 {
-    QFETCH(Ids, ids);
+    QFETCH(QList<qint64>, ids);
     QFETCH(long long, renumbered);
 
-    TempDeck target(entriesWithIds(ids));
-    CountingRandom random;
-    if (ids.back() > deck::kLargestReviewableId) {
-        const auto error = errorOf([&] { pickOnce(target.path(), random); });
-        QVERIFY(error);
-        QCOMPARE(error->number(), static_cast<int>(store::ErrorCode::Overflow));
-    }
+    TempDeck target(TempDeck::withIds(ids));
+    CountingRandom random(0.5f);
+    if (ids.back() > deck::kLargestReviewableId)
+        VERIFY_STORE_ERROR(pickOnce(target, random), store::ErrorCode::Overflow, "does not fit");
 
     deck::CompactResult result;
     {
@@ -169,15 +134,16 @@ void TestDeckMaintenance::compactRenumbersInOrderSoEveryPickHitsFirstTime()
     QCOMPARE(result.count, static_cast<long long>(ids.size()));
     QCOMPARE(result.renumbered, renumbered);
     QVERIFY2(result.notReclaimed.empty(), result.notReclaimed.c_str());
-    Ids oneToN(ids.size());
-    for (std::size_t i = 0; i < ids.size(); ++i)
-        oneToN[i] = static_cast<std::int64_t>(i) + 1;
-    QCOMPARE(target.entries(), entriesWithIds(oneToN));
+    // The same texts in the same order, numbered from 1.
+    std::vector<TestEntry> expected = TempDeck::withIds(ids);
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        expected[i].id = std::int64_t(i) + 1;
+    QCOMPARE(target.entries(), expected);
 
     constexpr long kPicks = 20;
     random.draws = 0;
     for (long pick = 0; pick < kPicks; ++pick)
-        QVERIFY(pickOnce(target.path(), random).starts_with("term "));
+        QVERIFY(pickOnce(target, random).starts_with("term "));
     QCOMPARE(random.draws, kPicks);
 }
 
@@ -227,11 +193,11 @@ void TestDeckMaintenance::initWritesAnEmptyDeckAndNeverTouchesAnExistingFile()
     file.write("not a deck, but someone's");
     file.close();
     for (const QString& existing : {path, other}) {
-        const QByteArray before = fileBytes(existing.toStdString());
-        const auto error = errorOf([&] { deck::initDeck(existing); });
+        const QByteArray before = snapshot(existing);
+        const auto error = errorFrom([&] { deck::initDeck(existing); });
         QVERIFY(error);
         QCOMPARE(error->number(), static_cast<int>(deck::DeckErrorCode::FileExists));
-        QCOMPARE(fileBytes(existing.toStdString()), before);
+        QCOMPARE(snapshot(existing), before);
     }
 }
 

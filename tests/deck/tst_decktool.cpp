@@ -69,13 +69,13 @@ void TestDeckTool::wrongUsageExitsWithStatus2()
     QFETCH(QString, message);
 
     TempDeck target(TempDeck::numbered(1));
-    const QByteArray before = fileBytes(target.path());
+    const QByteArray before = snapshot(target.path());
     arguments.replaceInStrings("DECK", pathOf(target));
     const ToolRun run = runTool(arguments);
     QCOMPARE(run.status, deck::kWrongUsage);
     QVERIFY2(run.err.contains(message.toUtf8()) && run.err.contains("--help'."), run.err.constData());
     QVERIFY(run.out.isEmpty());
-    QCOMPARE(fileBytes(target.path()), before);
+    QCOMPARE(snapshot(target.path()), before);
 }
 
 void TestDeckTool::helpAndVersionGoToStandardOutput_data()

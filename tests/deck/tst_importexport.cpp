@@ -108,7 +108,7 @@ void TestImportExport::tsvExportRefusesTabsAndLineBreaksNamingTheEntry()
 
     TempDeck source({{2, "plain", "text"}, {4, term.toStdString(), definition.toStdString()}});
     store::Connection connection(source.path());
-    const auto error = errorOf([&] { deck::exportEntries(connection, Format::Tsv); });
+    const auto error = errorFrom([&] { deck::exportEntries(connection, Format::Tsv); });
     QVERIFY(error);
     QCOMPARE(error->number(), static_cast<int>(DeckErrorCode::NotTabSafe));
     const QString description = QString::fromStdString(error->description());
@@ -150,12 +150,12 @@ void TestImportExport::malformedSourceIsRefusedWithItsLineAndNothingWritten()
     QFETCH(QString, line);
 
     TempDeck target(TempDeck::numbered(2));
-    const QByteArray before = fileBytes(target.path());
-    const auto error = errorOf([&] { import(target, source, optionsFor(format)); });
+    const QByteArray before = snapshot(target.path());
+    const auto error = errorFrom([&] { import(target, source, optionsFor(format)); });
     QVERIFY(error);
     QCOMPARE(error->number(), number);
     QVERIFY2(QString::fromStdString(error->description()).startsWith(line), error->what());
-    QCOMPARE(fileBytes(target.path()), before);
+    QCOMPARE(snapshot(target.path()), before);
     QCOMPARE(target.entries(), TempDeck::numbered(2));
 }
 
@@ -184,7 +184,7 @@ void TestImportExport::textsOver255Utf16UnitsAreRefusedUnlessAllowed()
         deck::ImportOptions options = optionsFor(Format::Tsv);
         options.allowLong = allowLong;
         const QByteArray line = asTerm ? text.toUtf8() + "\tshort\n" : "short\t" + text.toUtf8() + "\n";
-        const auto error = errorOf([&] { import(target, "ok\tfine\n" + line, options); });
+        const auto error = errorFrom([&] { import(target, "ok\tfine\n" + line, options); });
         QCOMPARE(!error, accepted);
         QCOMPARE(target.entries().size(), accepted ? std::size_t(2) : std::size_t(0));
         if (error) {
@@ -251,7 +251,7 @@ void TestImportExport::tabSeparatedCsvIsReadAsSuchOnlyWhenNamedCsv()
     TempDeck chosen;
     deck::ImportOptions options = optionsFor(Format::Csv);
     options.detectTabs = false;
-    const auto error = errorOf([&] { import(chosen, source, options); });
+    const auto error = errorFrom([&] { import(chosen, source, options); });
     QVERIFY(error);
     QCOMPARE(error->number(), static_cast<int>(DeckErrorCode::Malformed));
 }

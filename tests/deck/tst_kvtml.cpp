@@ -114,7 +114,7 @@ void TestKvtml::malformedDocumentIsRefusedWithItsLine()
     QFETCH(QString, line);
 
     CollectedSource collected;
-    const auto error = errorOf([&] { deck::readKvtml(document, collected); });
+    const auto error = errorFrom([&] { deck::readKvtml(document, collected); });
     QVERIFY(error);
     QCOMPARE(error->number(), static_cast<int>(deck::DeckErrorCode::Malformed));
     QVERIFY2(QString::fromStdString(error->description()).startsWith(line), error->what());

@@ -2,6 +2,7 @@
 // keep the loop from running forever, and a uniform choice among entries.
 
 #include "randompick.h"
+#include "randomsources.h"
 #include "recordsource.h"
 #include "storetest.h"
 
@@ -9,38 +10,16 @@
 #include <SQLiteCpp/Database.h>
 
 #include <cmath>
-#include <functional>
 #include <map>
 #include <memory>
 
 using store::ErrorCode;
 
+Q_DECLARE_METATYPE(std::vector<float>)
+
 namespace {
 
 const float kLargestBelowOne = std::nextafter(1.0f, 0.0f);
-
-// Returns chosen draws in turn, the last one again once the list runs out,
-// and can act on each draw (to change the file while the pick is drawing).
-class FakeRandom : public store::RandomSource {
-public:
-    explicit FakeRandom(std::vector<float> draws) : draws_(std::move(draws)) {}
-
-    float next() override
-    {
-        const float r = draws_[std::min(calls_, draws_.size() - 1)];
-        ++calls_;
-        if (onDraw)
-            onDraw(calls_);
-        return r;
-    }
-
-    std::size_t calls() const { return calls_; }
-    std::function<void(std::size_t call)> onDraw;
-
-private:
-    std::vector<float> draws_;
-    std::size_t calls_ = 0;
-};
 
 // The draw that gives candidate `id` when the largest ID is `largest`.
 float drawFor(int id, int largest)
@@ -74,17 +53,11 @@ private slots:
     void candidateStaysWithinOneToLargest();
     void candidateAtExtremesForEveryLargestId();
     void generatorDrawsLieInZeroToOne();
-    void denseIdsAreHitOnFirstDraw_data();
-    void denseIdsAreHitOnFirstDraw();
-    void gapsAreRedrawnWithoutError();
-    void singleEntryWithLargeIdIsFound();
-    void largestId32767IsPicked();
-    void largestId32768RaisesOverflowBeforeDrawing();
-    void noIdFromOneUpRaisesAtOnce_data();
-    void noIdFromOneUpRaisesAtOnce();
-    void emptyTableRaisesNoEntries();
+    void pickDrawsUntilTheCandidateExists_data();
+    void pickDrawsUntilTheCandidateExists();
+    void pickRefusesBeforeDrawing_data();
+    void pickRefusesBeforeDrawing();
     void vanishedEntriesStopDrawingAtTheCheck();
-    void longRunOfGapsPassesTheCheck();
     void picksAreUniformOverEntries();
 };
 
@@ -147,145 +120,94 @@ void TestRandomPick::generatorDrawsLieInZeroToOne()
     }
 }
 
-void TestRandomPick::denseIdsAreHitOnFirstDraw_data()
+void TestRandomPick::pickDrawsUntilTheCandidateExists_data()
 {
-    QTest::addColumn<int>("entries");
-    QTest::addColumn<float>("r");
-    QTest::addColumn<int>("expected");
+    QTest::addColumn<QList<qint64>>("ids");
+    QTest::addColumn<std::vector<float>>("draws"); // the last one hits
+    QTest::addColumn<qint64>("picked");
 
-    QTest::addRow("1 entry") << 1 << 0.7f << 1;
-    QTest::addRow("10 entries, r 0") << 10 << 0.0f << 1;
-    QTest::addRow("10 entries, r 0.55") << 10 << 0.55f << 6;
-    QTest::addRow("10 entries, r below 1") << 10 << kLargestBelowOne << 10;
-    QTest::addRow("200 entries, r 0.5") << 200 << 0.5f << 101;
+    QTest::addRow("1 entry") << idsOf(TempDeck::numbered(1)) << std::vector{0.7f} << qint64(1);
+    QTest::addRow("10 entries, r 0") << idsOf(TempDeck::numbered(10)) << std::vector{0.0f} << qint64(1);
+    QTest::addRow("10 entries, r 0.55") << idsOf(TempDeck::numbered(10)) << std::vector{0.55f} << qint64(6);
+    QTest::addRow("10 entries, r below 1") << idsOf(TempDeck::numbered(10)) << std::vector{kLargestBelowOne} << qint64(10);
+    QTest::addRow("200 entries, r 0.5") << idsOf(TempDeck::numbered(200)) << std::vector{0.5f} << qint64(101);
+    QTest::addRow("largest ID 32767, r below 1") << QList<qint64>{1, 32767} << std::vector{kLargestBelowOne} << qint64(32767);
+    QTest::addRow("largest ID 32767, r 0") << QList<qint64>{1, 32767} << std::vector{0.0f} << qint64(1);
+    QTest::addRow("gaps are drawn again") << QList<qint64>{2, 5, 9}
+                                          << std::vector{drawFor(1, 9), drawFor(3, 9), drawFor(8, 9), drawFor(5, 9)} << qint64(5);
+    QTest::addRow("one entry with a large ID") << QList<qint64>{30000}
+                                               << std::vector{0.0f, 0.25f, 0.5f, 0.9999f, kLargestBelowOne} << qint64(30000);
+    // More draws than kDrawsBetweenChecks over a gap, while an entry is there
+    // to be found: the check lets the loop go on.
+    std::vector<float> longRun(store::kDrawsBetweenChecks + 200, drawFor(5, 10));
+    longRun.push_back(drawFor(10, 10));
+    QTest::addRow("a run of gaps longer than the check") << QList<qint64>{1, 10} << longRun << qint64(10);
 }
 
-void TestRandomPick::denseIdsAreHitOnFirstDraw()
+// One Refresh per draw, and the entry drawn is the record set's only one.
+void TestRandomPick::pickDrawsUntilTheCandidateExists()
 {
-    QFETCH(int, entries);
-    QFETCH(float, r);
-    QFETCH(int, expected);
+    QFETCH(QList<qint64>, ids);
+    QFETCH(std::vector<float>, draws);
+    QFETCH(qint64, picked);
 
-    const TempDeck deck(TempDeck::numbered(entries));
+    const TempDeck deck(TempDeck::withIds(ids));
     store::DataControl data;
     openWholeTable(data, deck);
     const auto refreshes = countRefreshes(data);
-    FakeRandom random({r});
+    DrawSequence random(draws);
 
     store::PickRandomEntry(data, random);
 
-    QCOMPARE(*refreshes, 1);
-    QCOMPARE(random.calls(), 1u);
-    QCOMPARE(data.RecordSource(), oneEntrySource(expected));
-    QCOMPARE(currentId(data), expected);
-    QCOMPARE(fieldText(data, "Question"), "term " + std::to_string(expected));
-    QVERIFY(data.Recordset().RecordCount() > 0);
+    QCOMPARE(random.calls(), draws.size());
+    QCOMPARE(*refreshes, int(draws.size()));
+    QCOMPARE(data.RecordSource(), oneEntrySource(picked));
+    QCOMPARE(currentId(data), picked);
+    QCOMPARE(fieldText(data, "Question"), "term " + std::to_string(picked));
 }
 
-void TestRandomPick::gapsAreRedrawnWithoutError()
+void TestRandomPick::pickRefusesBeforeDrawing_data()
 {
-    const TempDeck deck(withIds({2, 5, 9}));
+    QTest::addColumn<QList<qint64>>("ids");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("says");
+
+    QTest::addRow("largest ID 32768: overflow") << QList<qint64>{1, 32768} << int(ErrorCode::Overflow) << "32768";
+    QTest::addRow("IDs -5 and 0") << QList<qint64>{-5, 0} << int(ErrorCode::NoEntryInRange) << "from 1 to 0";
+    QTest::addRow("only negative IDs") << QList<qint64>{-9, -2} << int(ErrorCode::NoEntryInRange) << "from 1 to -2";
+    QTest::addRow("empty table") << QList<qint64>{} << int(ErrorCode::NoCurrentRecord) << "there are no entries";
+}
+
+void TestRandomPick::pickRefusesBeforeDrawing()
+{
+    QFETCH(QList<qint64>, ids);
+    QFETCH(int, number);
+    QFETCH(QString, says);
+
+    const TempDeck deck(TempDeck::withIds(ids));
     store::DataControl data;
     openWholeTable(data, deck);
     const auto refreshes = countRefreshes(data);
-    FakeRandom random({drawFor(1, 9), drawFor(3, 9), drawFor(8, 9), drawFor(5, 9)});
+    DrawSequence random({0.5f});
 
-    store::PickRandomEntry(data, random);
-
-    QCOMPARE(*refreshes, 4);
-    QCOMPARE(data.RecordSource(), oneEntrySource(5));
-    QCOMPARE(currentId(data), 5);
-}
-
-void TestRandomPick::singleEntryWithLargeIdIsFound()
-{
-    const TempDeck deck(withIds({30000}));
-    store::DataControl data;
-    openWholeTable(data, deck);
-    const auto refreshes = countRefreshes(data);
-    FakeRandom random({0.0f, 0.25f, 0.5f, 0.9999f, kLargestBelowOne});
-
-    store::PickRandomEntry(data, random);
-
-    QCOMPARE(*refreshes, 5);
-    QCOMPARE(currentId(data), 30000);
-}
-
-void TestRandomPick::largestId32767IsPicked()
-{
-    const TempDeck deck(withIds({1, 32767}));
-    for (const auto& [r, expected] : {std::pair{kLargestBelowOne, 32767}, std::pair{0.0f, 1}}) {
-        store::DataControl data;
-        openWholeTable(data, deck);
-        FakeRandom random({r});
-        store::PickRandomEntry(data, random);
-        QCOMPARE(currentId(data), expected);
-    }
-}
-
-void TestRandomPick::largestId32768RaisesOverflowBeforeDrawing()
-{
-    const TempDeck deck(withIds({1, 32768}));
-    store::DataControl data;
-    openWholeTable(data, deck);
-    const auto refreshes = countRefreshes(data);
-    FakeRandom random({0.0f});
-
-    VERIFY_STORE_ERROR(store::PickRandomEntry(data, random), 6, "32768"); // the overflow error
+    VERIFY_STORE_ERROR(store::PickRandomEntry(data, random), number, says.toStdString());
 
     QCOMPARE(random.calls(), 0u);
     QCOMPARE(*refreshes, 0);
-    QCOMPARE(data.RecordSource(), "Questions");
-    QCOMPARE(currentId(data), 32768); // left on the last entry
-}
-
-void TestRandomPick::noIdFromOneUpRaisesAtOnce_data()
-{
-    QTest::addColumn<QList<qint64>>("ids");
-    QTest::addColumn<QString>("range");
-
-    QTest::addRow("IDs -5 and 0") << QList<qint64>{-5, 0} << "from 1 to 0";
-    QTest::addRow("only negative IDs") << QList<qint64>{-9, -2} << "from 1 to -2";
-}
-
-void TestRandomPick::noIdFromOneUpRaisesAtOnce()
-{
-    QFETCH(QList<qint64>, ids);
-    QFETCH(QString, range);
-
-    const TempDeck deck(withIds(ids));
-    store::DataControl data;
-    openWholeTable(data, deck);
-    FakeRandom random({0.5f});
-
-    VERIFY_STORE_ERROR(store::PickRandomEntry(data, random), ErrorCode::NoEntryInRange, range.toStdString());
-    QCOMPARE(random.calls(), 0u);
-}
-
-void TestRandomPick::emptyTableRaisesNoEntries()
-{
-    const TempDeck deck(TempDeck::numbered(3));
-    store::DataControl data;
-    openWholeTable(data, deck);
-    // Every entry deleted, then the table reopened, as before a Next.
-    for (data.Recordset().MoveFirst(); !data.Recordset().Eof(); data.Recordset().MoveNext())
-        data.Recordset().Delete();
-    openWholeTable(data, deck);
-    FakeRandom random({0.5f});
-
-    VERIFY_STORE_ERROR(store::PickRandomEntry(data, random), ErrorCode::NoCurrentRecord, "there are no entries");
-    QCOMPARE(random.calls(), 0u);
+    QCOMPARE(data.RecordSource(), store::kWholeTableSource);
+    if (!ids.isEmpty()) // left on the last entry
+        QCOMPARE(currentId(data), ids.last());
 }
 
 // Another program deletes every entry in 1..L while the pick is drawing: the
 // check after kDrawsBetweenChecks draws ends the loop.
 void TestRandomPick::vanishedEntriesStopDrawingAtTheCheck()
 {
-    const TempDeck deck(withIds({-3, 1, 10}));
+    const TempDeck deck(TempDeck::withIds({-3, 1, 10}));
     store::DataControl data;
     openWholeTable(data, deck);
     const auto refreshes = countRefreshes(data);
-    FakeRandom random({drawFor(5, 10)});
+    DrawSequence random({drawFor(5, 10)});
     random.onDraw = [&](std::size_t call) {
         if (call == 1) {
             SQLite::Database other(deck.path(), SQLite::OPEN_READWRITE);
@@ -300,31 +222,12 @@ void TestRandomPick::vanishedEntriesStopDrawingAtTheCheck()
     QCOMPARE(idsOf(deck.entries()), QList<qint64>{-3});
 }
 
-// More draws than kDrawsBetweenChecks over a gap, while an entry is there to
-// be found: the check lets the loop go on.
-void TestRandomPick::longRunOfGapsPassesTheCheck()
-{
-    const TempDeck deck(withIds({1, 10}));
-    store::DataControl data;
-    openWholeTable(data, deck);
-    const auto refreshes = countRefreshes(data);
-    const int gaps = int(store::kDrawsBetweenChecks) + 200;
-    std::vector<float> draws(std::size_t(gaps), drawFor(5, 10));
-    draws.push_back(drawFor(10, 10));
-    FakeRandom random(draws);
-
-    store::PickRandomEntry(data, random);
-
-    QCOMPARE(*refreshes, gaps + 1);
-    QCOMPARE(currentId(data), 10);
-}
-
 // Every entry is equally likely, whatever the gaps before it: a chi-square
 // test over many picks with the program's generator and a fixed seed.
 void TestRandomPick::picksAreUniformOverEntries()
 {
     const QList<qint64> ids{1, 2, 3, 4, 5, 6, 7, 8, 20, 21, 22, 40, 41, 60, 80, 100};
-    const TempDeck deck(withIds(ids));
+    const TempDeck deck(TempDeck::withIds(ids));
     store::DataControl data;
     store::Generator generator;
     generator.seed(45296.5f);

@@ -104,7 +104,7 @@ void TestRecordSource::refusedTextNeverReachesTheFile()
 
 void TestRecordSource::oneEntrySourceOpensOnlyThatEntry()
 {
-    const TempDeck deck(withIds({41, 42, 43}));
+    const TempDeck deck(TempDeck::withIds({41, 42, 43}));
     store::DataControl data;
     data.setDatabaseName(deck.path());
     data.setRecordSource("SELECT * FROM Questions WHERE ID = 42");
@@ -122,7 +122,7 @@ void TestRecordSource::oneEntrySourceOpensOnlyThatEntry()
 
 void TestRecordSource::oneEntrySourceForMissingIdIsEmpty()
 {
-    const TempDeck deck(withIds({41, 43}));
+    const TempDeck deck(TempDeck::withIds({41, 43}));
     store::DataControl data;
     data.setDatabaseName(deck.path());
     data.setRecordSource("SELECT * FROM Questions WHERE ID = 42");

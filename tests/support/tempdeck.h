@@ -1,9 +1,15 @@
 #pragma once
 
-// A database file in a fresh temporary directory, for tests: never the user's.
+// A database file in a fresh temporary directory, for tests: never the user's;
+// and what a test reads of a deck file from outside the program.
 
 #include "schema.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QString>
 #include <QTemporaryDir>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -27,36 +33,46 @@ public:
     // `create` is false, when the directory is left empty.
     explicit TempDeck(const std::vector<TestEntry>& entries = {}, bool create = true)
     {
-        if (create) {
-            SQLite::Database db(path(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-            db.exec(store::kCreateQuestionsTable);
-            insert(db, entries);
-        }
+        if (create)
+            createAt(path(), entries);
+    }
+
+    // A deck file at `path`, in a directory that exists.
+    static void createAt(const std::string& path, const std::vector<TestEntry>& entries = {})
+    {
+        SQLite::Database db(path, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        db.exec(store::kCreateQuestionsTable);
+        insert(db, entries);
     }
 
     std::string directory() const { return dir_.path().toStdString(); }
     std::string path() const { return dir_.filePath(store::kDatabaseFileName).toStdString(); }
 
-    void add(const std::vector<TestEntry>& entries)
-    {
-        SQLite::Database db(path(), SQLite::OPEN_READWRITE);
-        insert(db, entries);
-    }
-
-    // Entries with IDs 1..n, texts "term i" and "definition i".
-    static std::vector<TestEntry> numbered(std::int64_t n)
+    // Entries with the given IDs, texts "term ID" and "definition ID".
+    static std::vector<TestEntry> withIds(const QList<qint64>& ids)
     {
         std::vector<TestEntry> entries;
-        for (std::int64_t i = 1; i <= n; ++i)
-            entries.push_back({i, "term " + std::to_string(i), "definition " + std::to_string(i)});
+        for (const auto id : ids)
+            entries.push_back({id, "term " + std::to_string(id), "definition " + std::to_string(id)});
         return entries;
+    }
+
+    // Entries with IDs 1..n.
+    static std::vector<TestEntry> numbered(std::int64_t n)
+    {
+        QList<qint64> ids;
+        for (std::int64_t i = 1; i <= n; ++i)
+            ids << i;
+        return withIds(ids);
     }
 
     // Every entry in the file, in ascending ID order, read by a connection of
     // its own (so what the program has committed, not what it holds).
-    std::vector<TestEntry> entries() const
+    std::vector<TestEntry> entries() const { return entriesAt(path()); }
+
+    static std::vector<TestEntry> entriesAt(const std::string& path)
     {
-        SQLite::Database db(path(), SQLite::OPEN_READONLY);
+        SQLite::Database db(path, SQLite::OPEN_READONLY);
         SQLite::Statement query(db, "SELECT ID, coalesce(Question, ''), coalesce(Description, '') FROM Questions ORDER BY ID");
         std::vector<TestEntry> result;
         while (query.executeStep())
@@ -81,3 +97,29 @@ private:
 
     QTemporaryDir dir_;
 };
+
+inline QList<qint64> idsOf(const std::vector<TestEntry>& entries)
+{
+    QList<qint64> ids;
+    for (const auto& e : entries)
+        ids << e.id;
+    return ids;
+}
+
+// The file's bytes, or a note of what stands at its path instead: two
+// snapshots are equal only if nothing was created, removed or written.
+inline QByteArray snapshot(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return "(missing)";
+    if (info.isDir())
+        return "(directory) " + QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(' ').toUtf8();
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+inline QByteArray snapshot(const std::string& path)
+{
+    return snapshot(QString::fromStdString(path));
+}

@@ -1,7 +1,9 @@
 #pragma once
 
-// Database files that are missing, damaged, foreign or hostile, made in a
-// directory of the test's own as Verbrio.mdb, by name.
+// Database files that are missing, damaged, foreign or hostile, or odd in
+// content, made by name at a path in a directory of the test's own. The
+// store's tests say what error each refused kind raises; the window's tests
+// say what the user sees of some of them.
 
 #include "schema.h"
 
@@ -43,6 +45,13 @@ inline QByteArray randomBytes(int size, unsigned seed)
 
 inline const std::string kTable = store::kCreateQuestionsTable;
 inline const std::string kTwoEntries = "INSERT INTO Questions VALUES (1, 'term 1', 'definition 1'), (2, 'term 2', 'definition 2')";
+inline const std::string kOtherTable = "CREATE TABLE Other (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT)";
+
+// A table Questions with these columns and constraints.
+inline std::function<void(const QString&)> questions(const std::string& definition)
+{
+    return [definition](const QString& path) { sql(path, {"CREATE TABLE Questions (" + definition}); };
+}
 
 struct Maker {
     const char* name;
@@ -52,6 +61,7 @@ struct Maker {
 inline const std::vector<Maker>& makers()
 {
     static const std::vector<Maker> all = {
+        // Refused as they stand.
         {"missing", [](const QString&) {}},
         {"zero bytes", [](const QString& path) { bytes(path, {}); }},
         {"random bytes", [](const QString& path) { bytes(path, randomBytes(8192, 7)); }},
@@ -67,22 +77,27 @@ inline const std::vector<Maker>& makers()
              bytes(path, content);
          }},
         {"a directory of that name", [](const QString& path) { QDir().mkdir(path); }},
-        {"no table Questions", [](const QString& path) { sql(path, {"CREATE TABLE Other (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT)"}); }},
-        {"a view named Questions", [](const QString& path) {
-             sql(path, {"CREATE TABLE Other (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT)",
-                        "CREATE VIEW Questions AS SELECT * FROM Other"});
+        {"no table Questions", [](const QString& path) { sql(path, {kOtherTable}); }},
+        {"a view named Questions", [](const QString& path) { sql(path, {kOtherTable, "CREATE VIEW Questions AS SELECT * FROM Other"}); }},
+        {"no column Question", questions("ID INTEGER PRIMARY KEY, Description TEXT)")},
+        {"no column Description", questions("ID INTEGER PRIMARY KEY, Question TEXT)")},
+        {"no column ID", questions("Question TEXT, Description TEXT)")},
+        {"ID a text key", questions("ID TEXT PRIMARY KEY, Question TEXT, Description TEXT)")},
+        {"ID an integer but not the key", questions("ID INTEGER, Question TEXT, Description TEXT)")},
+        {"ID INT PRIMARY KEY", questions("ID INT PRIMARY KEY, Question TEXT, Description TEXT)")},
+        // Declared INTEGER PRIMARY KEY, but DESC makes it an ordinary column
+        // that can hold NULL, text or a real number, not the row's integer key.
+        {"ID INTEGER PRIMARY KEY DESC", [](const QString& path) {
+             sql(path, {"CREATE TABLE Questions (ID INTEGER PRIMARY KEY DESC, Question TEXT, Description TEXT)",
+                        "INSERT INTO Questions VALUES (2.5, 'a', 'b'), (NULL, 'c', 'd')"});
          }},
-        {"no column Question", [](const QString& path) { sql(path, {"CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Description TEXT)"}); }},
-        {"no column Description", [](const QString& path) { sql(path, {"CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT)"}); }},
-        {"no column ID", [](const QString& path) { sql(path, {"CREATE TABLE Questions (Question TEXT, Description TEXT)"}); }},
-        {"ID a text key", [](const QString& path) { sql(path, {"CREATE TABLE Questions (ID TEXT PRIMARY KEY, Question TEXT, Description TEXT)"}); }},
-        {"ID an integer but not the key", [](const QString& path) { sql(path, {"CREATE TABLE Questions (ID INTEGER, Question TEXT, Description TEXT)"}); }},
-        {"ID INTEGER PRIMARY KEY DESC", [](const QString& path) { sql(path, {"CREATE TABLE Questions (ID INTEGER PRIMARY KEY DESC, Question TEXT, Description TEXT)"}); }},
-        {"WITHOUT ROWID", [](const QString& path) { sql(path, {"CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT) WITHOUT ROWID"}); }},
+        {"key of two columns", questions("ID INTEGER, Question TEXT, Description TEXT, PRIMARY KEY (ID, Question))")},
+        {"WITHOUT ROWID", questions("ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT) WITHOUT ROWID")},
         {"a trigger on the table", [](const QString& path) {
              sql(path, {kTable, kTwoEntries, "CREATE TABLE Log (Note TEXT)",
                         "CREATE TRIGGER Spy AFTER INSERT ON Questions BEGIN INSERT INTO Log VALUES (new.Question); END"});
          }},
+        // Opened, though odd.
         {"views beside the table", [](const QString& path) {
              sql(path, {kTable, kTwoEntries, "CREATE VIEW Recent AS SELECT * FROM Questions WHERE ID > 1",
                         "CREATE VIEW Noisy AS SELECT randomblob(16), load_extension('nothing') FROM Questions"});
