@@ -59,7 +59,7 @@ void settle()
 // answered (Yes to the warning of "Restart"); any other box means the
 // benchmark did not measure what it claims, and fails it.
 struct Window {
-    explicit Window(const BenchDeck& deck, std::deque<QMessageBox::StandardButton> answers = {})
+    explicit Window(const BenchDeck& deck, std::deque<BoxAnswer> answers = {})
         : boxes(std::move(answers))
         , frm(QString::fromStdString(deck.directory()))
     {
@@ -255,7 +255,7 @@ void restart(benchmark::State& state)
     for (auto _ : state) {
         const BenchDeck deck = BenchDeck::copyOf(templateDeck(state.range(0)));
         {
-            Window window(deck, {QMessageBox::Yes});
+            Window window(deck, {BoxAnswer::Yes});
             cpu += cpuSecondsOf([&] { state.SetIterationTime(secondsOf([&] { window.frm.cmdRestart_Click(); })); });
             if (!window.check(state, 1))
                 return;

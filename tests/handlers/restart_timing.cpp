@@ -1,7 +1,8 @@
 // How long "Re&start" takes to delete a full table of 32,767 entries. A
 // measurement to run by hand, not a test: it asserts nothing about time.
 
-#include "handlertest.h"
+#include "messageboxes.h"
+#include "testwindow.h"
 
 #include <QElapsedTimer>
 
@@ -12,8 +13,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     constexpr std::int64_t kEntries = 32767;
 
-    Window window(TempDeck::numbered(kEntries));
-    MessageBoxes boxes({QMessageBox::Yes});
+    TestWindow window(TempDeck::numbered(kEntries));
+    MessageBoxes boxes({BoxAnswer::Yes});
 
     // The clock starts once the warning is answered, at the first reopen.
     QElapsedTimer sinceAnswer;

@@ -2,7 +2,11 @@
 // drops only the entry being typed, and typed text is never lost without a
 // word, also on a panel left without a pending entry.
 
-#include "handlertest.h"
+#include "messageboxes.h"
+#include "operationseam.h"
+#include "testwindow.h"
+
+#include <QtTest>
 
 #include <optional>
 
@@ -56,13 +60,13 @@ void TestAdding::okStoresEachEntryWithItsOwnId()
     QFETCH(QStringList, definitions);
     QFETCH(QStringList, stored);
 
-    Window window;
+    TestWindow window;
     MessageBoxes boxes;
     window.choose(0);
     for (qsizetype i = 0; i < terms.size(); ++i) {
         window.typeTerm(terms[i]);
         window.typeDefinition(definitions[i]);
-        window.click(window.w.cmdOK);
+        click(window.w.cmdOK);
         // The next entry waits, empty, with the cursor in the term box.
         QCOMPARE(window.w.txtInQuestion->text(), QString());
         QCOMPARE(window.w.txtInAnswer->text(), QString());
@@ -76,10 +80,10 @@ void TestAdding::okStoresEachEntryWithItsOwnId()
 
 void TestAdding::okWithEmptyBoxesStoresEmptyEntry()
 {
-    Window window(TempDeck::numbered(1));
+    TestWindow window(TempDeck::numbered(1));
     MessageBoxes boxes;
     window.choose(0);
-    window.click(window.w.cmdOK);
+    click(window.w.cmdOK);
 
     QCOMPARE(window.stored(), (QStringList{"1: term 1 / definition 1", "2:  / "}));
     QVERIFY(boxes.shown.isEmpty());
@@ -103,27 +107,27 @@ void TestAdding::cancelDropsOnlyThePendingEntry()
     QFETCH(bool, typed);
     QFETCH(QStringList, stored);
 
-    Window window;
+    TestWindow window;
     MessageBoxes boxes;
     window.choose(0);
     for (int i = 1; i <= oks; ++i) {
         window.typeTerm(QStringLiteral("term %1").arg(i));
         window.typeDefinition(QStringLiteral("definition %1").arg(i));
-        window.click(window.w.cmdOK);
+        click(window.w.cmdOK);
     }
     if (typed) {
         window.typeTerm(QStringLiteral("dropped"));
         window.typeDefinition(QStringLiteral("dropped too"));
     }
 
-    window.click(window.w.cmdCancel);
+    click(window.w.cmdCancel);
 
     QCOMPARE(screenOf(window.w), kNoScreen); // the Review panel stays hidden too
     QVERIFY(!window.pending());
     QCOMPARE(window.stored(), stored);
     // Reopening the table does not bring the dropped text back.
     window.choose(0);
-    window.click(window.w.cmdCancel);
+    click(window.w.cmdCancel);
     QCOMPARE(window.stored(), stored);
     QVERIFY(boxes.shown.isEmpty());
 }
@@ -145,8 +149,8 @@ void TestAdding::typingWithNoEntryPendingIsStoredByOk()
     QFETCH(int, how);
     QFETCH(bool, definitionFirst);
 
-    Window window(how == AfterRestart ? TempDeck::numbered(2) : std::vector<TestEntry>{});
-    MessageBoxes boxes(how == AfterRestart ? std::deque{QMessageBox::Yes} : std::deque<QMessageBox::StandardButton>{});
+    TestWindow window(how == AfterRestart ? TempDeck::numbered(2) : std::vector<TestEntry>{});
+    MessageBoxes boxes(how == AfterRestart ? std::deque{BoxAnswer::Yes} : std::deque<BoxAnswer>{});
     std::optional<OperationSeam> seam;
     if (how == AfterFailedAddNew) {
         seam.emplace(window.w.Data1);
@@ -156,7 +160,7 @@ void TestAdding::typingWithNoEntryPendingIsStoredByOk()
     if (how == AfterEmptyReview)
         window.choose(1);
     if (how == AfterRestart)
-        window.click(window.w.cmdRestart);
+        click(window.w.cmdRestart);
     QVERIFY(window.w.pbxCreate->isVisible());
     QVERIFY(!window.pending());
 
@@ -169,7 +173,7 @@ void TestAdding::typingWithNoEntryPendingIsStoredByOk()
     }
     QCOMPARE(window.w.txtInQuestion->text(), QStringLiteral("typed term"));
     QCOMPARE(window.w.txtInAnswer->text(), QStringLiteral("typed definition"));
-    window.click(window.w.cmdOK);
+    click(window.w.cmdOK);
 
     QCOMPARE(window.stored(), QStringList{"1: typed term / typed definition"});
     QVERIFY(window.pending());
@@ -205,7 +209,7 @@ void TestAdding::choosingReviewStoresTypedEntryOnly()
     QFETCH(QStringList, stored);
     QFETCH(QString, to);
 
-    Window window(TempDeck::numbered(entries));
+    TestWindow window(TempDeck::numbered(entries));
     MessageBoxes boxes;
     window.choose(0);
     window.typeTerm(term);
@@ -238,20 +242,20 @@ void TestAdding::typingIntoReviewBoxesChangesNoEntry()
     QFETCH(bool, definitionBox);
     QFETCH(bool, leaveByNext);
 
-    Window window(TempDeck::numbered(2), {0.0f, 0.9f});
+    TestWindow window(TempDeck::numbered(2), {0.0f, 0.9f});
     MessageBoxes boxes;
     const QStringList before = window.stored();
     window.choose(1);
-    window.click(window.w.cmdShow); // both boxes in view
-    QWidget* box = definitionBox ? static_cast<QWidget*>(window.w.txtOutAnswer) : window.w.txtOutQuestion;
-    Window::type(box, QStringLiteral(" edited"));
+    click(window.w.cmdShow); // both boxes in view
+    TextBox* box = definitionBox ? static_cast<TextBox*>(window.w.txtOutAnswer) : window.w.txtOutQuestion;
+    typeInto(box, QStringLiteral(" edited"));
     QVERIFY(!window.pending());
 
     if (leaveByNext) {
-        window.click(window.w.cmdShow);
+        click(window.w.cmdShow);
     } else {
         window.choose(0);
-        window.click(window.w.cmdCancel);
+        click(window.w.cmdCancel);
     }
 
     QCOMPARE(window.stored(), before);

@@ -1,7 +1,10 @@
 // The drill on the Review screen: every state and event of "Show"/"Next" and
 // the two sides, and "Next" once every entry is gone.
 
-#include "handlertest.h"
+#include "messageboxes.h"
+#include "testwindow.h"
+
+#include <QtTest>
 
 namespace {
 
@@ -61,30 +64,17 @@ const Transition kTransitions[] = {
 
 const char* const kEventNames[] = {"press", "choose terms", "choose definitions"};
 
-void apply(Window& window, Event event)
+void apply(FrmMain& w, Event event)
 {
     if (event == Press)
-        window.click(window.w.cmdShow);
+        click(w.cmdShow);
     else
-        window.clickSide(event == ChooseTerms ? 0 : 1);
-}
-
-QString describe(bool termsSide, const QString& caption, bool questionVisible, bool answerVisible)
-{
-    const auto shown = [](bool visible) { return visible ? QStringLiteral("visible") : QStringLiteral("hidden"); };
-    return (termsSide ? QStringLiteral("terms") : QStringLiteral("definitions")) + QStringLiteral(" side, caption ") + caption
-           + QStringLiteral(", term box ") + shown(questionVisible) + QStringLiteral(", definition box ") + shown(answerVisible);
-}
-
-// The drill's state as the controls hold it.
-QString stateOf(FrmMain& w)
-{
-    return describe(w.optShow->Value(0), w.cmdShow->text(), w.txtOutQuestion->isVisible(), w.txtOutAnswer->isVisible());
+        click((*w.optShow)[event == ChooseTerms ? 0 : 1]);
 }
 
 QString expectedState(const DrillState& state)
 {
-    return describe(state.termsSide, QString::fromLatin1(state.caption), state.questionVisible, state.answerVisible);
+    return drillText(state.termsSide, QString::fromLatin1(state.caption), state.questionVisible, state.answerVisible);
 }
 
 // The entry on screen: both boxes always show the same one.
@@ -125,17 +115,17 @@ void TestDrill::eventLeadsToNextState()
     QFETCH(bool, nextEntry);
 
     // Four entries drawn in turn: every draw brings another entry than the last.
-    Window window(TempDeck::numbered(4), {0.0f, 0.3f, 0.6f, 0.9f});
+    TestWindow window(TempDeck::numbered(4), {0.0f, 0.3f, 0.6f, 0.9f});
     MessageBoxes boxes;
     window.choose(1);
     for (const Event step : kStates[from].path)
-        apply(window, step);
-    QCOMPARE(stateOf(window.w), expectedState(kStates[from]));
+        apply(window.w, step);
+    QCOMPARE(drillOf(window.w), expectedState(kStates[from]));
     const QString before = entryShown(window.w);
 
-    apply(window, Event(event));
+    apply(window.w, Event(event));
 
-    QCOMPARE(stateOf(window.w), expectedState(kStates[to]));
+    QCOMPARE(drillOf(window.w), expectedState(kStates[to]));
     const QString after = entryShown(window.w);
     QVERIFY2(!after.startsWith(QLatin1String("mismatch")), qPrintable(after));
     QCOMPARE(after != before, nextEntry);
@@ -145,22 +135,17 @@ void TestDrill::eventLeadsToNextState()
 
 void TestDrill::nextWithEveryEntryDeletedReportsNoEntries()
 {
-    Window window(TempDeck::numbered(3));
-    MessageBoxes boxes({QMessageBox::Yes});
+    TestWindow window(TempDeck::numbered(3));
+    MessageBoxes boxes({BoxAnswer::Yes});
     window.choose(1);
-    window.click(window.w.cmdShow);
-    window.click(window.w.cmdRestart);
+    click(window.w.cmdShow);
+    click(window.w.cmdRestart);
     QVERIFY(window.deck.entries().empty());
 
-    window.click(window.w.cmdShow); // "Next"
+    click(window.w.cmdShow); // "Next"
 
-    QVERIFY(!window.w.txtOutAnswer->isVisible());
-    QVERIFY(window.w.txtOutQuestion->isVisible());
-    QCOMPARE(window.w.cmdShow->text(), QStringLiteral("Next"));
-    QCOMPARE(boxes.shown.size(), 2); // the warning, then the error report
-    const QString report = boxes.shown[1].text;
-    QVERIFY2(report.startsWith(QStringLiteral("Error ")), qPrintable(report));
-    QVERIFY2(report.contains(QStringLiteral("no entries")), qPrintable(report));
+    QCOMPARE(drillOf(window.w), drillText(true, QStringLiteral("Next"), true, false));
+    QCOMPARE(boxes.texts(), (QStringList{kRestartWarningText, kNoEntriesReport}));
     QCOMPARE(screenOf(window.w), kReviewScreen);
 }
 

@@ -2,23 +2,17 @@
 // message, what Review resets and keeps, and each failed step with the step
 // the handler resumes at.
 
-#include "handlertest.h"
+#include "messageboxes.h"
+#include "operationseam.h"
+#include "testwindow.h"
 
-#include <QRegularExpression>
+#include <QtTest>
+
+#include <memory>
 
 namespace {
 
-enum From { NoScreen, CreateScreen, ReviewScreen };
 enum Failure { ForcedError, FailAfterOperation };
-
-// Brings the window to `from`; the table holds entries while it gets there.
-void reach(Window& window, From from)
-{
-    if (from == CreateScreen)
-        window.choose(0);
-    if (from == ReviewScreen)
-        window.choose(1);
-}
 
 void verifyPlainOkBox(const ShownMessageBox& box)
 {
@@ -48,33 +42,33 @@ private slots:
 
 void TestScreens::choosingAScreenReachesItsState_data()
 {
-    QTest::addColumn<int>("from");
+    QTest::addColumn<QString>("from");
     QTest::addColumn<int>("screen");
     QTest::addColumn<bool>("empty");
     QTest::addColumn<QString>("to");
 
-    const char* fromNames[] = {"No screen", "Create screen", "Review screen"};
-    for (const int from : {NoScreen, CreateScreen, ReviewScreen}) {
+    // An empty table keeps the panels as they were and clears the option.
+    const std::pair<const char*, QString> froms[] = {
+        {"none", kNoScreen}, {"create", QStringLiteral("Create panel, no option")}, {"review", QStringLiteral("Review panel, no option")}};
+    for (const auto& [from, emptyReview] : froms) {
         for (const bool empty : {false, true}) {
             const char* table = empty ? "empty table" : "entries";
-            QTest::addRow("%s, Create, %s", fromNames[from], table) << from << 0 << empty << kCreateScreen;
-            // An empty table keeps the panels as they were and clears the option.
-            const QString emptyReview[] = {kNoScreen, QStringLiteral("Create panel, no option"), QStringLiteral("Review panel, no option")};
-            QTest::addRow("%s, Review, %s", fromNames[from], table) << from << 1 << empty << (empty ? emptyReview[from] : kReviewScreen);
+            QTest::addRow("from %s, Create, %s", from, table) << from << 0 << empty << kCreateScreen;
+            QTest::addRow("from %s, Review, %s", from, table) << from << 1 << empty << (empty ? emptyReview : kReviewScreen);
         }
     }
 }
 
 void TestScreens::choosingAScreenReachesItsState()
 {
-    QFETCH(int, from);
+    QFETCH(QString, from);
     QFETCH(int, screen);
     QFETCH(bool, empty);
     QFETCH(QString, to);
 
-    Window window(TempDeck::numbered(3), {0.5f});
+    TestWindow window(TempDeck::numbered(3), {0.5f});
     MessageBoxes boxes;
-    reach(window, From(from));
+    window.reach(from);
     if (empty)
         window.execOnFile("DELETE FROM Questions");
 
@@ -122,28 +116,25 @@ void TestScreens::reviewResetsTheSideAndKeepsTheCaption()
     QFETCH(int, presses);
     QFETCH(QString, caption);
 
-    Window window(TempDeck::numbered(2), {0.0f, 0.9f});
+    TestWindow window(TempDeck::numbered(2), {0.0f, 0.9f});
     MessageBoxes boxes;
     window.choose(1);
     if (definitions)
-        window.clickSide(1);
+        click((*window.w.optShow)[1]);
     for (int i = 0; i < presses; ++i)
-        window.click(window.w.cmdShow);
+        click(window.w.cmdShow);
     window.choose(0);
     window.choose(1);
 
     QCOMPARE(screenOf(window.w), kReviewScreen);
-    QVERIFY(window.w.optShow->Value(0));
+    QCOMPARE(drillOf(window.w), drillText(true, caption, true, false));
     QVERIFY(!window.w.optShow->Value(1));
-    QVERIFY(window.w.txtOutQuestion->isVisible());
-    QVERIFY(!window.w.txtOutAnswer->isVisible());
-    QCOMPARE(window.w.cmdShow->text(), caption);
     QVERIFY(boxes.shown.isEmpty());
 }
 
 void TestScreens::createFromReviewReopensWholeTableBeforeAddNew()
 {
-    Window window(TempDeck::numbered(3), {0.9f});
+    TestWindow window(TempDeck::numbered(3), {0.9f});
     window.choose(1);
     QCOMPARE(window.w.txtOutQuestion->text(), QStringLiteral("term 3"));
 
@@ -168,7 +159,7 @@ void TestScreens::createFromReviewReopensWholeTableBeforeAddNew()
 
 void TestScreens::failedStepResumesAtItsSuccessor_data()
 {
-    QTest::addColumn<int>("from");
+    QTest::addColumn<QString>("from");
     QTest::addColumn<int>("screen");
     QTest::addColumn<QString>("operation");
     QTest::addColumn<int>("occurrence");
@@ -184,34 +175,34 @@ void TestScreens::failedStepResumesAtItsSuccessor_data()
     // Failed step                              from, screen, operation, n, failure,
     //                                          operations seen, messages, resulting screen, entry pending
     QTest::addRow("C3 reopen fails: C4 still begins an entry")
-        << int(NoScreen) << 0 << "Refresh" << 1 << int(ForcedError)
+        << "none" << 0 << "Refresh" << 1 << int(ForcedError)
         << QStringList{"Refresh", "AddNew"} << connectFailed << kCreateScreen << true;
     QTest::addRow("C4 AddNew fails: cancelled, then C5")
-        << int(NoScreen) << 0 << "AddNew" << 1 << int(ForcedError)
+        << "none" << 0 << "AddNew" << 1 << int(ForcedError)
         << QStringList{"Refresh", "AddNew", "CancelUpdate"} << QStringList{} << kCreateScreen << false;
     QTest::addRow("failure once the entry is begun: cancelled")
-        << int(NoScreen) << 0 << "AddNew" << 1 << int(FailAfterOperation)
+        << "none" << 0 << "AddNew" << 1 << int(FailAfterOperation)
         << QStringList{"Refresh", "AddNew", "CancelUpdate"} << QStringList{} << kCreateScreen << false;
     QTest::addRow("R1 reopen fails: R2 counts what is open")
-        << int(NoScreen) << 1 << "Refresh" << 1 << int(ForcedError)
+        << "none" << 1 << "Refresh" << 1 << int(ForcedError)
         << QStringList{"Refresh", "RecordCount"} + pick << connectFailed << kReviewScreen << false;
     QTest::addRow("R2 count fails from No screen: the no-entries message")
-        << int(NoScreen) << 1 << "RecordCount" << 1 << int(ForcedError)
+        << "none" << 1 << "RecordCount" << 1 << int(ForcedError)
         << QStringList{"Refresh", "RecordCount"} << QStringList{kNoEntriesText} << kNoScreen << false;
     QTest::addRow("R2 count fails from Create: the panel stays")
-        << int(CreateScreen) << 1 << "RecordCount" << 1 << int(ForcedError)
+        << "create" << 1 << "RecordCount" << 1 << int(ForcedError)
         << QStringList{"Refresh", "RecordCount"} << QStringList{kNoEntriesText} << "Create panel, no option" << false;
     QTest::addRow("R8 MoveLast fails: returns without a word")
-        << int(NoScreen) << 1 << "MoveLast" << 1 << int(ForcedError)
+        << "none" << 1 << "MoveLast" << 1 << int(ForcedError)
         << QStringList{"Refresh", "RecordCount", "MoveLast"} << QStringList{} << kReviewScreen << false;
     QTest::addRow("R8 draw fails: returns without a word")
-        << int(NoScreen) << 1 << "Refresh" << 2 << int(ForcedError)
+        << "none" << 1 << "Refresh" << 2 << int(ForcedError)
         << QStringList{"Refresh", "RecordCount", "MoveLast", "Fields", "Refresh"} << QStringList{} << kReviewScreen << false;
 }
 
 void TestScreens::failedStepResumesAtItsSuccessor()
 {
-    QFETCH(int, from);
+    QFETCH(QString, from);
     QFETCH(int, screen);
     QFETCH(QString, operation);
     QFETCH(int, occurrence);
@@ -221,9 +212,9 @@ void TestScreens::failedStepResumesAtItsSuccessor()
     QFETCH(QString, to);
     QFETCH(bool, pending);
 
-    Window window(TempDeck::numbered(3));
+    TestWindow window(TempDeck::numbered(3));
     MessageBoxes boxes;
-    reach(window, From(from));
+    window.reach(from);
     OperationSeam seam(window.w.Data1);
     if (failure == ForcedError) {
         seam.failAt(operation, occurrence);
@@ -255,14 +246,14 @@ void TestScreens::failedStepResumesAtItsSuccessor()
 
 void TestScreens::errorInsideRecoveryGoesToErrorReportAndStops()
 {
-    Window window(TempDeck::numbered(3));
+    TestWindow window(TempDeck::numbered(3));
     MessageBoxes boxes;
     OperationSeam seam(window.w.Data1);
     seam.failAt("AddNew");
     seam.failAt("CancelUpdate");
     window.w.cmdExit->setFocus();
 
-    (*window.w.optScreen)[0]->click(); // the user's choice, through the error wrapper
+    (*window.w.optScreen)[0]->click(); // the user's choice, through the error wrapper, leaving the focus where it was
 
     QCOMPARE(seam.trace, (QStringList{"Refresh", "AddNew", "CancelUpdate"}));
     QCOMPARE(boxes.shown.size(), 1);
@@ -291,7 +282,7 @@ void TestScreens::unopenableDatabaseIsReportedAndHandlerGoesOn()
     QFETCH(int, screen);
     QFETCH(QString, to);
 
-    Window window(TempDeck::numbered(3));
+    TestWindow window(TempDeck::numbered(3));
     MessageBoxes boxes;
     if (removeFile)
         QVERIFY(QFile::remove(QString::fromStdString(window.deck.path())));

@@ -3,7 +3,7 @@
 // The user actions the window fuzzer sends, a seeded generator of random
 // sequences of them, and a readable description of each.
 
-#include "boxanswerer.h"
+#include "messageboxes.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,7 +25,7 @@ struct FuzzAction {
     Kind kind;
     QString target;
     QString text;
-    std::deque<BoxAnswerer::Answer> answers; // for the boxes this action opens
+    std::deque<BoxAnswer> answers; // for the boxes this action opens
 
     // Alt+X, "E&xit" and closing end the run.
     bool endsRun() const
@@ -144,7 +144,7 @@ inline std::vector<FuzzAction> generateActions(unsigned seed, int count)
         if (action.endsRun() && pick(kind == FuzzAction::Close ? 3 : 20) != 0)
             continue;
         for (int i = 0; i < 3; ++i)
-            action.answers.push_back(BoxAnswerer::Answer(pick(4)));
+            action.answers.push_back(BoxAnswer(pick(4)));
         actions.push_back(action);
     }
     return actions;

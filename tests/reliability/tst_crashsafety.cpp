@@ -6,6 +6,7 @@
 // hold no entry with a term or definition other than the one written.
 
 #include "entrytexts.h"
+#include "tempdeck.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -68,12 +69,6 @@ std::map<std::int64_t, long> readEntries(const QString& path, QStringList& broke
             entries[id] = *number;
     }
     return entries;
-}
-
-QString integrityOf(const QString& path)
-{
-    SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
-    return QString::fromStdString(db.execAndGet("PRAGMA integrity_check").getString());
 }
 
 QString describe(const std::map<std::int64_t, long>& entries)
@@ -141,7 +136,7 @@ void TestCrashSafety::killedStoreKeepsEveryReturnedChangeAndNoHalfEntry()
         output.truncate(output.lastIndexOf('\n') + 1); // a line cut short was not reported
 
         const QString where = QStringLiteral("kill %1 (%2 ms into %3)").arg(kill + 1).arg(delayMs).arg(duringDeletion ? "a deletion" : "the run");
-        const QString integrity = integrityOf(path);
+        const QString integrity = integrityOf(path.toStdString());
         QVERIFY2(integrity == QLatin1String("ok"), qPrintable(where + ": integrity check: " + integrity));
 
         QStringList broken;

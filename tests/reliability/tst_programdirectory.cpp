@@ -2,20 +2,12 @@
 // window finds Verbrio.mdb there and works on it, and the real executable,
 // copied there, opens the file beside it.
 
-#include "boxanswerer.h"
-#include "frmmain.h"
-#include "schema.h"
-#include "windowdriver.h"
+#include "messageboxes.h"
+#include "tempdeck.h"
+#include "testwindow.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 
 namespace {
 
@@ -28,31 +20,13 @@ QString longPath(const QString& base, int bytes)
     return path;
 }
 
-void createDatabase(const QString& directory)
+// Verbrio.mdb with no entries in `directory`, made with the folders to it.
+QString createDatabase(const QString& directory)
 {
     QDir().mkpath(directory);
-    SQLite::Database db(QDir(directory).filePath(QStringLiteral("Verbrio.mdb")).toStdString(),
-                        SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    db.exec(store::kCreateQuestionsTable);
-}
-
-QStringList terms(const QString& directory)
-{
-    SQLite::Database db(QDir(directory).filePath(QStringLiteral("Verbrio.mdb")).toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement query(db, "SELECT Question FROM Questions ORDER BY ID");
-    QStringList result;
-    while (query.executeStep())
-        result << QString::fromStdString(query.getColumn(0).getString());
-    return result;
-}
-
-QStringList texts(BoxAnswerer& boxes)
-{
-    QStringList result;
-    for (const auto& box : boxes.shown)
-        result << box.text;
-    boxes.shown.clear();
-    return result;
+    const QString path = QDir(directory).filePath(QStringLiteral("Verbrio.mdb"));
+    TempDeck::createAt(path.toStdString());
+    return path;
 }
 
 } // namespace
@@ -83,24 +57,23 @@ void TestProgramDirectory::windowWorksOnDatabaseInProgramDirectory()
     QFETCH(QString, relative);
     QTemporaryDir base;
     const QString directory = base.path() + QLatin1Char('/') + relative;
-    createDatabase(directory);
+    const QString database = createDatabase(directory);
 
-    BoxAnswerer boxes;
+    MessageBoxes boxes;
     {
         FrmMain w(directory);
-        w.Form_Load();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        QCOMPARE(texts(boxes), QStringList());
+        QVERIFY(startWindow(w));
+        QCOMPARE(boxes.takeTexts(), QStringList());
         click((*w.optScreen)[0]);
         typeInto(w.txtInQuestion, QStringLiteral("Stra\u00dfe \u05e9\u05dc\u05d5\u05dd"));
         typeInto(w.txtInAnswer, QStringLiteral("street"));
         click(w.cmdOK);
         click((*w.optScreen)[1]);
-        QCOMPARE(texts(boxes), QStringList());
+        QCOMPARE(boxes.takeTexts(), QStringList());
         QCOMPARE(w.txtOutQuestion->text(), QStringLiteral("Stra\u00dfe \u05e9\u05dc\u05d5\u05dd"));
     }
-    QCOMPARE(terms(directory), QStringList{QStringLiteral("Stra\u00dfe \u05e9\u05dc\u05d5\u05dd")});
+    const std::vector<TestEntry> stored{{1, "Stra\u00dfe \u05e9\u05dc\u05d5\u05dd", "street"}};
+    QCOMPARE(TempDeck::entriesAt(database.toStdString()), stored);
 }
 
 // SQLite takes file paths of at most 512 bytes: beyond that the file cannot
@@ -115,12 +88,12 @@ void TestProgramDirectory::pathBeyondSqliteLimitIsReportedWithTheFileName()
     QVERIFY(QDir().rename(base.filePath(QStringLiteral("short")), directory));
     QVERIFY(QFile::exists(directory + QStringLiteral("/Verbrio.mdb")));
 
-    BoxAnswerer boxes;
+    MessageBoxes boxes;
     FrmMain w(directory);
     w.Form_Load();
-    const QStringList seen = texts(boxes);
+    const QStringList seen = boxes.takeTexts();
     QCOMPARE(seen.size(), 2);
-    QVERIFY2(seen[0].startsWith(QLatin1String("There was an error opening the database!")), qPrintable(seen[0]));
+    QCOMPARE(seen[0], kOpenFailedText);
     QVERIFY2(seen[1].startsWith(QLatin1String("14:  Cannot open the database file '" ) + directory + "/Verbrio.mdb': its path is longer than the 512 bytes SQLite accepts"),
              qPrintable(seen[1]));
 }
@@ -135,11 +108,10 @@ void TestProgramDirectory::executableOpensDatabaseBesideIt()
     QFETCH(QString, relative);
     QTemporaryDir base;
     const QString directory = QDir::cleanPath(base.path() + QLatin1Char('/') + relative);
-    createDatabase(directory);
-    const QString database = QDir(directory).filePath(QStringLiteral("Verbrio.mdb"));
+    const QString database = createDatabase(directory);
     const QString program = QDir(directory).filePath(QStringLiteral("Verbrio"));
     QVERIFY(QFile::copy(QStringLiteral(VERBRIO_EXECUTABLE), program));
-    const QByteArray before = [&] { QFile f(database); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QByteArray before = snapshot(database);
 
     QProcess verbrio;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -163,9 +135,7 @@ void TestProgramDirectory::executableOpensDatabaseBesideIt()
     verbrio.kill();
     verbrio.waitForFinished(10'000);
     QVERIFY2(opened, qPrintable("the program did not open " + database + ": " + verbrio.readAllStandardError()));
-    QFile file(database);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY2(file.readAll() == before, "starting the program changed the database");
+    QVERIFY2(snapshot(database) == before, "starting the program changed the database");
 }
 
 QTEST_MAIN(TestProgramDirectory)

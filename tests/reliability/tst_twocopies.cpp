@@ -5,62 +5,28 @@
 // same time as a window that reviews and restarts: neither may report the
 // file as locked, and the file must end consistent.
 
-#include "boxanswerer.h"
 #include "entrytexts.h"
-#include "frmmain.h"
-#include "randompick.h"
+#include "messageboxes.h"
 #include "tempdeck.h"
-#include "windowdriver.h"
+#include "testwindow.h"
 
 #include <QProcess>
-#include <QPushButton>
 #include <QtTest>
 
-#include <SQLiteCpp/Database.h>
-
-#include <algorithm>
 #include <random>
 
 namespace {
 
-const QString kNoEntries = QStringLiteral("There are no entries in the database!");
-const QString kRestartWarning = QStringLiteral(
-    "Warning! This will permanently delete all entries in the database!\nAre you sure you want to continue?");
-
 // A window of the program on the deck, started as the program starts.
 struct Copy {
-    explicit Copy(const TempDeck& deck, float seed) : w(QString::fromStdString(deck.directory()))
+    explicit Copy(const TempDeck& deck, float seed) : random(seed), w(QString::fromStdString(deck.directory()))
     {
-        generator.seed(seed);
-        w.setRandomSource(&generator);
-        w.Form_Load();
-        w.show();
+        w.setRandomSource(&random);
+        startWindow(w);
     }
-    store::Generator generator;
+    CountingRandom random;
     FrmMain w;
 };
-
-QStringList texts(BoxAnswerer& boxes)
-{
-    QStringList result;
-    for (const auto& box : boxes.shown)
-        result << box.text;
-    boxes.shown.clear();
-    return result;
-}
-
-QString integrityOf(const std::string& path)
-{
-    SQLite::Database db(path, SQLite::OPEN_READONLY);
-    return QString::fromStdString(db.execAndGet("PRAGMA integrity_check").getString());
-}
-
-bool holds(const std::vector<TestEntry>& entries, const QString& term, const QString& definition)
-{
-    return std::any_of(entries.begin(), entries.end(), [&](const TestEntry& e) {
-        return QString::fromStdString(e.question) == term && QString::fromStdString(e.description) == definition;
-    });
-}
 
 } // namespace
 
@@ -77,7 +43,7 @@ void TestTwoCopies::twoWindowsTakingTurnsKeepTheFileAsModelled()
 {
     TempDeck deck(TempDeck::numbered(3));
     std::vector<TestEntry> model = deck.entries();
-    BoxAnswerer boxes;
+    MessageBoxes boxes;
     Copy storing(deck, 1.0f);
     Copy reviewing(deck, 2.0f);
     FrmMain& a = storing.w;
@@ -111,7 +77,7 @@ void TestTwoCopies::twoWindowsTakingTurnsKeepTheFileAsModelled()
             if (b.optScreen->Value(1))
                 break;
             if (model.empty())
-                expected << kNoEntries;
+                expected << kNoEntriesText;
             click((*b.optScreen)[1]);
             picked = !model.empty();
             break;
@@ -122,18 +88,18 @@ void TestTwoCopies::twoWindowsTakingTurnsKeepTheFileAsModelled()
                 break;
             picked = b.cmdShow->text() == QLatin1String("Next") && !model.empty();
             if (b.cmdShow->text() == QLatin1String("Next") && model.empty())
-                expected << "Error 3021\n\nNo current record: there are no entries in the table Questions";
+                expected << kNoEntriesReport;
             click(b.cmdShow);
             break;
         case 5: // ... and deletes every entry, after Yes to the warning
             what = "B restarts";
-            expected << kRestartWarning;
+            expected << kRestartWarningText;
             click(b.cmdRestart);
             model.clear();
             break;
         }
         const QString where = QStringLiteral("step %1 (%2)").arg(step).arg(what);
-        QCOMPARE(texts(boxes), expected);
+        QCOMPARE(boxes.takeTexts(), expected);
         QVERIFY2(deck.entries() == model, qPrintable(where + ": the file does not hold the modelled entries"));
         if (picked)
             QVERIFY2(holds(model, b.txtOutQuestion->text(), b.txtOutAnswer->text()), qPrintable(where + ": B shows no entry of the file"));
@@ -144,10 +110,10 @@ void TestTwoCopies::twoWindowsTakingTurnsKeepTheFileAsModelled()
 void TestTwoCopies::storingProcessAndReviewingWindowBothKeepWorking()
 {
     TempDeck deck; // as shipped: empty, not yet in WAL
-    BoxAnswerer boxes;
+    MessageBoxes boxes;
     Copy reviewing(deck, 3.0f);
     FrmMain& b = reviewing.w;
-    QVERIFY(QTest::qWaitForWindowActive(&b));
+    QVERIFY(activate(b));
 
     // While the child stores entries one after another, the window reviews
     // them and now and then deletes them all. Only the program's usual
@@ -168,8 +134,8 @@ void TestTwoCopies::storingProcessAndReviewingWindowBothKeepWorking()
                 restarts += click(b.cmdRestart);
             click((*b.optScreen)[0]); // leave Review, so that the next choice of it runs again
             click(b.cmdCancel);
-            for (const QString& text : texts(boxes)) {
-                if (text != kNoEntries && text != kRestartWarning)
+            for (const QString& text : boxes.takeTexts()) {
+                if (text != kNoEntriesText && text != kRestartWarningText)
                     return "the reviewing window showed: " + text;
             }
             child.waitForFinished(1);
@@ -193,7 +159,7 @@ void TestTwoCopies::storingProcessAndReviewingWindowBothKeepWorking()
 
     // With no deletion going on, every stored entry stays.
     click(b.cmdRestart);
-    QCOMPARE(texts(boxes), QStringList{kRestartWarning});
+    QCOMPARE(boxes.takeTexts(), QStringList{kRestartWarningText});
     QVERIFY(deck.entries().empty());
     failure = runBeside(1000, 100, false);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));

@@ -6,24 +6,16 @@
 // must hold exactly the model's entries. A failing sequence is shrunk to the
 // shortest one found that still fails, and printed.
 
-#include "boxanswerer.h"
-#include "frmmain.h"
 #include "fuzzaction.h"
-#include "randompick.h"
+#include "messageboxes.h"
 #include "tempdeck.h"
-#include "textbox.h"
-#include "windowdriver.h"
+#include "testwindow.h"
 #include "windowmodel.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>
-#include <QFrame>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QtTest>
-
-#include <SQLiteCpp/Database.h>
 
 #include <memory>
 
@@ -68,12 +60,6 @@ QString entriesText(const std::vector<TestEntry>& entries)
         lines << QStringLiteral("%1: \"%2\" / \"%3\"").arg(e.id).arg(escaped(QString::fromStdString(e.question), 20),
                                                                    escaped(QString::fromStdString(e.description), 20));
     return "[" + lines.join("; ") + "]";
-}
-
-QString integrityOf(const std::string& path)
-{
-    SQLite::Database db(path, SQLite::OPEN_READONLY);
-    return QString::fromStdString(db.execAndGet("PRAGMA integrity_check").getString());
 }
 
 // The handler a user action runs, as the window's rules route it.
@@ -132,10 +118,7 @@ private:
         generator_.seed(float(seed_ + unsigned(stats.programRuns)));
         w_ = std::make_unique<FrmMain>(QString::fromStdString(deck_.directory()));
         w_->setRandomSource(&generator_);
-        w_->Form_Load();
-        w_->show();
-        w_->activateWindow();
-        if (!QTest::qWaitForWindowActive(w_.get()))
+        if (!startWindow(*w_))
             qWarning("the window did not become active");
         // "pressed" comes before the click and its handler, so nested
         // selections made by the handler's code come after it here.
@@ -278,20 +261,17 @@ private:
         case FuzzAction::FocusBox:
         case FuzzAction::Type:
         case FuzzAction::Paste: {
-            QWidget* target = box(action.target)->widget();
-            if (!target->isVisible())
+            TextBox* target = box(action.target);
+            if (!target->widget()->isVisible())
                 return;
-            target->setFocus(Qt::MouseFocusReason);
-            if (action.kind == FuzzAction::FocusBox)
-                return;
-            // To the end of the text, which also clears a selection.
-            QTest::keyClick(target, Qt::Key_End, qobject_cast<QPlainTextEdit*>(target) ? Qt::ControlModifier : Qt::NoModifier);
-            if (action.kind == FuzzAction::Type) {
-                for (const char32_t c : action.text.toUcs4())
-                    QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString::fromUcs4(&c, 1), Qt::NoModifier);
+            if (action.kind == FuzzAction::FocusBox) {
+                target->widget()->setFocus(Qt::MouseFocusReason);
+            } else if (action.kind == FuzzAction::Type) {
+                typeInto(target, action.text);
             } else {
+                focusAtEnd(target);
                 QGuiApplication::clipboard()->setText(action.text);
-                QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
+                QTest::keyClick(target->widget(), Qt::Key_V, Qt::ControlModifier);
             }
             break;
         }
@@ -325,10 +305,7 @@ private:
             startProgram();
         }
         if (QApplication::activeWindow() != w_.get()) {
-            // A closed message box leaves no window active here; a window
-            // manager would give the activation back.
-            w_->activateWindow();
-            if (!QTest::qWaitForWindowActive(w_.get())) {
+            if (!activate(*w_)) {
                 check = "window activation";
                 detail = "the window did not become active again";
                 return;
@@ -423,12 +400,12 @@ private:
         for (const auto& shown : answerer_.shown)
             seen << escaped(shown.text, 80) + (shown.buttons.testFlag(QMessageBox::Yes) ? " (Yes/No)" : "");
         for (const auto& box : model_.boxes)
-            expected << escaped(box.text, 80) + (box.prefix ? "..." : "") + (box.yesNo ? " (Yes/No)" : "");
+            expected << escaped(box.text, 80) + (box.yesNo ? " (Yes/No)" : "");
         bool boxesMatch = answerer_.shown.size() == qsizetype(model_.boxes.size());
         for (qsizetype i = 0; boxesMatch && i < answerer_.shown.size(); ++i) {
             const auto& box = model_.boxes[std::size_t(i)];
             const auto& shown = answerer_.shown[i];
-            boxesMatch = (box.prefix ? shown.text.startsWith(box.text) : shown.text == box.text)
+            boxesMatch = shown.text == box.text
                          && shown.buttons == (box.yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
         }
         if (!boxesMatch)
@@ -467,7 +444,7 @@ private:
         const bool pending = w_->Data1.isOpen() && w_->Data1.Recordset().pending();
         if (pending != model_.pending)
             fail("pending entry", QStringLiteral("window %1, model %2").arg(pending).arg(model_.pending));
-        if (model_.picked && !model_.holdsEntry(w_->txtOutQuestion->text(), w_->txtOutAnswer->text()))
+        if (model_.picked && !holds(model_.entries, w_->txtOutQuestion->text(), w_->txtOutAnswer->text()))
             fail("picked entry", "the Review boxes show \"" + escaped(w_->txtOutQuestion->text()) + "\" / \""
                                      + escaped(w_->txtOutAnswer->text()) + "\", no entry of " + entriesText(model_.entries));
         if (model_.focusInTerm && w_->focusWidget() != w_->txtInQuestion)
@@ -502,7 +479,7 @@ private:
     unsigned seed_;
     TempDeck deck_;
     WindowModel model_;
-    BoxAnswerer answerer_;
+    MessageBoxes answerer_;
     store::Generator generator_;
     std::unique_ptr<FrmMain> w_;
     QList<QAbstractButton*> pressed_;

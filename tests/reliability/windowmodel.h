@@ -4,7 +4,7 @@
 // screen and drill state the window must be in, and which message boxes the
 // user must see, driven by the handlers that a user action runs.
 
-#include "boxanswerer.h"
+#include "messageboxes.h"
 #include "tempdeck.h"
 
 #include <QString>
@@ -13,14 +13,6 @@
 #include <algorithm>
 #include <deque>
 #include <vector>
-
-// The texts of the boxes the model predicts, as the user reads them.
-inline const QString kNoEntriesText = QStringLiteral("There are no entries in the database!");
-inline const QString kRestartWarningText = QStringLiteral(
-    "Warning! This will permanently delete all entries in the database!\n"
-    "Are you sure you want to continue?");
-// The default error report for "Next" when every entry has been deleted.
-inline const QString kNoEntriesReportStart = QStringLiteral("Error 3021\n\nNo current record: there are no entries");
 
 class WindowModel {
 public:
@@ -37,11 +29,9 @@ public:
         bool definitionShown = true;
         bool operator==(const Drill&) const = default;
     };
-    // A message box the user must see: its text exactly, or, for an error
-    // report, how its text starts.
+    // A message box the user must see, exactly.
     struct Box {
         QString text;
-        bool prefix = false;
         bool yesNo = false; // Yes and No, else OK alone
     };
     // What the Create boxes hold while a handler runs: the pending entry's text.
@@ -62,7 +52,7 @@ public:
     std::vector<Box> boxes;     // the boxes the last action showed
 
     // Begins an action: answers are taken from `answers` in order.
-    void begin(std::deque<BoxAnswerer::Answer> answers)
+    void begin(std::deque<BoxAnswer> answers)
     {
         answers_ = std::move(answers);
         boxes.clear();
@@ -121,7 +111,7 @@ public:
         answerShown = false;
         connect(typed);
         if (entries.empty()) {
-            show(kNoEntriesReportStart, true); // the caption stays "Next"
+            show(kNoEntriesReport); // the caption stays "Next"
             return;
         }
         picked = true;
@@ -137,7 +127,7 @@ public:
 
     void cmdRestart_Click(const Typed& typed)
     {
-        if (!yes(show(kRestartWarningText, false, true)))
+        if (!yes(show(kRestartWarningText, true)))
             return;
         settle(typed);
         entries.clear();
@@ -152,13 +142,6 @@ public:
 
     // The user edited a Create box: with nothing pending, that begins an entry.
     void createBoxEdited() { pending = true; }
-
-    bool holdsEntry(const QString& term, const QString& definition) const
-    {
-        return std::any_of(entries.begin(), entries.end(), [&](const TestEntry& e) {
-            return QString::fromStdString(e.question) == term && QString::fromStdString(e.description) == definition;
-        });
-    }
 
 private:
     void select(int side)
@@ -187,20 +170,20 @@ private:
         pending = false;
     }
 
-    BoxAnswerer::Answer show(const QString& text, bool prefix = false, bool yesNo = false)
+    BoxAnswer show(const QString& text, bool yesNo = false)
     {
-        boxes.push_back({text, prefix, yesNo});
+        boxes.push_back({text, yesNo});
         if (answers_.empty())
-            return BoxAnswerer::Answer::Enter;
+            return BoxAnswer::Enter;
         const auto answer = answers_.front();
         answers_.pop_front();
         return answer;
     }
 
-    static bool yes(BoxAnswerer::Answer answer)
+    static bool yes(BoxAnswer answer)
     {
-        return answer == BoxAnswerer::Answer::Yes || answer == BoxAnswerer::Answer::Enter;
+        return answer == BoxAnswer::Yes || answer == BoxAnswer::Enter;
     }
 
-    std::deque<BoxAnswerer::Answer> answers_;
+    std::deque<BoxAnswer> answers_;
 };

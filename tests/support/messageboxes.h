@@ -1,15 +1,34 @@
 #pragma once
 
-// Answers the program's modal message boxes while a test drives the window,
-// and records what each box showed.
+// Answers the program's modal message boxes as a user would, with answers the
+// test chose in advance, and records what each box showed. Also the program's
+// messages exactly as the user reads them in a box.
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QEvent>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QTimer>
 
 #include <deque>
+
+inline const QString kNoEntriesText = QStringLiteral("There are no entries in the database!");
+inline const QString kOpenFailedText = QStringLiteral(
+    "There was an error opening the database!\n"
+    "A detailed message will follow.  Please write down the message\n"
+    "and consult the Readme.txt file for contact information");
+inline const QString kRestartWarningText = QStringLiteral(
+    "Warning! This will permanently delete all entries in the database!\n"
+    "Are you sure you want to continue?");
+// The default error report of "Next" once every entry has been deleted.
+inline const QString kNoEntriesReport = QStringLiteral("Error 3021\n\nNo current record: there are no entries in the table Questions");
+
+// Yes: a click on "Yes", or on "OK" in a box without it; No likewise. Enter
+// and Esc: the key pressed where the box has its focus.
+enum class BoxAnswer { Yes, No, Enter, Esc };
 
 struct ShownMessageBox {
     QString title;
@@ -22,14 +41,21 @@ struct ShownMessageBox {
 
 class MessageBoxes : public QObject {
 public:
-    // Each box that opens is answered with the next answer in `answers`; once
-    // they run out, boxes are answered with their default button (OK).
-    explicit MessageBoxes(std::deque<QMessageBox::StandardButton> answers = {})
-        : answers_(std::move(answers))
+    // Each box that opens is answered with the next of `answers`; once they
+    // run out, with Enter (the default button).
+    explicit MessageBoxes(std::deque<BoxAnswer> answers = {}) : answers_(std::move(answers))
     {
-        connect(&timer_, &QTimer::timeout, this, [this] { answerOpenBox(); });
-        timer_.start(5);
+        qApp->installEventFilter(this);
+        // A box whose Show event went by unseen is still answered.
+        connect(&poll_, &QTimer::timeout, this, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                answer(box);
+        });
+        poll_.start(50);
     }
+    ~MessageBoxes() override { qApp->removeEventFilter(this); }
+
+    void setAnswers(std::deque<BoxAnswer> answers) { answers_ = std::move(answers); }
 
     QList<ShownMessageBox> shown;
 
@@ -41,29 +67,63 @@ public:
         return result;
     }
 
-private:
-    void answerOpenBox()
+    // The texts shown since the last call: what one step of a test showed.
+    QStringList takeTexts()
     {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        const QStringList result = texts();
+        shown.clear();
+        return result;
+    }
+
+protected:
+    // A box is answered as soon as its own event loop runs.
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto* box = qobject_cast<QMessageBox*>(object)) {
+                QPointer<QMessageBox> opened(box);
+                QMetaObject::invokeMethod(this, [this, opened] { if (opened) answer(opened); }, Qt::QueuedConnection);
+            }
+        }
+        return false;
+    }
+
+private:
+    void answer(QMessageBox* box)
+    {
         // A new box can take the address of the one just closed: mark, not compare.
-        if (!box || box->property("answeredByTest").toBool())
+        if (!box->isVisible() || box->property("answeredByTest").toBool())
             return;
         box->setProperty("answeredByTest", true);
         auto* defaultButton = box->defaultButton();
         shown.append({box->windowTitle(), box->text(), box->standardButtons(),
                       defaultButton ? box->standardButton(defaultButton) : QMessageBox::NoButton,
                       box->icon(), box->textFormat()});
-        QMessageBox::StandardButton answer = QMessageBox::Ok;
+        BoxAnswer answer = BoxAnswer::Enter;
         if (!answers_.empty()) {
             answer = answers_.front();
             answers_.pop_front();
-        } else if (defaultButton) {
-            answer = box->standardButton(defaultButton);
         }
-        if (auto* button = box->button(answer))
-            button->click();
+        const bool yesNo = box->standardButtons().testFlag(QMessageBox::Yes);
+        switch (answer) {
+        case BoxAnswer::Yes: box->button(yesNo ? QMessageBox::Yes : QMessageBox::Ok)->click(); break;
+        case BoxAnswer::No: box->button(yesNo ? QMessageBox::No : QMessageBox::Ok)->click(); break;
+        case BoxAnswer::Enter: press(box, Qt::Key_Return); break;
+        case BoxAnswer::Esc: press(box, Qt::Key_Escape); break;
+        }
     }
 
-    std::deque<QMessageBox::StandardButton> answers_;
-    QTimer timer_;
+    // A key pressed and released where the box has its focus; what the focused
+    // control does not take goes on to the box.
+    static void press(QMessageBox* box, Qt::Key key)
+    {
+        QWidget* focus = box->focusWidget() ? box->focusWidget() : box;
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(focus, &down);
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(focus, &up);
+    }
+
+    std::deque<BoxAnswer> answers_;
+    QTimer poll_;
 };

@@ -15,6 +15,7 @@
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -106,6 +107,14 @@ inline QList<qint64> idsOf(const std::vector<TestEntry>& entries)
     return ids;
 }
 
+// Whether one of `entries` has this term and definition.
+inline bool holds(const std::vector<TestEntry>& entries, const QString& term, const QString& definition)
+{
+    return std::any_of(entries.begin(), entries.end(), [&](const TestEntry& e) {
+        return QString::fromStdString(e.question) == term && QString::fromStdString(e.description) == definition;
+    });
+}
+
 // The file's bytes, or a note of what stands at its path instead: two
 // snapshots are equal only if nothing was created, removed or written.
 inline QByteArray snapshot(const QString& path)
@@ -122,4 +131,12 @@ inline QByteArray snapshot(const QString& path)
 inline QByteArray snapshot(const std::string& path)
 {
     return snapshot(QString::fromStdString(path));
+}
+
+// SQLite's integrity check, "ok" for a sound file. Read-write, so that a
+// journal left by a killed writer is rolled back first, as the program would.
+inline QString integrityOf(const std::string& path)
+{
+    SQLite::Database db(path, SQLite::OPEN_READWRITE);
+    return QString::fromStdString(db.execAndGet("PRAGMA integrity_check").getString());
 }

@@ -2,7 +2,7 @@
 // pasting, and the cut that enforces it.
 
 #include "messageboxes.h"
-#include "openwindow.h"
+#include "testwindow.h"
 #include "textbox.h"
 
 #include <QClipboard>
@@ -116,13 +116,12 @@ void TextBoxTest::lengthLimitHoldsForTypingAndPasting()
     QFETCH(QString, expected);
 
     MessageBoxes boxes;
-    OpenWindow window;
-    window.showScreen(screen);
+    TestWindow window(TempDeck::numbered(3));
+    window.reach(screen);
     QVERIFY(window.active());
     QWidget* widget = window.control(box);
     QVERIFY(widget->isVisible());
-    widget->setFocus(Qt::OtherFocusReason);
-    QCOMPARE(OpenWindow::focusName(), box);
+    QVERIFY(window.focusOn(box));
     window.press(QKeySequence(QStringLiteral("Ctrl+A, Del"))); // a Review box shows its entry
     QCOMPARE(text(widget), QString());
 
@@ -165,8 +164,8 @@ void TextBoxTest::longerStoredTextIsNotCutByTyping()
 
     const QString definition = QStringLiteral("0123456789").repeated(30);
     MessageBoxes boxes;
-    OpenWindow window({{1, "term", definition.toStdString()}});
-    window.showScreen(QStringLiteral("definitions"));
+    TestWindow window({{1, "term", definition.toStdString()}});
+    window.reach(QStringLiteral("definitions"));
     QVERIFY(window.active());
     window.w.txtOutAnswer->setFocus(Qt::OtherFocusReason);
     QCOMPARE(window.w.txtOutAnswer->toPlainText(), definition);
