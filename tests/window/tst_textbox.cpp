@@ -1,5 +1,5 @@
 // Text boxes: the 255-unit limit of the window's boxes for typing and
-// pasting, and the cut that enforces it.
+// pasting, the cut that enforces it, and a hidden multi-line box revealed.
 
 #include "messageboxes.h"
 #include "testwindow.h"
@@ -34,6 +34,8 @@ private slots:
     void lengthLimitHoldsForTypingAndPasting();
     void longerStoredTextIsNotCutByTyping_data();
     void longerStoredTextIsNotCutByTyping();
+    void hiddenDefinitionBoxShowsTheCurrentEntryOnceRevealed_data();
+    void hiddenDefinitionBoxShowsTheCurrentEntryOnceRevealed();
 };
 
 void TextBoxTest::excessBeforeCursor_data()
@@ -178,6 +180,38 @@ void TextBoxTest::longerStoredTextIsNotCutByTyping()
     QCOMPARE(window.w.txtOutAnswer->toPlainText(), definition.left(kept) + added);
     // The stored entry is untouched: the Review boxes never write.
     QCOMPARE(window.deck.entries().front().description, definition.toStdString());
+}
+
+void TextBoxTest::hiddenDefinitionBoxShowsTheCurrentEntryOnceRevealed_data()
+{
+    QTest::addColumn<bool>("byChoosingDefinitions"); // else by "Show"
+    QTest::addRow("revealed by Show") << false;
+    QTest::addRow("revealed by choosing the definitions side") << true;
+}
+
+// The definition box lays its text out only once it is shown. Whatever the
+// entries drawn while it was hidden, it then shows the current one.
+void TextBoxTest::hiddenDefinitionBoxShowsTheCurrentEntryOnceRevealed()
+{
+    QFETCH(bool, byChoosingDefinitions);
+
+    MessageBoxes boxes;
+    TestWindow window(TempDeck::numbered(2), {0.0f, 0.9f});
+    window.reach(QStringLiteral("review"));
+    MultiLineTextBox* definition = window.w.txtOutAnswer;
+    QVERIFY(!definition->isVisible());
+    click(window.w.cmdShow);
+    QVERIFY(definition->isVisible());
+    QCOMPARE(definition->toPlainText(), QStringLiteral("definition 1"));
+
+    click(window.w.cmdShow); // "Next": the box hides before entry 2 is drawn
+    QVERIFY(!definition->isVisible());
+    QCOMPARE(window.w.txtOutQuestion->text(), QStringLiteral("term 2"));
+    click(byChoosingDefinitions ? static_cast<QAbstractButton*>((*window.w.optShow)[1]) : window.w.cmdShow);
+
+    QVERIFY(definition->isVisible());
+    QCOMPARE(definition->toPlainText(), QStringLiteral("definition 2"));
+    QVERIFY(boxes.shown.isEmpty());
 }
 
 QTEST_MAIN(TextBoxTest)
