@@ -25,6 +25,22 @@ namespace {
 const QString kShow = QStringLiteral("Show");
 const QString kNext = QStringLiteral("Next");
 constexpr int kInputLength = 255; // the longest text the Create boxes take
+// Long enough that a burst of "OK"s, or one "Restart", settles the file once.
+constexpr int kIdleDelayMs = 300;
+
+// The wait cursor over the whole application while it lives, on screen at
+// once: the work it covers handles no events.
+class WaitCursor {
+public:
+    WaitCursor()
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QGuiApplication::sync();
+    }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 template <class Widget, class... Args>
 Widget* make(const char* name, QWidget* parent, Args&&... args)
@@ -144,6 +160,16 @@ void FrmMain::connectHandlers()
         };
     }
     Data1.hooks.currentChanged = [this] { currentChanged(); };
+    Data1.hooks.fileChanged = [this] { idleTimer_.start(); };
+    Data1.hooks.entryNotStored = [this](const store::Error& e) {
+        MsgBox(this, QString::fromLatin1(messages::kEntryNotStored) + QStringLiteral("\r\n") + QString::number(e.number())
+                         + messages::kErrorSeparator + QString::fromStdString(e.description()));
+    };
+    idleTimer_.setSingleShot(true);
+    idleTimer_.setInterval(kIdleDelayMs);
+    // Busy (another copy has the file open): tried again at the next idle
+    // point, and at the end of the run.
+    connect(&idleTimer_, &QTimer::timeout, this, [this] { Data1.settleFile(); });
 }
 
 void FrmMain::currentChanged()
@@ -350,11 +376,15 @@ void FrmMain::cmdRestart_Click()
 {
     if (MsgBox(this, messages::kRestartWarning, vbYesNo) == vbNo)
         return;
+    const WaitCursor busy;
     DisplayBatch batch(*this);
     Data1.setRecordSource(store::kWholeTableQuery);
     Data1.Refresh();
     if (Data1.Recordset().RecordCount() == 0)
         return;
+    // The way back: a copy of every entry beside the deck. If it cannot be
+    // written, nothing is deleted.
+    Data1.backUp(Data1.DatabaseName() + ".bak");
     Data1.Recordset().MoveFirst();
     while (!Data1.Recordset().Eof()) {
         Data1.Recordset().Delete(); // each entry leaves the file at once

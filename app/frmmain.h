@@ -5,6 +5,7 @@
 #include "randompick.h"
 #include "recordset.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -101,6 +102,10 @@ private:
     // The Create box whose typing is beginning an entry: it keeps its text and
     // cursor while the other boxes show the new, empty entry.
     TextBox* beginningEntryIn_ = nullptr;
+
+    // Started by every change stored and restarted by the next: once the
+    // program has been idle this long, the file is made self-contained.
+    QTimer idleTimer_;
 
     QString programDirectory_;
     store::Generator generator_;

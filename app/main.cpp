@@ -1,6 +1,7 @@
 #include "frmmain.h"
 #include "messages.h"
 #include "msgbox.h"
+#include "orderlyend.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(VERBRIO_VERSION));
 
     FrmMain frmMain(QApplication::applicationDirPath());
+    endRunOnSignalsAndSessionEnd(frmMain);
     guarded(&frmMain, [&] { frmMain.Form_Load(); });
     frmMain.show();
     return app.exec();

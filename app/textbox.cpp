@@ -1,6 +1,7 @@
 #include "textbox.h"
 
 #include <QScopedValueRollback>
+#include <QTextDocument>
 #include <QTextCursor>
 #include <QTextOption>
 
@@ -106,6 +107,16 @@ void MultiLineTextBox::showText(const QString& text)
     }
     setPlainText(text);
     lengthBefore_ = int(text.size());
+}
+
+QString MultiLineTextBox::typedText() const
+{
+    QString text = document()->toRawText();
+    for (QChar& c : text) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = u'\n';
+    }
+    return text;
 }
 
 void MultiLineTextBox::showEvent(QShowEvent* event)

@@ -58,7 +58,7 @@ private:
 class MultiLineTextBox : public QPlainTextEdit, public TextBox {
 public:
     MultiLineTextBox(QWidget* parent, int maxLength);
-    QString text() const override { return hiddenText_ ? *hiddenText_ : toPlainText(); }
+    QString text() const override { return hiddenText_ ? *hiddenText_ : typedText(); }
     void showText(const QString& text) override;
     QWidget* widget() override { return this; }
 
@@ -68,6 +68,11 @@ protected:
 private:
     void removeRange(int start, int end) override;
     int cursor() const override { return textCursor().position(); }
+    // The document's own text, every character as typed, except that its
+    // line separators (U+2029 from Enter, U+2028 from Shift+Enter) become the
+    // line feed the boxes show a line break with. toPlainText() would also
+    // turn no-break spaces into plain ones.
+    QString typedText() const;
 
     bool showing_ = false;
     // Text shown while the box is hidden: laid out only once it is shown.

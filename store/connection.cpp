@@ -3,9 +3,16 @@
 #include "error.h"
 
 #include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace store {
 namespace {
@@ -115,23 +122,94 @@ void Connection::checkTable()
     });
 }
 
-void Connection::beforeWrite()
+void Connection::afterWrite()
 {
-    if (walChecked_)
+    wrote_ = true;
+    if (inWal_ || walRefused_)
         return;
-    run([&] {
+    try {
         // WAL keeps each committed change safe when the process is killed, and
-        // lets a second copy of the program read while this one writes.
-        if (db_.execAndGet("PRAGMA journal_mode").getString() != "wal") {
-            // The switch needs the file to itself, and SQLite fails it at once,
-            // without the busy timeout, while another program is writing:
-            // take the write lock first, which does wait.
-            db_.exec("BEGIN IMMEDIATE");
-            db_.exec("ROLLBACK");
-            db_.execAndGet("PRAGMA journal_mode = WAL");
+        // lets a second copy of the program read while this one writes. The
+        // switch needs the file to itself, and SQLite fails it at once,
+        // without the busy timeout, while another program is writing: take
+        // the write lock first, which does wait, and let it go again.
+        {
+            SQLite::Transaction lock(db_, SQLite::TransactionBehavior::IMMEDIATE);
         }
-    });
-    walChecked_ = true;
+        if (db_.execAndGet("PRAGMA journal_mode = WAL").getString() == "wal") {
+            inWal_ = true;
+        } else {
+            walRefused_ = true;
+            std::fprintf(stderr, "Verbrio: '%s' cannot use a write-ahead log; it keeps its own journal, "
+                                 "and each change takes longer to store\n", path_.c_str());
+        }
+    } catch (const std::exception&) {
+        // The change is stored; only the switch failed (the file is busy).
+        // It is tried again after the next change.
+    }
+}
+
+bool Connection::leaveWal(bool evenIfUnwritten) noexcept
+{
+    if (!wrote_ && !evenIfUnwritten)
+        return true;
+    sqlite3* handle = db_.getHandle();
+    sqlite3_busy_timeout(handle, 0); // an idle point never holds the window up
+    bool left = false;
+    try {
+        // The checkpoint alone makes the file complete; leaving WAL, which
+        // another copy with the file open prevents, also makes the next
+        // reopen read the file afresh rather than trust this cache.
+        sqlite3_wal_checkpoint_v2(handle, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+        left = db_.execAndGet("PRAGMA journal_mode").getString() != "wal"
+               || db_.execAndGet("PRAGMA journal_mode = DELETE").getString() != "wal";
+    } catch (const std::exception&) {
+        left = false;
+    }
+    sqlite3_busy_timeout(handle, kBusyTimeoutMs);
+    if (left) {
+        wrote_ = false;
+        inWal_ = false;
+    }
+    return left;
+}
+
+void Connection::backUp(const std::string& target)
+{
+    const std::string partial = target + ".partial";
+    const auto fail = [&](const std::string& why) {
+        std::error_code ignored;
+        std::filesystem::remove(partial, ignored);
+        return Error(ErrorCode::CannotBackUp, "Cannot write the copy '" + target + "' of the database file '" + path_
+                                                  + "', so nothing was deleted: " + why);
+    };
+    std::error_code ec;
+    std::filesystem::remove(partial, ec); // VACUUM INTO writes only a new file
+    try {
+        SQLite::Statement vacuum(db_, "VACUUM INTO ?1");
+        vacuum.bind(1, partial);
+        vacuum.exec();
+    } catch (const SQLite::Exception& e) {
+        throw fail(e.what());
+    }
+    // On disk before it takes the name: a crash leaves the old copy or the
+    // new one, never half of one.
+    const int fd = ::open(partial.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!synced)
+        throw fail(std::strerror(errno));
+    std::filesystem::rename(partial, target, ec);
+    if (ec)
+        throw fail(ec.message());
+}
+
+bool Connection::fileMoved()
+{
+    int moved = 0;
+    sqlite3_file_control(db_.getHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+    return moved != 0;
 }
 
 Connection::CachedStatement::~CachedStatement()

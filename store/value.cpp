@@ -30,7 +30,7 @@ std::int16_t toInt16(const Value& value)
     else if (const auto* real = std::get_if<double>(&value))
         number = std::nearbyint(*real);
     else
-        throw Error(ErrorCode::Overflow, "Type mismatch: '" + toText(value) + "' is not a whole number");
+        throw Error(ErrorCode::TypeMismatch, "Type mismatch: '" + toText(value) + "' is not a whole number");
 
     constexpr auto lowest = std::numeric_limits<std::int16_t>::min();
     constexpr auto highest = std::numeric_limits<std::int16_t>::max();

@@ -13,13 +13,9 @@ using Value = std::variant<std::monostate, std::int64_t, double, std::string>;
 // The field as text, the way a bound text box shows it: NULL as empty text.
 std::string toText(const Value& value);
 
-} // namespace store
-
-namespace store {
-
 // The value as a 16-bit signed integer, rounding a real number to the nearest
-// whole one. Raises ErrorCode::Overflow outside -32768 to 32767, and a type
-// error for NULL or text that is not a number.
+// whole one. Raises ErrorCode::Overflow outside -32768 to 32767, and
+// ErrorCode::TypeMismatch for NULL or text.
 std::int16_t toInt16(const Value& value);
 
 } // namespace store

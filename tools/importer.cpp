@@ -97,7 +97,6 @@ ImportResult importEntries(store::Connection& deck, const QByteArray& source, co
     if (checked.entries.empty())
         return result; // nothing to write: the file stays byte for byte as it was
 
-    deck.beforeWrite();
     deck.run([&] {
         // IMMEDIATE takes the write lock now, waiting out another writer,
         // rather than failing half-way.
