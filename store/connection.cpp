@@ -161,8 +161,9 @@ bool Connection::leaveWal(bool evenIfUnwritten) noexcept
         // another copy with the file open prevents, also makes the next
         // reopen read the file afresh rather than trust this cache.
         sqlite3_wal_checkpoint_v2(handle, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
-        left = db_.execAndGet("PRAGMA journal_mode").getString() != "wal"
-               || db_.execAndGet("PRAGMA journal_mode = DELETE").getString() != "wal";
+        // One statement at a time: a column read keeps its statement running.
+        const std::string mode = db_.execAndGet("PRAGMA journal_mode").getString();
+        left = mode != "wal" || db_.execAndGet("PRAGMA journal_mode = DELETE").getString() != "wal";
     } catch (const std::exception&) {
         left = false;
     }
