@@ -79,6 +79,13 @@ const std::vector<CommandSpec>& commands()
          {{"FILE", "The deck to compact."}},
          {},
          runCompact, "The deck is unchanged."},
+        {"restore", "Adds back the entries Verbrio kept before \"Restart\" deleted them.",
+         "Adds every entry of BACKUP (FILE.bak unless given: the copy Verbrio writes before \"Restart\" deletes "
+         "every entry) to the deck FILE, all of them or none. Into an empty deck they go with their own IDs, so the "
+         "deck is as it was; otherwise after its largest ID, and its own entries stay. BACKUP is only read.",
+         {{"FILE", "The deck to restore into."}, {"BACKUP", "The copy to read; FILE.bak if left out.", true}},
+         {},
+         runRestore, "Nothing was restored; the deck is unchanged."},
     };
     return table;
 }

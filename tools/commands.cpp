@@ -7,6 +7,7 @@
 #include "deckinit.h"
 #include "exporter.h"
 #include "importer.h"
+#include "restorer.h"
 #include "sourceformat.h"
 
 #include <QCommandLineParser>
@@ -201,6 +202,26 @@ void runCompact(const Invocation& call)
     else
         say(out, "warning: the free space was not reclaimed: " + result.notReclaimed);
     sayWarnings(out, measureDeck(deck), deckPath);
+}
+
+void runRestore(const Invocation& call)
+{
+    const QString& deckPath = call.arguments[0];
+    const QString backupPath = call.arguments.value(1, deckPath + ".bak");
+    if (sameFile(backupPath, deckPath))
+        throw usageError(quoted(backupPath) + " is the deck itself; name its backup");
+    if (!QFileInfo::exists(backupPath))
+        throw deckError(DeckErrorCode::CannotRead, "There is no backup " + quoted(backupPath) + " to restore from");
+    store::Connection deck(localPath(deckPath));
+    const RestoreResult result = restoreEntries(deck, localPath(backupPath));
+
+    std::string said = "Restored " + entries(result.restored) + " from " + quoted(backupPath) + " to " + quoted(deckPath);
+    if (result.alreadyThere == 0)
+        said += ", with their own IDs.";
+    else
+        said += ", after the " + entries(result.alreadyThere) + " it held, which stay.";
+    say(call.console.out, said);
+    sayWarnings(call.console.out, measureDeck(deck), deckPath);
 }
 
 } // namespace deck

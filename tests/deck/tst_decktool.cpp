@@ -5,6 +5,8 @@
 #include "tempdeck.h"
 
 #include <QProcess>
+#include <QRegularExpression>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,6 +43,8 @@ private slots:
     void helpAndVersionGoToStandardOutput();
     void importReadsStandardInputAndTheExampleDeck();
     void failedImportSaysWhereOnStandardErrorOnly();
+    void restoreAddsTheBackupBackAndSaysHow_data();
+    void restoreAddsTheBackupBackAndSaysHow();
 };
 
 void TestDeckTool::wrongUsageExitsWithStatus2_data()
@@ -136,6 +140,40 @@ void TestDeckTool::failedImportSaysWhereOnStandardErrorOnly()
     QVERIFY(run.out.isEmpty());
     QVERIFY2(run.err.contains("bad.csv, line 2: has 1 field where 2") && run.err.contains("Nothing was imported"), run.err.constData());
     QCOMPARE(target.entries(), TempDeck::numbered(3));
+}
+
+void TestDeckTool::restoreAddsTheBackupBackAndSaysHow_data()
+{
+    QTest::addColumn<QList<qint64>>("deckIds");
+    QTest::addColumn<bool>("backupThere");
+    QTest::addColumn<QList<qint64>>("after");
+    QTest::addColumn<QString>("says");
+
+    QTest::addRow("into the emptied deck: their own IDs")
+        << QList<qint64>{} << true << QList<qint64>{2, 5, 9} << "Restored 3 entries from '.*' to '.*', with their own IDs.";
+    QTest::addRow("into a deck with entries: after them")
+        << QList<qint64>{1} << true << QList<qint64>{1, 2, 3, 4} << "after the 1 entry it held, which stay.";
+    QTest::addRow("no backup: nothing changes") << QList<qint64>{1} << false << QList<qint64>{1} << "There is no backup";
+}
+
+void TestDeckTool::restoreAddsTheBackupBackAndSaysHow()
+{
+    QFETCH(QList<qint64>, deckIds);
+    QFETCH(bool, backupThere);
+    QFETCH(QList<qint64>, after);
+    QFETCH(QString, says);
+
+    const TempDeck target(TempDeck::withIds(deckIds));
+    if (backupThere)
+        TempDeck::createAt(target.path() + ".bak", TempDeck::withIds({2, 5, 9}));
+    const ToolRun run = runProcess({"restore", pathOf(target)});
+
+    QCOMPARE(run.status, backupThere ? 0 : 1);
+    QVERIFY2(QRegularExpression(says).match(QString::fromUtf8(backupThere ? run.out : run.err)).hasMatch(),
+             (run.out + run.err).constData());
+    QCOMPARE(idsOf(target.entries()), after);
+    if (backupThere)
+        QCOMPARE(target.entries().back().question, "term 9");
 }
 
 QTEST_GUILESS_MAIN(TestDeckTool)
