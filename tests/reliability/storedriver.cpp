@@ -57,13 +57,14 @@ void connect(store::DataControl& data, const std::string& path)
     data.Refresh();
 }
 
-// "Re&start" after Yes, step by step as its handler does it.
+// "Re&start" after Yes, step by step as its handler does it, backup first.
 void deleteAll(store::DataControl& data)
 {
     say("B");
     data.setRecordSource("SELECT * FROM Questions");
     data.Refresh();
     if (data.Recordset().RecordCount() != 0) {
+        data.backUp(data.DatabaseName() + ".bak");
         data.Recordset().MoveFirst();
         while (!data.Recordset().Eof()) {
             const auto id = std::get<std::int64_t>(data.Recordset().Fields("ID"));
@@ -75,6 +76,7 @@ void deleteAll(store::DataControl& data)
         data.Refresh();
     }
     say("R");
+    data.settleFile(); // the idle point after the handler
 }
 
 int cycle(const std::string& path, long number)
