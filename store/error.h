@@ -7,9 +7,9 @@ namespace store {
 
 // The numbers of the errors this layer raises itself. Errors that come from
 // SQLite carry SQLite's own result code instead (1 to 28, 100, 101 and their
-// extended forms, which keep the primary code in the low byte). Ours are all
-// 3000 and above, and none has a SQLite primary code in its low byte, so no
-// number here is also one of SQLite's, nor one of another error here.
+// extended forms, which keep the primary code in the low byte). None of ours
+// has a SQLite primary code in its low byte, so no number here is also one of
+// SQLite's, nor one of another error here.
 enum class ErrorCode : int {
     Overflow = 3006,               // a value does not fit a 16-bit signed integer
     TypeMismatch = 3013,           // a value is not a number where one is needed
@@ -20,6 +20,7 @@ enum class ErrorCode : int {
     BadTable = 3800,               // table Questions is missing or not of the expected shape
     NoEntryInRange = 3900,         // no entry has an ID from 1 to the largest ID
     CannotBackUp = 3910,           // the copy of the file before deleting all could not be written
+    Internal = 51,                 // not the store's: an error of the library or the toolkit around it
 };
 
 // The one error type of the store: a number and a description, raised and

@@ -522,7 +522,7 @@ void TestConnection::storeErrorNumbersAreDistinctAndNoneIsSqlites()
 {
     const ErrorCode codes[] = {ErrorCode::Overflow, ErrorCode::TypeMismatch, ErrorCode::NoCurrentRecord,
                                ErrorCode::UnsupportedRecordSource, ErrorCode::NoField, ErrorCode::NotOpen,
-                               ErrorCode::BadTable, ErrorCode::NoEntryInRange, ErrorCode::CannotBackUp};
+                               ErrorCode::BadTable, ErrorCode::NoEntryInRange, ErrorCode::CannotBackUp, ErrorCode::Internal};
     QSet<int> seen;
     for (const ErrorCode code : codes) {
         const int number = int(code);
