@@ -218,8 +218,8 @@ Connection::CachedStatement::~CachedStatement()
     statement_.tryReset();
     try {
         statement_.clearBindings(); // lets go of the copies of bound texts
-    } catch (const SQLite::Exception&) {
-        // sqlite3_clear_bindings cannot fail; nothing to do
+    } catch (...) {
+        // sqlite3_clear_bindings cannot fail, and a destructor lets nothing out
     }
 }
 
