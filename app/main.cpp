@@ -1,11 +1,18 @@
+#include "displaycheck.h"
 #include "frmmain.h"
 #include "messages.h"
 #include "msgbox.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
+    if (const std::string problem = unreachableDisplay(); !problem.empty()) {
+        std::fprintf(stderr, "Verbrio: %s.\n", problem.c_str());
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(messages::kApplicationTitle);
     QApplication::setApplicationVersion(QStringLiteral(VERBRIO_VERSION));
