@@ -17,16 +17,6 @@ std::string environment(const char* name)
     return value ? value : "";
 }
 
-bool xServerAnswers(const std::string& display)
-{
-    if (display.empty())
-        return false;
-    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-    const bool connected = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return connected;
-}
-
 // A Wayland display is a socket: WAYLAND_DISPLAY itself when it is a path,
 // else that name in XDG_RUNTIME_DIR.
 bool waylandAnswers(const std::string& display)
@@ -49,7 +39,7 @@ bool waylandAnswers(const std::string& display)
 
 } // namespace
 
-std::string unreachableDisplay()
+DisplayCheck::DisplayCheck()
 {
     // Qt picks Wayland or X when no platform is named; the others (offscreen,
     // minimal, vnc, ...) draw without a display.
@@ -57,12 +47,12 @@ std::string unreachableDisplay()
     const bool x = platform.empty() || platform.starts_with("xcb");
     const bool wayland = platform.empty() || platform.starts_with("wayland");
     if (!x && !wayland)
-        return {};
+        return;
 
     const std::string xDisplay = environment("DISPLAY");
     const std::string waylandDisplay = environment("WAYLAND_DISPLAY");
-    if ((x && xServerAnswers(xDisplay)) || (wayland && waylandAnswers(waylandDisplay)))
-        return {};
+    if ((wayland && waylandAnswers(waylandDisplay)) || (x && xServerAnswers(xDisplay)))
+        return;
 
     std::string tried;
     if (x && !xDisplay.empty())
@@ -70,7 +60,22 @@ std::string unreachableDisplay()
     if (wayland && !waylandDisplay.empty())
         tried += (tried.empty() ? "" : ", ") + std::string("WAYLAND_DISPLAY=") + waylandDisplay;
     if (tried.empty())
-        return x && wayland ? "no display to open the window on: neither DISPLAY nor WAYLAND_DISPLAY is set"
-                            : std::string("no display to open the window on: ") + (x ? "DISPLAY" : "WAYLAND_DISPLAY") + " is not set";
-    return "cannot connect to the display (" + tried + ") to open the window on";
+        problem_ = x && wayland ? "no display to open the window on: neither DISPLAY nor WAYLAND_DISPLAY is set"
+                                : std::string("no display to open the window on: ") + (x ? "DISPLAY" : "WAYLAND_DISPLAY") + " is not set";
+    else
+        problem_ = "cannot connect to the display (" + tried + ") to open the window on";
+}
+
+bool DisplayCheck::xServerAnswers(const std::string& display)
+{
+    if (display.empty())
+        return false;
+    connection_ = xcb_connect(display.c_str(), nullptr);
+    return xcb_connection_has_error(connection_) == 0;
+}
+
+DisplayCheck::~DisplayCheck()
+{
+    if (connection_)
+        xcb_disconnect(connection_);
 }

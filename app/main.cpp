@@ -9,8 +9,9 @@
 
 int main(int argc, char* argv[])
 {
-    if (const std::string problem = unreachableDisplay(); !problem.empty()) {
-        std::fprintf(stderr, "Verbrio: %s.\n", problem.c_str());
+    const DisplayCheck display;
+    if (!display.problem().empty()) {
+        std::fprintf(stderr, "Verbrio: %s.\n", display.problem().c_str());
         return 1;
     }
     QApplication app(argc, argv);
