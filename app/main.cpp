@@ -17,6 +17,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(messages::kApplicationTitle);
     QApplication::setApplicationVersion(QStringLiteral(VERBRIO_VERSION));
+    // Groups the window with its desktop entry (Wayland's app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral(VERBRIO_ID));
 
     FrmMain frmMain(QApplication::applicationDirPath());
     guarded(&frmMain, [&] { frmMain.Form_Load(); });
