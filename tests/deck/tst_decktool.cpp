@@ -58,7 +58,7 @@ void TestDeckTool::wrongUsageExitsWithStatus2_data()
     QTest::addRow("unknown format") << QStringList{"import", "--format", "xls", "DECK", "a.csv"} << "unknown format 'xls'";
     QTest::addRow("unknown extension") << QStringList{"import", "DECK", "a.dat"} << "cannot tell the format of 'a.dat'";
     QTest::addRow("standard input without --format") << QStringList{"import", "DECK", "-"} << "give --format";
-    QTest::addRow("--skip-header for KVTML") << QStringList{"import", "--skip-header", "DECK", "a.kvtml"} << "KVTML has no header";
+    QTest::addRow("--skip-header for KVTML") << QStringList{"import", "--skip-header", "DECK", "a.kvtml"} << "kvtml has no header line";
     QTest::addRow("export as KVTML") << QStringList{"export", "DECK", "out.kvtml"} << "whether to write CSV or tab-separated";
     QTest::addRow("export onto the deck itself") << QStringList{"export", "--format", "csv", "DECK", "DECK"} << "is the deck itself";
 }
@@ -110,11 +110,11 @@ void TestDeckTool::importReadsStandardInputAndTheExampleDeck()
 
     const ToolRun piped = runProcess({"import", "--format", "tsv", path, "-"}, "Stdin\tfrom a pipe\n");
     QCOMPARE(piped.status, 0);
-    QCOMPARE(piped.out, QByteArray("Imported 1 entry.\n"));
+    QCOMPARE(piped.out, QByteArray("Imported 1 entry; left out 0; skipped 0 duplicates.\n"));
 
     const ToolRun example = runProcess({"import", "--skip-header", path, EXAMPLES_DIR "/elements.csv"});
     QCOMPARE(example.status, 0);
-    QCOMPARE(example.out, QByteArray("Imported 50 entries.\n"));
+    QCOMPARE(example.out, QByteArray("Imported 50 entries; left out 0; skipped 0 duplicates.\n"));
 
     const ToolRun exported = runProcess({"export", path});
     QCOMPARE(exported.status, 0);
