@@ -9,6 +9,7 @@
 #include "csvformat.h"
 #include "importer.h"
 #include "sourceformat.h"
+#include "textencoding.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -115,6 +116,8 @@ ReadOptions readOptions(const Invocation& call, Format format)
     // A name ending in .csv says little: spreadsheets write semicolons and tabs there too.
     options.guessSeparator = !parser.isSet("format") && format == Format::Csv;
     options.encoding = parser.value("encoding").toStdString();
+    if (parser.isSet("encoding"))
+        requireKnownEncoding(options.encoding);
     if (parser.isSet("languages")) {
         options.languages = parser.value("languages").split(u',');
         if (options.languages.size() != 2 || options.languages.contains(QString()))

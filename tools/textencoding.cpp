@@ -78,6 +78,11 @@ std::string convertToUtf8(std::string_view source, const std::string& encoding)
     return out;
 }
 
+void requireKnownEncoding(const std::string& encoding)
+{
+    const Converter converter(encoding);
+}
+
 std::string toUtf8(std::string_view source, const std::string& encoding)
 {
     for (const auto& [mark, name] : kMarks)
