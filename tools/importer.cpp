@@ -2,9 +2,10 @@
 
 #include "connection.h"
 #include "deckerror.h"
-#include "fieldtext.h"
 #include "newentry.h"
+#include "sourcelines.h"
 #include "sourcesink.h"
+#include "value.h"
 
 #include <QString>
 
@@ -71,7 +72,8 @@ std::set<std::pair<std::string, std::string>> storedPairs(SQLite::Database& db)
     std::set<std::pair<std::string, std::string>> pairs;
     SQLite::Statement query(db, "SELECT Question, Description FROM Questions");
     while (query.executeStep())
-        pairs.emplace(fieldText(query.getColumn(0)), fieldText(query.getColumn(1)));
+        pairs.emplace(store::toText(store::columnValue(query.getColumn(0))),
+                      store::toText(store::columnValue(query.getColumn(1))));
     return pairs;
 }
 
@@ -126,7 +128,7 @@ std::string places(const LeftOut& kind, const char* place)
 bool isBlank(const QByteArray& source)
 {
     return std::all_of(source.begin(), source.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }) ||
-           source == "\xEF\xBB\xBF";
+           source == QByteArray(kUtf8Mark.data(), qsizetype(kUtf8Mark.size()));
 }
 
 } // namespace
