@@ -167,7 +167,8 @@ ImportResult importEntries(store::Connection& deck, const SourceInput& source, c
             throw deckError(DeckErrorCode::NothingToImport, "none of its " + std::to_string(result.leftOutCount()) +
                                                                 " entries can be imported: " + leftOutText(result));
         if (!isBlank(source.bytes))
-            throw deckError(DeckErrorCode::NothingToImport, "it holds no entries");
+            throw deckError(DeckErrorCode::NothingToImport,
+                            options.read.skipHeader ? "it holds no entries after its header line" : "it holds no entries");
         return result; // a blank source: nothing to write, the file stays byte for byte as it was
     }
 
