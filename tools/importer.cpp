@@ -119,7 +119,9 @@ void checkRoom(store::Connection& deck, std::size_t count)
 
 std::string places(const LeftOut& kind, const char* place)
 {
-    std::string text = kind.places.size() == 1 ? std::string(place) : std::string(place) + "s";
+    std::string text = place;
+    if (kind.places.size() > 1)
+        text = text.ends_with('y') ? text.substr(0, text.size() - 1) + "ies" : text + "s"; // lines, entries
     for (std::size_t i = 0; i < kind.places.size(); ++i)
         text += (i == 0 ? " " : ", ") + std::to_string(kind.places[i]);
     return text + (kind.count > static_cast<long>(kind.places.size()) ? ", …" : "");
