@@ -23,9 +23,12 @@ namespace store {
 // when the program is idle, so no -wal or -shm file outlives a burst of work.
 class Connection {
 public:
-    // Opens an existing file, read-write where the file allows it. Raises an
-    // Error naming the file when it is missing or cannot be opened.
-    explicit Connection(std::string path);
+    enum class Access { ReadWrite, ReadOnly };
+
+    // Opens an existing file, read-write where the file allows it, or only
+    // for reading. Raises an Error naming the file when it is missing or
+    // cannot be opened.
+    explicit Connection(std::string path, Access access = Access::ReadWrite);
 
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

@@ -41,7 +41,7 @@ void DataControl::Refresh()
     const bool heldAlready = recordset_ && recordset_->holdsRefusedEntry();
     if (const Record* typed = recordset_ ? recordset_->typedEntry() : nullptr) {
         try {
-            insertEntry(connection, *typed);
+            storeEntry(connection, *typed);
             if (hooks.fileChanged)
                 hooks.fileChanged();
         } catch (const Error& e) {
@@ -115,7 +115,7 @@ void DataControl::endRun() noexcept
                     fresh = std::make_unique<Connection>(databaseName_);
                     fresh->checkTable();
                 }
-                insertEntry(fresh ? *fresh : *connection_, *typed);
+                storeEntry(fresh ? *fresh : *connection_, *typed);
                 if (fresh)
                     fresh->leaveWal();
             } catch (const std::exception& e) {

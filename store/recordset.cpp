@@ -2,6 +2,7 @@
 
 #include "connection.h"
 #include "error.h"
+#include "newentry.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
@@ -197,24 +198,15 @@ void RecordSet::forgetTypedEntry()
 
 void RecordSet::storePending()
 {
-    insertEntry(connection_, *pending_);
+    storeEntry(connection_, *pending_);
     pending_.reset(); // stored: the record current before AddNew is current again
     ahead_.clear();   // the new entry may belong among the records read ahead
     fileChanged();
 }
 
-void insertEntry(Connection& connection, const Record& entry)
+void storeEntry(Connection& connection, const Record& entry)
 {
-    connection.write([&] {
-        // The new ID is one above the largest, and at least 1, in the same
-        // statement, so another copy of the program cannot take it in between.
-        auto insert = connection.prepare(
-            "INSERT INTO Questions (ID, Question, Description) "
-            "VALUES ((SELECT max(coalesce(max(ID), 0), 0) + 1 FROM Questions), ?1, ?2)");
-        insert->bind(1, toText(entry.question));
-        insert->bind(2, toText(entry.description));
-        insert->exec();
-    });
+    connection.write([&] { insertEntry(connection, toText(entry.question), toText(entry.description)); });
 }
 
 bool isBlank(const Record& entry)

@@ -34,8 +34,9 @@ struct RecordSetHooks {
     std::function<void(const Error&)> entryNotStored;
 };
 
-// Stores `entry` as a new entry of the file, its ID one above the largest.
-void insertEntry(Connection& connection, const Record& entry);
+// Stores `entry` as a new entry of the file (insertEntry), as a change the
+// program makes: the file switches to WAL once it is committed.
+void storeEntry(Connection& connection, const Record& entry);
 
 // Whether the entry has no text in either field: such an entry is never stored.
 bool isBlank(const Record& entry);
