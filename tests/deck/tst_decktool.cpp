@@ -182,6 +182,8 @@ void TestDeckTool::restoreAddsTheBackupBackAndSaysHow()
     QCOMPARE(idsOf(target.entries()), after);
     if (backupThere)
         QCOMPARE(target.entries().back().question, "term 9");
+}
+
 void TestDeckTool::importFromFilesPeopleHave_data()
 {
     QTest::addColumn<QString>("fileName");
