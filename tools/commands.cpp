@@ -25,7 +25,11 @@ namespace {
 
 std::string quoted(const QString& path)
 {
-    return "'" + path.toStdString() + "'";
+    // Appended rather than "'" + text: GCC 12 at -O3 sees a false overlap there (-Wrestrict).
+    std::string text = "'";
+    text += path.toStdString();
+    text += '\'';
+    return text;
 }
 
 std::string entries(long long count)
@@ -266,19 +270,20 @@ void runCompact(const Invocation& call)
 void runRestore(const Invocation& call)
 {
     const QString& deckPath = call.arguments[0];
-    const QString backupPath = call.arguments.value(1, deckPath + ".bak");
+    const QString backupPath = call.arguments.value(1, deckPath + QStringLiteral(".bak"));
     if (sameFile(backupPath, deckPath))
-        throw usageError(quoted(backupPath) + " is the deck itself; name its backup");
+        throw usageError(quoted(backupPath).append(" is the deck itself; name its backup"));
     if (!QFileInfo::exists(backupPath))
-        throw deckError(DeckErrorCode::CannotRead, "There is no backup " + quoted(backupPath) + " to restore from");
+        throw deckError(DeckErrorCode::CannotRead, std::string("There is no backup ").append(quoted(backupPath)).append(" to restore from"));
     store::Connection deck(localPath(deckPath));
     const RestoreResult result = restoreEntries(deck, localPath(backupPath));
 
-    std::string said = "Restored " + entries(result.restored) + " from " + quoted(backupPath) + " to " + quoted(deckPath);
+    std::string said = "Restored ";
+    said.append(entries(result.restored)).append(" from ").append(quoted(backupPath)).append(" to ").append(quoted(deckPath));
     if (result.alreadyThere == 0)
-        said += ", with their own IDs.";
+        said.append(", with their own IDs.");
     else
-        said += ", after the " + entries(result.alreadyThere) + " it held, which stay.";
+        said.append(", after the ").append(entries(result.alreadyThere)).append(" it held, which stay.");
     say(call.console.out, said);
     sayWarnings(call.console.out, measureDeck(deck), deckPath);
 }
