@@ -1,0 +1,65 @@
+#pragma once
+
+#include "htmltext.h"
+#include "sourcesink.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace deck {
+
+// The two fields of a note that become the term and the definition,
+// counted from 0.
+struct FieldPair {
+    int term = 0;
+    int definition = 1;
+
+    bool operator==(const FieldPair&) const = default;
+};
+
+// "N,M" as --columns takes it, counted from 1; nothing when it is not two
+// different whole numbers from 1 up.
+std::optional<FieldPair> fieldPairNamed(std::string_view text);
+
+// Makes entries of the fields of notes: the rows of a notes export, the notes
+// of a package. A note whose chosen fields are missing or empty (once HTML is
+// turned into text) is left out and counted; finish() says how many, and how
+// many images and sounds were dropped.
+class NoteEntries {
+public:
+    NoteEntries(FieldPair pair, bool html, SourceSink& sink) : pair_(pair), html_(html), sink_(sink) {}
+
+    void setHtml(bool html) { html_ = html; }
+    // One note; `place` is its line in a file or its number in a package.
+    void add(long place, const std::vector<std::string>& fields);
+    // `unit` is what a note is called in the notes: "row" or "note".
+    void finish(const std::string& unit);
+
+private:
+    FieldPair pair_;
+    bool html_;
+    SourceSink& sink_;
+    long empty_ = 0;
+    long tooManyTags_ = 0;
+    DroppedMedia dropped_;
+};
+
+// Passes on the entries of a reader with their texts read as HTML (--html),
+// refusing a text with more than kMostHtmlTags tags at its line.
+class HtmlEntries : public SourceSink {
+public:
+    explicit HtmlEntries(SourceSink& next) : next_(next) {}
+
+    void entry(SourceEntry entry) override;
+    void note(std::string text) override { next_.note(std::move(text)); }
+    // Says how many images and sounds were dropped.
+    void finish();
+
+private:
+    SourceSink& next_;
+    DroppedMedia dropped_;
+};
+
+} // namespace deck
