@@ -49,16 +49,19 @@ const std::vector<CommandSpec>& commands()
          {{"FILE", "The deck to write, e.g. Verbrio.mdb."}},
          {},
          runInit, nullptr},
-        {"import", "Adds the entries of a tab-separated, CSV or KVTML file to a deck.",
+        {"import", "Adds the entries of a tab-separated, CSV, KVTML, notes export or package file to a deck.",
          "Adds the entries of SOURCE to the deck FILE, in the order of SOURCE: all of them, or none if a line "
          "is malformed. SOURCE is UTF-8 text: tab-separated (.tsv, .tab, .txt; term, tab, definition), CSV "
-         "(.csv; a .csv file holding tab-separated text is read as such), or KVTML 2.0 (.kvtml; the first two "
-         "languages).",
+         "(.csv; a .csv file holding tab-separated text is read as such), KVTML 2.0 (.kvtml; the first two "
+         "languages), a notes export (header lines such as #separator:tab; the first two fields), or a flashcard "
+         "package (.apkg, .colpkg; the first two fields of each note).",
          {{"FILE", "An existing deck."}, {"SOURCE", "The file to read, or - for standard input (with --format)."}},
-         {{"format", "format", "Reads SOURCE as tsv, csv or kvtml, whatever its name."},
+         {{"format", "format", "Reads SOURCE as tsv, csv, kvtml, notes (a notes export with #separator: header lines) or anki (a .apkg or .colpkg package), whatever its name."},
           {"skip-header", nullptr, "Skips the first line (the first entry) of tab-separated or CSV text."},
           {"allow-long", nullptr, "Imports terms and definitions longer than the 255 characters Verbrio's boxes take."},
-          {"skip-duplicates", nullptr, "Leaves out an entry whose term and definition both equal a stored entry's."}},
+          {"skip-duplicates", nullptr, "Leaves out an entry whose term and definition both equal a stored entry's."},
+          {"html", nullptr, "Reads the texts as HTML and stores what a browser would show (notes exports that say #html:true and packages always are)."},
+          {"columns", "N,M", "Takes the term and the definition from columns (fields) N and M of a notes export or package, counted from 1."}},
          runImport, "Nothing was imported; the deck is unchanged."},
         {"export", "Writes a deck's entries as CSV or tab-separated text.",
          "Writes every entry of the deck FILE, in ID order, as CSV or tab-separated text. CSV keeps any text "

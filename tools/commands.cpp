@@ -7,7 +7,9 @@
 #include "deckinit.h"
 #include "exporter.h"
 #include "importer.h"
+#include "notesexport.h"
 #include "sourceformat.h"
+#include "sourcelines.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -53,6 +55,16 @@ QByteArray readSource(const Invocation& call, const QString& source)
     return file.readAll();
 }
 
+// Whether a file of no known extension is a notes export, told by its header lines.
+bool beginsLikeNotesExport(const QString& source)
+{
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray start = file.read(4096);
+    return looksLikeNotesExport(withoutByteOrderMark(std::string_view(start.constData(), static_cast<std::size_t>(start.size()))));
+}
+
 bool sameFile(const QString& a, const QString& b)
 {
     const QFileInfo first(a), second(b);
@@ -72,10 +84,21 @@ void chooseImportFormat(const Invocation& call, const QString& source, ImportOpt
     if (source == u"-")
         throw usageError("standard input has no name to tell its format by: give --format tsv, csv or kvtml");
     const auto format = formatOfFileName(source);
-    if (!format)
+    if (!format && !beginsLikeNotesExport(source))
         throw usageError("cannot tell the format of " + quoted(source) + " by its name: give --format tsv, csv or kvtml");
-    options.format = *format;
-    options.detectTabs = *format == Format::Csv;
+    options.format = format.value_or(Format::Notes);
+    options.detectTabs = format == Format::Csv;
+    options.detectNotes = format == Format::Csv || format == Format::Tsv;
+}
+
+void chooseColumns(const Invocation& call, ImportOptions& options)
+{
+    if (!call.parser.isSet("columns"))
+        return;
+    const QString value = call.parser.value("columns");
+    options.columns = fieldPairNamed(value.toStdString());
+    if (!options.columns)
+        throw usageError("--columns takes two different column numbers from 1, such as 1,3, not '" + value.toStdString() + "'");
 }
 
 } // namespace
@@ -95,8 +118,12 @@ void runImport(const Invocation& call)
     options.skipHeader = call.parser.isSet("skip-header");
     options.allowLong = call.parser.isSet("allow-long");
     options.skipDuplicates = call.parser.isSet("skip-duplicates");
+    options.html = call.parser.isSet("html");
+    chooseColumns(call, options);
     if (options.skipHeader && options.format == Format::Kvtml)
         throw usageError("--skip-header is for tab-separated and CSV text; KVTML has no header line");
+    if (options.skipHeader && options.format == Format::Anki)
+        throw usageError("--skip-header is for tab-separated and CSV text; a package has no header line");
 
     const std::string sourceName = source == u"-" ? std::string("standard input") : source.toStdString();
     const QByteArray text = readSource(call, source);
@@ -130,12 +157,12 @@ void runExport(const Invocation& call)
     if (call.parser.isSet("format")) {
         const QString name = call.parser.value("format");
         const auto named = formatNamed(name);
-        if (!named || *named == Format::Kvtml)
+        if (!named || (*named != Format::Csv && *named != Format::Tsv))
             throw usageError("export writes --format csv or tsv, not '" + name.toStdString() + "'");
         format = *named;
     } else if (toFile) {
         const auto named = formatOfFileName(target);
-        if (!named || *named == Format::Kvtml)
+        if (!named || (*named != Format::Csv && *named != Format::Tsv))
             throw usageError("cannot tell by the name " + quoted(target) + " whether to write CSV or tab-separated text: give --format csv or tsv");
         format = *named;
     }

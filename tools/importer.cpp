@@ -4,7 +4,9 @@
 #include "csvformat.h"
 #include "deckerror.h"
 #include "fieldtext.h"
+#include "ankipackage.h"
 #include "kvtml.h"
+#include "notesexport.h"
 #include "sourcelines.h"
 #include "sourcesink.h"
 #include "tsvformat.h"
@@ -55,14 +57,13 @@ private:
     std::vector<std::string>& notes_;
 };
 
-void readSource(const QByteArray& source, const ImportOptions& options, SourceSink& sink, std::vector<std::string>& notes)
+// Tab-separated, CSV or KVTML text, its texts plain or (--html) HTML.
+void readText(const QByteArray& source, std::string_view text, const ImportOptions& options, SourceSink& sink,
+              std::vector<std::string>& notes)
 {
     if (options.format == Format::Kvtml) {
         readKvtml(source, sink); // XML names its own encoding
-        return;
-    }
-    const std::string_view text = withoutByteOrderMark(std::string_view(source.constData(), static_cast<std::size_t>(source.size())));
-    if (options.format == Format::Tsv) {
+    } else if (options.format == Format::Tsv) {
         readTsv(text, options.skipHeader, sink);
     } else if (options.detectTabs && looksTabSeparated(text)) {
         notes.push_back("read as tab-separated text: it has tabs and no comma outside quotes");
@@ -70,6 +71,32 @@ void readSource(const QByteArray& source, const ImportOptions& options, SourceSi
     } else {
         readCsv(text, ',', options.skipHeader, sink);
     }
+}
+
+void readSource(const QByteArray& source, const ImportOptions& options, SourceSink& sink, std::vector<std::string>& notes)
+{
+    if (options.format == Format::Anki) {
+        readAnkiPackage(source, options.columns, sink);
+        return;
+    }
+    const std::string_view bytes(source.constData(), static_cast<std::size_t>(source.size()));
+    const std::string_view text = options.format == Format::Kvtml ? bytes : withoutByteOrderMark(bytes);
+    // A notes export is told by its header lines, whatever its name says.
+    if (options.format == Format::Notes || (options.detectNotes && looksLikeNotesExport(text))) {
+        if (options.skipHeader)
+            throw usageError("--skip-header is for tab-separated and CSV text; a notes export's header lines are read as such");
+        readNotesExport(text, options.columns, options.html, sink);
+        return;
+    }
+    if (options.columns)
+        throw usageError("--columns is for notes exports and Anki packages");
+    if (!options.html) {
+        readText(source, text, options, sink, notes);
+        return;
+    }
+    HtmlEntries html(sink);
+    readText(source, text, options, html, notes);
+    html.finish();
 }
 
 std::set<std::pair<std::string, std::string>> storedPairs(SQLite::Database& db)

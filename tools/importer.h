@@ -1,7 +1,9 @@
 #pragma once
 
+#include "notefields.h"
 #include "sourceformat.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,9 +25,12 @@ long textLength(std::string_view text);
 struct ImportOptions {
     Format format = Format::Csv;
     bool detectTabs = false; // the format comes from a .csv name: tab-separated text may hide behind it
+    bool detectNotes = false; // the format comes from a name: a notes export may hide behind it
     bool skipHeader = false;
     bool allowLong = false;
     bool skipDuplicates = false;
+    bool html = false;                  // the texts are HTML, to be turned into text
+    std::optional<FieldPair> columns;   // the fields of a note to take (notes exports, packages)
 };
 
 struct ImportResult {

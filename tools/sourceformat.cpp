@@ -11,6 +11,8 @@ constexpr std::pair<const char*, Format> kNames[] = {
     {"tsv", Format::Tsv},
     {"csv", Format::Csv},
     {"kvtml", Format::Kvtml},
+    {"notes", Format::Notes},
+    {"anki", Format::Anki},
 };
 
 // ".txt" is what flashcard programs name their tab-separated plain text.
@@ -20,6 +22,8 @@ constexpr std::pair<const char*, Format> kExtensions[] = {
     {"txt", Format::Tsv},
     {"csv", Format::Csv},
     {"kvtml", Format::Kvtml},
+    {"apkg", Format::Anki},
+    {"colpkg", Format::Anki},
 };
 
 } // namespace

@@ -7,9 +7,10 @@
 namespace deck {
 
 // The text formats the tool reads and writes.
-enum class Format { Tsv, Csv, Kvtml };
+// Notes: a notes export with header lines; Anki: a flashcard package.
+enum class Format { Tsv, Csv, Kvtml, Notes, Anki };
 
-// "tsv", "csv" or "kvtml", as --format takes them.
+// "tsv", "csv", "kvtml", "notes" or "anki", as --format takes them.
 std::optional<Format> formatNamed(const QString& name);
 QString formatName(Format format);
 
