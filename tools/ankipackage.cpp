@@ -179,7 +179,12 @@ void readAnkiPackage(const QByteArray& package, std::optional<FieldPair> chosen,
     } catch (const SQLite::Exception& e) {
         throw unreadable(std::string("its collection cannot be read: ") + e.what());
     }
-    notes.finish("note");
+    notes.finish();
+}
+
+void readAnkiSource(const SourceInput& input, const ReadOptions& options, SourceSink& sink)
+{
+    readAnkiPackage(input.bytes, options.columns, sink);
 }
 
 } // namespace deck

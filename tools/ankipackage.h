@@ -1,9 +1,11 @@
 #pragma once
 
 #include "notefields.h"
+#include "sourceformat.h"
 #include "sourcesink.h"
 
 #include <optional>
+#include <string_view>
 
 class QByteArray;
 
@@ -20,5 +22,11 @@ namespace deck {
 // Raises a malformed-source error for an archive, a collection or a table of
 // notes that cannot be read.
 void readAnkiPackage(const QByteArray& package, std::optional<FieldPair> chosen, SourceSink& sink);
+
+// The first bytes of a zip archive.
+inline constexpr std::string_view kZipSignature{"PK\x03\x04", 4};
+
+// Reads a package with the fields --columns names.
+void readAnkiSource(const SourceInput& input, const ReadOptions& options, SourceSink& sink);
 
 } // namespace deck

@@ -56,29 +56,22 @@ void NoteEntries::add(long place, const std::vector<std::string>& fields)
         const std::string& text = fields[static_cast<std::size_t>(index)];
         return html_ ? htmlToText(text, dropped_) : text;
     };
-    const auto term = field(pair_.term);
-    const auto definition = field(pair_.definition);
+    auto term = field(pair_.term);
+    auto definition = field(pair_.definition);
     if (!term || !definition) {
-        ++tooManyTags_;
+        sink_.leftOut(place, "with more than " + std::to_string(kMostHtmlTags) + " HTML tags in a field");
         return;
     }
     if (term->empty() || definition->empty()) {
-        ++empty_;
+        sink_.leftOut(place, "with field " + std::to_string(pair_.term + 1) + " or " + std::to_string(pair_.definition + 1) +
+                                 (html_ ? " empty once HTML is turned into text" : " empty or missing"));
         return;
     }
     sink_.entry({place, std::move(*term), std::move(*definition)});
 }
 
-void NoteEntries::finish(const std::string& unit)
+void NoteEntries::finish()
 {
-    const std::string units = unit + "s";
-    const std::string fields = "field " + std::to_string(pair_.term + 1) + " or " + std::to_string(pair_.definition + 1);
-    if (empty_ > 0)
-        sink_.note(counted(empty_, unit.c_str(), units.c_str()) + " left out: " + fields + " is empty or missing" +
-                   (html_ ? " once HTML is turned into text" : ""));
-    if (tooManyTags_ > 0)
-        sink_.note(counted(tooManyTags_, unit.c_str(), units.c_str()) + " left out: a field holds more than " +
-                   std::to_string(kMostHtmlTags) + " HTML tags");
     noteDropped(dropped_, sink_);
 }
 

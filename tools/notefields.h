@@ -25,8 +25,8 @@ std::optional<FieldPair> fieldPairNamed(std::string_view text);
 
 // Makes entries of the fields of notes: the rows of a notes export, the notes
 // of a package. A note whose chosen fields are missing or empty (once HTML is
-// turned into text) is left out and counted; finish() says how many, and how
-// many images and sounds were dropped.
+// turned into text) is left out with its reason; finish() says how many
+// images and sounds were dropped.
 class NoteEntries {
 public:
     NoteEntries(FieldPair pair, bool html, SourceSink& sink) : pair_(pair), html_(html), sink_(sink) {}
@@ -34,15 +34,12 @@ public:
     void setHtml(bool html) { html_ = html; }
     // One note; `place` is its line in a file or its number in a package.
     void add(long place, const std::vector<std::string>& fields);
-    // `unit` is what a note is called in the notes: "row" or "note".
-    void finish(const std::string& unit);
+    void finish();
 
 private:
     FieldPair pair_;
     bool html_;
     SourceSink& sink_;
-    long empty_ = 0;
-    long tooManyTags_ = 0;
     DroppedMedia dropped_;
 };
 
@@ -53,6 +50,7 @@ public:
     explicit HtmlEntries(SourceSink& next) : next_(next) {}
 
     void entry(SourceEntry entry) override;
+    void leftOut(long line, std::string reason) override { next_.leftOut(line, std::move(reason)); }
     void note(std::string text) override { next_.note(std::move(text)); }
     // Says how many images and sounds were dropped.
     void finish();

@@ -3,6 +3,7 @@
 #include "csvformat.h"
 #include "deckerror.h"
 #include "sourcelines.h"
+#include "textencoding.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,10 +14,6 @@
 
 namespace deck {
 namespace {
-
-constexpr std::pair<std::string_view, char> kSeparators[] = {
-    {"tab", '\t'}, {"comma", ','}, {"semicolon", ';'}, {"pipe", '|'}, {"space", ' '}, {"colon", ':'},
-};
 
 // Headers that name a column holding something other than a field.
 constexpr std::string_view kSpecialColumns[] = {"guid column", "notetype column", "deck column", "tags column"};
@@ -40,15 +37,14 @@ struct Headers {
     long lines = 0;        // how many lines the headers take
 };
 
-char separatorNamed(const SourceLine& line, std::string_view value)
+char separatorOf(const SourceLine& line, std::string_view value)
 {
-    for (const auto& [name, separator] : kSeparators)
-        if (lowered(value) == name)
-            return separator;
-    if (value.size() == 1 && value[0] != '"' && value[0] != '\r' && value[0] != '\n')
-        return value[0];
+    if (const auto separator = separatorNamed(lowered(value)))
+        return *separator;
+    if (const auto separator = separatorNamed(value))
+        return *separator;
     throw malformedLine(line.number, "names the separator '" + std::string(value) +
-                                         "'; give tab, comma, semicolon, pipe, space, colon or a single character");
+                                         "'; tab, comma, semicolon, pipe, space or a single character was expected");
 }
 
 Headers readHeaders(const std::vector<SourceLine>& lines, SourceSink& sink)
@@ -63,7 +59,7 @@ Headers readHeaders(const std::vector<SourceLine>& lines, SourceSink& sink)
         const std::string key = lowered(line.text.substr(1, colon - 1));
         const std::string_view value = line.text.substr(colon + 1);
         if (key == "separator") {
-            headers.separator = separatorNamed(line, value);
+            headers.separator = separatorOf(line, value);
         } else if (key == "html") {
             if (lowered(value) != "true" && lowered(value) != "false")
                 throw malformedLine(line.number, "says html is '" + std::string(value) + "'; true or false was expected");
@@ -96,6 +92,8 @@ FieldPair firstTwoFields(const std::set<int>& special)
 
 bool looksLikeNotesExport(std::string_view source)
 {
+    if (source.starts_with("\xEF\xBB\xBF"))
+        source.remove_prefix(3);
     for (const SourceLine& line : splitLines(source.substr(0, 4096))) {
         if (!isHeader(line))
             return false;
@@ -119,7 +117,13 @@ void readNotesExport(std::string_view source, std::optional<FieldPair> chosen, b
     NoteEntries notes(chosen.value_or(firstTwoFields(headers.special)), html || headers.html, sink);
     readCsvRecords(source.substr(offset), headers.separator, headers.lines,
                    [&](long line, long, std::vector<std::string>& fields) { notes.add(line, fields); });
-    notes.finish("row");
+    notes.finish();
+}
+
+void readNotesSource(const SourceInput& input, const ReadOptions& options, SourceSink& sink)
+{
+    const std::string text = toUtf8(std::string_view(input.bytes.constData(), static_cast<std::size_t>(input.bytes.size())), options.encoding);
+    readNotesExport(text, options.columns, options.html, sink);
 }
 
 } // namespace deck

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "notefields.h"
+#include "sourceformat.h"
 #include "sourcesink.h"
 
 #include <optional>
@@ -13,7 +14,8 @@ namespace deck {
 // "#tags column:3", then one note a row, its fields separated and quoted as
 // in CSV.
 
-// Whether `source` (without a byte-order mark) begins with such header lines.
+// Whether `source` (UTF-8, with or without a byte-order mark) begins with
+// such header lines.
 bool looksLikeNotesExport(std::string_view source);
 
 // Reads `source` (without a byte-order mark). The term and the definition are
@@ -23,5 +25,9 @@ bool looksLikeNotesExport(std::string_view source);
 // kind is ignored with a note; an unknown separator or a bad column number
 // raises a malformed-line error at its line.
 void readNotesExport(std::string_view source, std::optional<FieldPair> chosen, bool html, SourceSink& sink);
+
+// Reads a notes export as the options say: converted to UTF-8, the fields
+// --columns names, HTML with --html.
+void readNotesSource(const SourceInput& input, const ReadOptions& options, SourceSink& sink);
 
 } // namespace deck

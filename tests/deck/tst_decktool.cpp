@@ -1,6 +1,7 @@
 // The command line: wrong usage gives status 2, and the built executable
 // keeps results on standard output and errors on standard error.
 
+#include "ankipackagemaker.h"
 #include "decktest.h"
 #include "tempdeck.h"
 
@@ -41,6 +42,7 @@ private slots:
     void helpAndVersionGoToStandardOutput();
     void importReadsStandardInputAndTheExampleDeck();
     void failedImportSaysWhereOnStandardErrorOnly();
+    void notesExportAndPackagesImportTheirTexts();
 };
 
 void TestDeckTool::wrongUsageExitsWithStatus2_data()
@@ -58,7 +60,9 @@ void TestDeckTool::wrongUsageExitsWithStatus2_data()
     QTest::addRow("unknown format") << QStringList{"import", "--format", "xls", "DECK", "a.csv"} << "unknown format 'xls'";
     QTest::addRow("unknown extension") << QStringList{"import", "DECK", "a.dat"} << "cannot tell the format of 'a.dat'";
     QTest::addRow("standard input without --format") << QStringList{"import", "DECK", "-"} << "give --format";
-    QTest::addRow("--skip-header for KVTML") << QStringList{"import", "--skip-header", "DECK", "a.kvtml"} << "KVTML has no header";
+    QTest::addRow("--skip-header for KVTML") << QStringList{"import", "--skip-header", "DECK", "a.kvtml"} << "kvtml has no header line";
+    QTest::addRow("--columns for CSV") << QStringList{"import", "--columns", "1,3", "DECK", "a.csv"} << "--columns is for notes exports";
+    QTest::addRow("--columns not two numbers") << QStringList{"import", "--columns", "2,2", "DECK", "a.apkg"} << "two different column numbers";
     QTest::addRow("export as KVTML") << QStringList{"export", "DECK", "out.kvtml"} << "whether to write CSV or tab-separated";
     QTest::addRow("export onto the deck itself") << QStringList{"export", "--format", "csv", "DECK", "DECK"} << "is the deck itself";
 }
@@ -110,11 +114,11 @@ void TestDeckTool::importReadsStandardInputAndTheExampleDeck()
 
     const ToolRun piped = runProcess({"import", "--format", "tsv", path, "-"}, "Stdin\tfrom a pipe\n");
     QCOMPARE(piped.status, 0);
-    QCOMPARE(piped.out, QByteArray("Imported 1 entry.\n"));
+    QCOMPARE(piped.out, QByteArray("Imported 1 entry; left out 0; skipped 0 duplicates.\n"));
 
     const ToolRun example = runProcess({"import", "--skip-header", path, EXAMPLES_DIR "/elements.csv"});
     QCOMPARE(example.status, 0);
-    QCOMPARE(example.out, QByteArray("Imported 50 entries.\n"));
+    QCOMPARE(example.out, QByteArray("Imported 50 entries; left out 0; skipped 0 duplicates.\n"));
 
     const ToolRun exported = runProcess({"export", path});
     QCOMPARE(exported.status, 0);
@@ -136,6 +140,39 @@ void TestDeckTool::failedImportSaysWhereOnStandardErrorOnly()
     QVERIFY(run.out.isEmpty());
     QVERIFY2(run.err.contains("bad.csv, line 2: has 1 field where 2") && run.err.contains("Nothing was imported"), run.err.constData());
     QCOMPARE(target.entries(), TempDeck::numbered(3));
+}
+
+void TestDeckTool::notesExportAndPackagesImportTheirTexts()
+{
+    TempDeck target;
+    QTemporaryDir dir;
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    };
+    // Named .csv, told by its header lines all the same.
+    write("Spanish.csv", "#separator:tab\n#html:true\n#notetype column:1\n#tags column:4\n#deck:Spanish\n"
+                         "Basic\t<b>el perro</b>\tdog<br>Plural: los&nbsp;perros\tanimal noun\n"
+                         "Basic\t<div>la casa</div>\t\"&quot;house&quot; <img src=\"\"casa.jpg\"\">\"\thome\n");
+    write("legacy.apkg", ankiPackage({{"Hund", "dog", "der"}}, PackageKind::Anki2));
+    write("new.colpkg", ankiPackage({{"Katze", "cat[sound:katze.mp3]"}, {"<img src=a.png>", "image only"}}, PackageKind::Compressed));
+
+    const ToolRun notes = runProcess({"import", pathOf(target), dir.filePath("Spanish.csv")});
+    QCOMPARE(notes.status, 0);
+    QCOMPARE(notes.out, dir.filePath("Spanish.csv").toUtf8() + ": line 5: the header '#deck:Spanish' is ignored\n" +
+                            dir.filePath("Spanish.csv").toUtf8() + ": dropped 1 image: Verbrio shows text only\n"
+                            "Imported 2 entries; left out 0; skipped 0 duplicates.\n");
+    QCOMPARE(runProcess({"import", pathOf(target), dir.filePath("legacy.apkg")}).status, 0);
+    const ToolRun package = runProcess({"import", pathOf(target), dir.filePath("new.colpkg")});
+    QCOMPARE(package.status, 0);
+    QVERIFY2(package.out.endsWith("dropped 1 image and 1 sound reference: Verbrio shows text only\n"
+                                  "Imported 1 entry; left out 1 (1 with field 1 or 2 empty once HTML is turned into text: note 2); "
+                                  "skipped 0 duplicates.\n"),
+             package.out.constData());
+
+    const std::vector<TestEntry> expected{{1, "el perro", "dog\nPlural: los\u00a0perros"}, {2, "la casa", "\"house\""},
+                                          {3, "Hund", "dog"}, {4, "Katze", "cat"}};
+    QCOMPARE(target.entries(), expected);
 }
 
 QTEST_GUILESS_MAIN(TestDeckTool)

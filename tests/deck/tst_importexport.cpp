@@ -21,14 +21,14 @@ deck::ImportOptions optionsFor(Format format)
 {
     deck::ImportOptions options;
     options.format = format;
-    options.detectTabs = format == Format::Csv; // as for a file named .csv
+    options.read.guessSeparator = format == Format::Csv; // as for a file named .csv
     return options;
 }
 
 deck::ImportResult import(TempDeck& target, const QByteArray& source, const deck::ImportOptions& options)
 {
     store::Connection connection(target.path());
-    return deck::importEntries(connection, source, options);
+    return deck::importEntries(connection, deck::SourceInput{source, {}}, options);
 }
 
 } // namespace
@@ -134,7 +134,7 @@ void TestImportExport::malformedSourceIsRefusedWithItsLineAndNothingWritten_data
     QTest::addRow("overlong UTF-8") << Format::Csv << QByteArray("a,b\nc,\xc0\xaf\n") << malformed << "line 2:";
     QTest::addRow("UTF-16 surrogate in UTF-8") << Format::Tsv << QByteArray("a\tb\nc\t\xed\xa0\x80\n") << malformed << "line 2:";
     QTest::addRow("NUL character") << Format::Tsv << QByteArray("a\tb\n\0\td\n", 8) << malformed << "line 2:";
-    QTest::addRow("UTF-16 text") << Format::Csv << QByteArray("\xff\xfe" "a\0,\0b\0", 8) << malformed << "line 1:";
+    QTest::addRow("UTF-16 with a lone surrogate") << Format::Csv << QByteArray("\xff\xfe" "a\0,\0b\0\n\0c\0,\0\x00\xd8\n\0", 18) << malformed << "line 2:";
     QTest::addRow("tsv: no tab") << Format::Tsv << QByteArray("a\tb\n\nc\n") << malformed << "line 3:";
     QTest::addRow("tsv: two tabs") << Format::Tsv << QByteArray("a\tb\tc\n") << malformed << "line 1:";
     QTest::addRow("kvtml: not well-formed") << Format::Kvtml << QByteArray("<kvtml version=\"2.0\">\n<entries>\n</kvtml>\n") << malformed << "line 3:";
@@ -230,7 +230,7 @@ void TestImportExport::entriesAreAppendedInSourceOrder()
 {
     TempDeck target({{5, "old", "entry"}});
     deck::ImportOptions options = optionsFor(Format::Csv);
-    options.skipHeader = true;
+    options.read.skipHeader = true;
     const auto result = import(target, "\xEF\xBB\xBFTerm,Definition\r\n\r\nzebra,last letter\r\napple,first\r\n", options);
     QCOMPARE(result.imported, 2L);
     const std::vector<TestEntry> expected{{5, "old", "entry"}, {6, "zebra", "last letter"}, {7, "apple", "first"}};
@@ -250,7 +250,7 @@ void TestImportExport::tabSeparatedCsvIsReadAsSuchOnlyWhenNamedCsv()
     // --format csv says what the text is: no guessing.
     TempDeck chosen;
     deck::ImportOptions options = optionsFor(Format::Csv);
-    options.detectTabs = false;
+    options.read.guessSeparator = false;
     const auto error = errorFrom([&] { import(chosen, source, options); });
     QVERIFY(error);
     QCOMPARE(error->number(), static_cast<int>(DeckErrorCode::Malformed));

@@ -26,8 +26,8 @@ private slots:
     void csvGivesEntriesWithTheirFirstLine();
     void tsvGivesEntriesWithQuotesAsPlainCharacters_data();
     void tsvGivesEntriesWithQuotesAsPlainCharacters();
-    void tabSeparatedTextInCsvIsRecognised_data();
-    void tabSeparatedTextInCsvIsRecognised();
+    void separatorOfCsvIsGuessedFromEveryLine_data();
+    void separatorOfCsvIsGuessedFromEveryLine();
     void htmlBecomesTheTextABrowserShows_data();
     void htmlBecomesTheTextABrowserShows();
     void notesExportGivesTheChosenFieldsAsText_data();
@@ -87,25 +87,30 @@ void TestTextFormats::tsvGivesEntriesWithQuotesAsPlainCharacters()
     QCOMPARE(collected.entries, expected);
 }
 
-void TestTextFormats::tabSeparatedTextInCsvIsRecognised_data()
+void TestTextFormats::separatorOfCsvIsGuessedFromEveryLine_data()
 {
     QTest::addColumn<QByteArray>("source");
-    QTest::addColumn<bool>("tabSeparated");
+    QTest::addColumn<QString>("separator");
 
-    QTest::addRow("tabs, no comma") << QByteArray("a\tb\nc\td\n") << true;
-    QTest::addRow("commas only inside quotes") << QByteArray("\"a, b\"\tc\n\"d\"\"\te,\"\tf\n") << true;
-    QTest::addRow("a comma outside quotes on a later line") << QByteArray("a\tb\nc\td, e\n") << false;
-    QTest::addRow("comma after a quoted field over two lines") << QByteArray("\"a\tb\nc\",d\n") << false;
-    QTest::addRow("tabs only inside quotes") << QByteArray("\"a\tb\"\n") << false;
-    QTest::addRow("no tabs") << QByteArray("a b\n") << false;
+    QTest::addRow("tabs, no comma") << QByteArray("a\tb\nc\td\n") << "\t";
+    QTest::addRow("commas only inside quotes") << QByteArray("\"a, b\"\tc\n\"d\"\"\te,\"\tf\n") << "\t";
+    QTest::addRow("tabs, a comma in every definition") << QByteArray("Hund\tdog, canine\nKatze\tcat, feline\n") << "\t";
+    QTest::addRow("a comma outside quotes on a later line") << QByteArray("a\tb\nc\td, e\n") << "\t";
+    QTest::addRow("semicolons, commas inside texts") << QByteArray("Haus;house, building\nBaum;tree\n") << ";";
+    QTest::addRow("semicolons, one line malformed") << QByteArray("a;b\nc;d\ne\nf;g\n") << ";";
+    QTest::addRow("pipes") << QByteArray("a|b\n\nc|d\n") << "|";
+    QTest::addRow("commas, a semicolon in one text") << QByteArray("a,b; c\nd,e\n") << ",";
+    QTest::addRow("comma after a quoted field over two lines") << QByteArray("\"a\tb\nc\",d\n") << ",";
+    QTest::addRow("tabs only inside quotes") << QByteArray("\"a\tb\",c\n") << ",";
+    QTest::addRow("no separator at all") << QByteArray("a b\n") << ",";
 }
 
-void TestTextFormats::tabSeparatedTextInCsvIsRecognised()
+void TestTextFormats::separatorOfCsvIsGuessedFromEveryLine()
 {
     QFETCH(QByteArray, source);
-    QFETCH(bool, tabSeparated);
+    QFETCH(QString, separator);
 
-    QCOMPARE(deck::looksTabSeparated(source.toStdString()), tabSeparated);
+    QCOMPARE(QString(QChar(deck::guessSeparator(source.toStdString()))), separator);
 }
 
 void TestTextFormats::htmlBecomesTheTextABrowserShows_data()
@@ -153,7 +158,7 @@ void TestTextFormats::notesExportGivesTheChosenFieldsAsText_data()
     QTest::addColumn<QByteArray>("source");
     QTest::addColumn<QString>("columns");
     QTest::addColumn<Entries>("expected");
-    QTest::addColumn<Notes>("notes");
+    QTest::addColumn<Notes>("notes"); // entries left out, then the notes
 
     const QByteArray headers = "#separator:tab\n#html:true\n#guid column:1\n#notetype column:2\n#deck column:3\n"
                                "#columns:Front\tBack\tTags\n#tags column:6\n#deck:Spanish\n";
@@ -173,7 +178,8 @@ void TestTextFormats::notesExportGivesTheChosenFieldsAsText_data()
     QTest::addRow("empty and image-only fields left out and counted")
         << QByteArray("#html:true\na\t\n<img src=a.png>\tb\nc\t<img src=b.png>d[sound:s.mp3]\n") << ""
         << Entries{{4, "c", "d"}}
-        << Notes{"2 rows left out: field 1 or 2 is empty or missing once HTML is turned into text",
+        << Notes{"line 2: with field 1 or 2 empty once HTML is turned into text",
+                 "line 3: with field 1 or 2 empty once HTML is turned into text",
                  "dropped 2 images and 1 sound reference: Verbrio shows text only"};
 }
 
@@ -189,18 +195,19 @@ void TestTextFormats::notesExportGivesTheChosenFieldsAsText()
     const auto chosen = columns.isEmpty() ? std::nullopt : deck::fieldPairNamed(columns.toStdString());
     deck::readNotesExport(source.toStdString(), chosen, false, collected);
     QCOMPARE(collected.entries, expected);
-    QCOMPARE(collected.notes, notes);
+    collected.leftOuts.insert(collected.leftOuts.end(), collected.notes.begin(), collected.notes.end());
+    QCOMPARE(collected.leftOuts, notes);
 }
 
 void TestTextFormats::packageGivesTheNewestCollectionsNotes_data()
 {
     QTest::addColumn<QByteArray>("package");
     QTest::addColumn<Entries>("expected");
-    QTest::addColumn<QString>("outcome"); // the notes, or the error
+    QTest::addColumn<QString>("outcome"); // the note left out, or the error
 
     const std::vector<NoteFields> notes{{"<b>Hund</b>", "dog<br>canine", "extra"}, {"Katze", "cat&nbsp;"}, {"only one", ""}};
     const Entries entries{{1, "Hund", "dog\ncanine"}, {2, "Katze", "cat\u00a0"}};
-    const QString leftOut = "1 note left out: field 1 or 2 is empty or missing once HTML is turned into text";
+    const QString leftOut = "line 3: with field 1 or 2 empty once HTML is turned into text";
     QTest::addRow("legacy collection.anki2") << ankiPackage(notes, PackageKind::Anki2) << entries << leftOut;
     QTest::addRow("collection.anki21") << ankiPackage(notes, PackageKind::Anki21) << entries << leftOut;
     QTest::addRow("zstd collection.anki21b, not the stand-in") << ankiPackage(notes, PackageKind::Compressed) << entries << leftOut;
@@ -227,7 +234,7 @@ void TestTextFormats::packageGivesTheNewestCollectionsNotes()
         return;
     }
     QCOMPARE(collected.entries, expected);
-    QCOMPARE(collected.notes, Notes{outcome.toStdString()});
+    QCOMPARE(collected.leftOuts, Notes{outcome.toStdString()});
 }
 
 QTEST_GUILESS_MAIN(TestTextFormats)
