@@ -1,5 +1,5 @@
 #pragma once
 
-// Registers the benchmarks of the deck tool's import with Google Benchmark.
-// `smoke`: tiny sources and one iteration each, to prove they still run.
+// Registers the benchmarks of verbrio-deck's import with Google Benchmark.
+// `smoke`: a tiny source and one iteration, to prove it still runs.
 void registerImportBenchmarks(bool smoke);

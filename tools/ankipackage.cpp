@@ -2,7 +2,7 @@
 
 #include "connection.h"
 #include "deckerror.h"
-#include "fieldtext.h"
+#include "value.h"
 
 #include <QByteArray>
 
@@ -155,7 +155,7 @@ void readNotes(std::string& collection, NoteEntries& notes)
     std::vector<std::string> fields;
     long number = 0;
     while (query.executeStep()) {
-        const std::string text = fieldText(query.getColumn(0));
+        const std::string text = store::toText(store::columnValue(query.getColumn(0)));
         fields.clear();
         for (std::size_t begin = 0;;) {
             const std::size_t end = text.find(kFieldSeparator, begin);

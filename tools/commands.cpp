@@ -9,6 +9,7 @@
 #include "csvformat.h"
 #include "importer.h"
 #include "sourceformat.h"
+#include "textencoding.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -124,6 +125,8 @@ ReadOptions readOptions(const Invocation& call, Format format)
         if (format != Format::Notes && format != Format::Anki)
             throw usageError("--columns is for notes exports and packages");
     }
+    if (parser.isSet("encoding"))
+        requireKnownEncoding(options.encoding);
     if (parser.isSet("languages")) {
         options.languages = parser.value("languages").split(u',');
         if (options.languages.size() != 2 || options.languages.contains(QString()))

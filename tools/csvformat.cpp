@@ -13,8 +13,6 @@
 namespace deck {
 namespace {
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
 // The names --separator takes, beside a single character.
 constexpr std::pair<char, const char*> kSeparatorNames[] = {
     {',', "comma"}, {';', "semicolon"}, {'\t', "tab"}, {'|', "pipe"}, {' ', "space"},

@@ -2,7 +2,7 @@
 
 #include "connection.h"
 #include "deckerror.h"
-#include "fieldtext.h"
+#include "value.h"
 
 #include <SQLiteCpp/Statement.h>
 
@@ -17,7 +17,8 @@ void readDeckSource(const SourceInput& input, const ReadOptions&, SourceSink& si
     source.run([&] {
         SQLite::Statement query(source.db(), "SELECT ID, Question, Description FROM Questions ORDER BY ID");
         while (query.executeStep())
-            sink.entry({static_cast<long>(query.getColumn(0).getInt64()), fieldText(query.getColumn(1)), fieldText(query.getColumn(2))});
+            sink.entry({static_cast<long>(query.getColumn(0).getInt64()), store::toText(store::columnValue(query.getColumn(1))),
+                        store::toText(store::columnValue(query.getColumn(2)))});
     });
 }
 

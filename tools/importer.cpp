@@ -2,10 +2,11 @@
 
 #include "connection.h"
 #include "deckerror.h"
-#include "fieldtext.h"
 #include "newentry.h"
 #include "notefields.h"
+#include "sourcelines.h"
 #include "sourcesink.h"
+#include "value.h"
 
 #include <QString>
 
@@ -13,6 +14,7 @@
 #include <SQLiteCpp/Transaction.h>
 
 #include <algorithm>
+#include <limits>
 #include <set>
 #include <utility>
 
@@ -71,7 +73,8 @@ std::set<std::pair<std::string, std::string>> storedPairs(SQLite::Database& db)
     std::set<std::pair<std::string, std::string>> pairs;
     SQLite::Statement query(db, "SELECT Question, Description FROM Questions");
     while (query.executeStep())
-        pairs.emplace(fieldText(query.getColumn(0)), fieldText(query.getColumn(1)));
+        pairs.emplace(store::toText(store::columnValue(query.getColumn(0))),
+                      store::toText(store::columnValue(query.getColumn(1))));
     return pairs;
 }
 
@@ -101,16 +104,18 @@ void checkRoom(store::Connection& deck, std::size_t count)
     const std::int64_t room = next && *next <= ceiling ? ceiling - *next + 1 : 0;
     if (static_cast<std::int64_t>(count) <= room)
         return;
+    const std::string limit = "the Review screen draws IDs only up to " + std::to_string(ceiling);
     const std::string compact = " 'verbrio-deck compact' renumbers the deck's entries 1 to n and may make room.";
+    if (static_cast<std::int64_t>(count) > ceiling)
+        throw deckError(DeckErrorCode::NoRoom, "the source has " + std::to_string(count) + " new entries, more than a deck can hold: " +
+                                                   limit + ". Split the source into several decks.");
     if (room == 0)
         throw deckError(DeckErrorCode::NoRoom, "no entry fits: the deck's largest ID is " +
-                                                   (next ? std::to_string(*next - 1) : std::string("the largest SQLite can hold")) +
-                                                   ", and the Review screen draws IDs only up to " + std::to_string(ceiling) + "." +
-                                                   compact);
+                                                   std::to_string(next ? *next - 1 : std::numeric_limits<std::int64_t>::max()) + ", and " +
+                                                   limit + "." + compact);
     throw deckError(DeckErrorCode::NoRoom, "the source has " + std::to_string(count) + " new entries, but only " +
                                                std::to_string(room) + " fit: new entries get IDs from " + std::to_string(*next) +
-                                               " up, and the Review screen draws IDs only up to " + std::to_string(ceiling) + "." +
-                                               compact);
+                                               " up, and " + limit + "." + compact);
 }
 
 std::string places(const LeftOut& kind, const char* place)
@@ -137,7 +142,7 @@ void readSource(const SourceFormat& format, const SourceInput& source, const Rea
 bool isBlank(const QByteArray& source)
 {
     return std::all_of(source.begin(), source.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }) ||
-           source == "\xEF\xBB\xBF";
+           source == QByteArray(kUtf8Mark.data(), qsizetype(kUtf8Mark.size()));
 }
 
 } // namespace

@@ -200,7 +200,7 @@ void readDocument(QXmlStreamReader& xml, Document& document)
 // else the one its XML declaration names, else UTF-8.
 std::string encodingOf(const QByteArray& source, const std::string& given)
 {
-    if (source.startsWith("\xEF\xBB\xBF"))
+    if (source.startsWith(QByteArrayView(kUtf8Mark.data(), qsizetype(kUtf8Mark.size()))))
         return "UTF-8";
     if (source.startsWith("\xFE\xFF") || source.startsWith("\xFF\xFE") || source.startsWith(QByteArray("\0\0\xFE\xFF", 4)))
         return kMarked;

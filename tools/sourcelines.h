@@ -12,6 +12,9 @@ struct SourceLine {
     std::string_view withEnd; // the text and its line end, if it has one
 };
 
+// The UTF-8 byte-order mark, which readers skip and writers guard against.
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 // Splits a source into lines. A line ends at LF, CR LF or a lone CR; a last
 // line without an end counts too, an empty source has no lines.
 std::vector<SourceLine> splitLines(std::string_view source);

@@ -1,6 +1,7 @@
 #include "textencoding.h"
 
 #include "deckerror.h"
+#include "sourcelines.h"
 
 #include <iconv.h>
 
@@ -15,7 +16,7 @@ namespace {
 constexpr std::pair<std::string_view, const char*> kMarks[] = {
     {std::string_view("\xFF\xFE\x00\x00", 4), "UTF-32LE"},
     {std::string_view("\x00\x00\xFE\xFF", 4), "UTF-32BE"},
-    {"\xEF\xBB\xBF", "UTF-8"},
+    {kUtf8Mark, "UTF-8"},
     {"\xFF\xFE", "UTF-16LE"},
     {"\xFE\xFF", "UTF-16BE"},
 };
@@ -76,6 +77,11 @@ std::string convertToUtf8(std::string_view source, const std::string& encoding)
     }
     out.resize(written);
     return out;
+}
+
+void requireKnownEncoding(const std::string& encoding)
+{
+    const Converter converter(encoding);
 }
 
 std::string toUtf8(std::string_view source, const std::string& encoding)

@@ -16,6 +16,9 @@ namespace deck {
 // usage error.
 std::string toUtf8(std::string_view source, const std::string& encoding);
 
+// Raises the usage error for an encoding iconv does not know.
+void requireKnownEncoding(const std::string& encoding);
+
 // Converts `source` from `encoding` to UTF-8 with iconv, as above.
 std::string convertToUtf8(std::string_view source, const std::string& encoding);
 
