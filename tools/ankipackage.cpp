@@ -5,6 +5,7 @@
 #include "value.h"
 
 #include <QByteArray>
+#include <QStringDecoder>
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -115,6 +116,13 @@ std::string collectionOf(zip_t* archive)
     throw unreadable("it holds no collection (collection.anki21b, collection.anki21 or collection.anki2)");
 }
 
+bool isUtf8(std::string_view text)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    return !decoder.hasError();
+}
+
 // Collations a collection may declare (newer ones sort names with their
 // own); only the notes are read, so plain byte order stands in for any.
 int byteOrder(void*, int leftSize, const void* left, int rightSize, const void* right)
@@ -156,6 +164,10 @@ void readNotes(std::string& collection, NoteEntries& notes)
     long number = 0;
     while (query.executeStep()) {
         const std::string text = store::toText(store::columnValue(query.getColumn(0)));
+        ++number;
+        // The HTML parser would replace a broken byte without a word.
+        if (!isUtf8(text))
+            throw unreadable("note " + std::to_string(number) + " is not valid UTF-8 text");
         fields.clear();
         for (std::size_t begin = 0;;) {
             const std::size_t end = text.find(kFieldSeparator, begin);
@@ -164,7 +176,7 @@ void readNotes(std::string& collection, NoteEntries& notes)
                 break;
             begin = end + 1;
         }
-        notes.add(++number, fields);
+        notes.add(number, fields);
     }
 }
 

@@ -213,6 +213,8 @@ void TestTextFormats::packageGivesTheNewestCollectionsNotes_data()
     QTest::addRow("zstd collection.anki21b, not the stand-in") << ankiPackage(notes, PackageKind::Compressed) << entries << leftOut;
     QTest::addRow("anki21 preferred to anki2")
         << zipArchive({{"collection.anki2", ankiCollection({kUpdateNote})}, {"collection.anki21", ankiCollection(notes)}}) << entries << leftOut;
+    QTest::addRow("a field not UTF-8") << ankiPackage({{"a", "b"}, {"c", "caf\xe9"}}, PackageKind::Anki2) << Entries{}
+                                       << "is not a readable package: note 2 is not valid UTF-8 text";
     QTest::addRow("not a zip archive") << QByteArray("#separator:tab\n") << Entries{} << "is not a readable package: it is not a zip archive";
     QTest::addRow("no collection") << zipArchive({{"media", "{}"}}) << Entries{} << "it holds no collection";
     QTest::addRow("collection not SQLite") << zipArchive({{"collection.anki21", "not a database"}}) << Entries{} << "is not an SQLite database";
