@@ -88,7 +88,11 @@ void importPackage(benchmark::State& state)
 
 void registerImportBenchmarks(bool smoke)
 {
-    for (const auto& [name, function] : {std::pair{"import_tsv", importTsv}, std::pair{"import_package", importPackage}}) {
+    struct Named {
+        const char* name;
+        void (*function)(benchmark::State&);
+    };
+    for (const auto& [name, function] : {Named{"import_tsv", importTsv}, Named{"import_package", importPackage}}) {
         auto* b = benchmark::RegisterBenchmark(name, function)->UseManualTime()->Unit(benchmark::kMillisecond);
         if (smoke)
             b->Arg(100)->Iterations(1);
