@@ -120,7 +120,9 @@ void checkRoom(store::Connection& deck, std::size_t count)
 
 std::string places(const LeftOut& kind, const char* place)
 {
-    std::string text = kind.places.size() == 1 ? std::string(place) : std::string(place) + "s";
+    std::string text = place;
+    if (kind.places.size() > 1)
+        text = text.ends_with('y') ? text.substr(0, text.size() - 1) + "ies" : text + "s"; // lines, entries
     for (std::size_t i = 0; i < kind.places.size(); ++i)
         text += (i == 0 ? " " : ", ") + std::to_string(kind.places[i]);
     return text + (kind.count > static_cast<long>(kind.places.size()) ? ", …" : "");
@@ -181,7 +183,8 @@ ImportResult importEntries(store::Connection& deck, const SourceInput& source, c
             throw deckError(DeckErrorCode::NothingToImport, "none of its " + std::to_string(result.leftOutCount()) +
                                                                 " entries can be imported: " + leftOutText(result));
         if (!isBlank(source.bytes))
-            throw deckError(DeckErrorCode::NothingToImport, "it holds no entries");
+            throw deckError(DeckErrorCode::NothingToImport,
+                            options.read.skipHeader ? "it holds no entries after its header line" : "it holds no entries");
         return result; // a blank source: nothing to write, the file stays byte for byte as it was
     }
 

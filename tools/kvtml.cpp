@@ -21,7 +21,7 @@ struct Language {
     QString name;
     QString locale;
 
-    QString shown() const { return name.isEmpty() ? "language " + id : name; }
+    QString shown() const { return !name.isEmpty() ? name : "language " + (locale.isEmpty() ? id : locale); }
 };
 
 struct Translation {

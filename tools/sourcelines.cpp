@@ -14,14 +14,13 @@ std::vector<SourceLine> splitLines(std::string_view source)
     std::vector<SourceLine> lines;
     std::size_t begin = 0;
     while (begin < source.size()) {
-        std::size_t end = source.find_first_of("\r\n", begin);
-        std::size_t next = source.size();
-        if (end == std::string_view::npos)
-            end = source.size();
-        else if (source[end] == '\r' && end + 1 < source.size() && source[end + 1] == '\n')
-            next = end + 2;
-        else
-            next = end + 1;
+        // A plain loop: find_first_of calls memchr on its set for every byte.
+        std::size_t end = begin;
+        while (end < source.size() && source[end] != '\n' && source[end] != '\r')
+            ++end;
+        std::size_t next = end;
+        if (end < source.size())
+            next += source[end] == '\r' && end + 1 < source.size() && source[end + 1] == '\n' ? 2 : 1;
         lines.push_back({static_cast<long>(lines.size()) + 1, source.substr(begin, end - begin), source.substr(begin, next - begin)});
         begin = next;
     }
