@@ -25,7 +25,9 @@ void noteDropped(const DroppedMedia& dropped, SourceSink& sink)
         sink.note("dropped " + what + ": Verbrio shows text only");
 }
 
-std::optional<int> columnNumber(std::string_view text)
+} // namespace
+
+std::optional<int> columnNumbered(std::string_view text)
 {
     int number = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
@@ -34,15 +36,13 @@ std::optional<int> columnNumber(std::string_view text)
     return number - 1;
 }
 
-} // namespace
-
 std::optional<FieldPair> fieldPairNamed(std::string_view text)
 {
     const std::size_t comma = text.find(',');
     if (comma == std::string_view::npos)
         return std::nullopt;
-    const auto term = columnNumber(text.substr(0, comma));
-    const auto definition = columnNumber(text.substr(comma + 1));
+    const auto term = columnNumbered(text.substr(0, comma));
+    const auto definition = columnNumbered(text.substr(comma + 1));
     if (!term || !definition || *term == *definition)
         return std::nullopt;
     return FieldPair{*term, *definition};

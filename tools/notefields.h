@@ -19,6 +19,10 @@ struct FieldPair {
     bool operator==(const FieldPair&) const = default;
 };
 
+// A column number counted from 1, as the user writes it, counted from 0;
+// nothing when it is not a whole number from 1 up.
+std::optional<int> columnNumbered(std::string_view text);
+
 // "N,M" as --columns takes it, counted from 1; nothing when it is not two
 // different whole numbers from 1 up.
 std::optional<FieldPair> fieldPairNamed(std::string_view text);

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <set>
 #include <string>
 #include <utility>
@@ -39,9 +38,8 @@ struct Headers {
 
 char separatorOf(const SourceLine& line, std::string_view value)
 {
-    if (const auto separator = separatorNamed(lowered(value)))
-        return *separator;
-    if (const auto separator = separatorNamed(value))
+    // A name in any case ("Tab"), or a character as it is.
+    if (const auto separator = separatorNamed(value.size() == 1 ? std::string(value) : lowered(value)))
         return *separator;
     throw malformedLine(line.number, "names the separator '" + std::string(value) +
                                          "'; tab, comma, semicolon, pipe, space or a single character was expected");
@@ -67,11 +65,10 @@ Headers readHeaders(const std::vector<SourceLine>& lines, SourceSink& sink)
         } else if (key == "columns") {
             // the names of the columns: nothing to do with them
         } else if (std::find(std::begin(kSpecialColumns), std::end(kSpecialColumns), key) != std::end(kSpecialColumns)) {
-            int column = 0;
-            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), column);
-            if (error != std::errc() || end != value.data() + value.size() || column < 1)
+            const auto column = columnNumbered(value);
+            if (!column)
                 throw malformedLine(line.number, "gives the " + key + " as '" + std::string(value) + "'; a column number from 1 was expected");
-            headers.special.insert(column - 1);
+            headers.special.insert(*column);
         } else {
             sink.note("line " + std::to_string(line.number) + ": the header '" + std::string(line.text) + "' is ignored");
         }
@@ -92,8 +89,8 @@ FieldPair firstTwoFields(const std::set<int>& special)
 
 bool looksLikeNotesExport(std::string_view source)
 {
-    if (source.starts_with("\xEF\xBB\xBF"))
-        source.remove_prefix(3);
+    if (source.starts_with(kUtf8Mark))
+        source.remove_prefix(kUtf8Mark.size());
     for (const SourceLine& line : splitLines(source.substr(0, 4096))) {
         if (!isHeader(line))
             return false;

@@ -175,6 +175,7 @@ void TestTextFormats::notesExportGivesTheChosenFieldsAsText_data()
         << Entries{{3, "a<b>", "b &lt c"}} << Notes{};
     QTest::addRow("single-character separator, quoted line break")
         << QByteArray("#separator:|\r\nx|\"two\r\nlines\"\r\n") << "" << Entries{{2, "x", "two\r\nlines"}} << Notes{};
+    QTest::addRow("a capital letter as the separator") << QByteArray("#separator:X\naXbxc\n") << "" << Entries{{2, "a", "bxc"}} << Notes{};
     QTest::addRow("empty and image-only fields left out and counted")
         << QByteArray("#html:true\na\t\n<img src=a.png>\tb\nc\t<img src=b.png>d[sound:s.mp3]\n") << ""
         << Entries{{4, "c", "d"}}
