@@ -1,3 +1,4 @@
+#include "editorbench.h"
 #include "handlerbench.h"
 
 #include <QApplication>
@@ -27,6 +28,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
 
     registerHandlerBenchmarks(smoke);
+    registerEditorBenchmarks(smoke);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
