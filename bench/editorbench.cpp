@@ -119,7 +119,7 @@ void editorEdit(benchmark::State& state)
 void registerEditorBenchmarks(bool smoke)
 {
     const std::int64_t n = smoke ? 10 : 32767;
-    const auto add = [smoke](const char* name, void (*function)(benchmark::State&), benchmark::TimeUnit unit) {
+    const auto add = [smoke, n](const char* name, void (*function)(benchmark::State&), benchmark::TimeUnit unit) {
         auto* b = benchmark::RegisterBenchmark(name, function)->UseManualTime()->Unit(unit)->Arg(n);
         return smoke ? b->Iterations(1) : b;
     };
