@@ -2,21 +2,43 @@
 
 #include "deckmodel.h"
 
+#include <QScopedValueRollback>
+
 SearchFilter::SearchFilter(DeckModel& deck, QObject* parent) : QSortFilterProxyModel(parent), deck_(deck)
 {
     setSourceModel(&deck);
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&deck, signal, this, [this] { acceptedFresh_ = false; });
+    connect(&deck, &QAbstractItemModel::dataChanged, this, [this] { acceptedFresh_ = false; });
+    connect(&deck, &QAbstractItemModel::modelReset, this, [this] { acceptedFresh_ = false; });
 }
 
 void SearchFilter::setSearch(const QString& text)
 {
     if (text == search_)
         return;
+    const bool narrower = acceptedFresh_ && !search_.isEmpty() && text.startsWith(search_);
     search_ = text;
     match_ = TextMatch(text);
-    invalidateRowsFilter();
+    if (!narrower)
+        accepted_.assign(std::size_t(deck_.rowCount()), 1);
+    for (std::size_t row = 0; row < accepted_.size(); ++row)
+        if (accepted_[row])
+            accepted_[row] = deck_.matches(int(row), match_);
+    acceptedFresh_ = true;
+
+    // Filtering again row by row would tell the view of each run of rows
+    // that comes or goes, and the view answers each in time growing with
+    // the table: a new search lays the rows out afresh instead, keeping the
+    // selection.
+    QScopedValueRollback guard(settingSearch_, true);
+    invalidate();
 }
 
 bool SearchFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
 {
+    // Rows the deck adds or changes later are matched as they come.
+    if (settingSearch_ && acceptedFresh_)
+        return accepted_[std::size_t(sourceRow)] != 0;
     return deck_.matches(sourceRow, match_);
 }

@@ -4,6 +4,8 @@
 
 #include <QSortFilterProxyModel>
 
+#include <vector>
+
 class DeckModel;
 
 // The rows of a DeckModel whose term or definition contains the search
@@ -23,4 +25,10 @@ private:
     DeckModel& deck_;
     QString search_;
     TextMatch match_;
+    // The rows the search accepts, worked out by setSearch. Typing on
+    // narrows the search, and then only the rows accepted before are
+    // matched again. Any change of the deck's rows makes it stale.
+    std::vector<char> accepted_;
+    bool acceptedFresh_ = false;
+    bool settingSearch_ = false;
 };

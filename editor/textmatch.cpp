@@ -38,9 +38,12 @@ bool TextMatch::in(std::string_view text, bool ascii) const
     if (!needleAscii_)
         return false; // a non-ASCII character never folds to ASCII text
     const char first = asciiNeedle_.front();
+    // For a letter, setting bit 5 gives its lower case, in one step the
+    // compiler can run over many bytes at once.
+    const char firstMask = first >= 'a' && first <= 'z' ? 0x20 : 0;
     const std::size_t n = asciiNeedle_.size();
     for (std::size_t i = 0; i + n <= text.size(); ++i) {
-        if (lower(text[i]) != first)
+        if (char(text[i] | firstMask) != first)
             continue;
         std::size_t k = 1;
         while (k < n && lower(text[i + k]) == asciiNeedle_[k])

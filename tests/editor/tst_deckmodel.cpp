@@ -67,6 +67,7 @@ private slots:
     void changesAreWrittenAtOnce();
     void searchIgnoresCaseInAnyScript_data();
     void searchIgnoresCaseInAnyScript();
+    void narrowedSearchSeesChangedRows();
     void refreshKeepsPersistentRows();
     void editOfAnEntryGoneElsewhereIsReported();
     void refusesAFileItCannotOpen();
@@ -165,6 +166,19 @@ void TestDeckModel::searchIgnoresCaseInAnyScript()
     for (int row = 0; row < filter.rowCount(); ++row)
         found << filter.index(row, DeckModel::IdColumn).data().toLongLong();
     QCOMPARE(found, expected);
+}
+
+void TestDeckModel::narrowedSearchSeesChangedRows()
+{
+    TempDeck deck({{1, "Concord", ""}, {2, "other", ""}});
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    SearchFilter filter(model);
+    filter.setSearch("con");
+    QCOMPARE(filter.rowCount(), 1);
+    QVERIFY(model.setData(model.index(1, DeckModel::TermColumn), "Concert"));
+    filter.setSearch("conc"); // typing on: the edited row must be matched again
+    QCOMPARE(filter.rowCount(), 2);
 }
 
 void TestDeckModel::refreshKeepsPersistentRows()
