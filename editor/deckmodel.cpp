@@ -6,17 +6,22 @@
 #include "fieldtext.h"
 #include "recordset.h"
 
+#include <QScopeGuard>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <functional>
-#include <iterator>
+#include <string_view>
+#include <utility>
 
 namespace {
 
 // A table cell shows the start of a text; the edit area shows it whole.
 constexpr std::size_t kShownBytes = 300;
+// Texts kept for rows shown; a screenful is a few dozen.
+constexpr std::size_t kKeptTexts = 1024;
 
 std::string DeckEntry::*const kTextOf[] = {nullptr, &DeckEntry::term, &DeckEntry::definition};
 constexpr const char* kUpdateSql[] = {
@@ -38,18 +43,38 @@ QString cellText(const std::string& text)
     return shown;
 }
 
+bool textMatches(const TextMatch& match, std::string_view text)
+{
+    return match.in(text, isAscii(text));
+}
+
+// verbrio_matches(Question, Description): whether either holds the search
+// the model is running. Only our own statements may call it.
+void sqlMatches(sqlite3_context* context, int, sqlite3_value** values)
+{
+    const auto* match = static_cast<const TextMatch* const*>(sqlite3_user_data(context));
+    bool found = false;
+    for (int i = 0; i < 2 && !found && *match; ++i) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[i]));
+        found = text && textMatches(**match, std::string_view(text, std::size_t(sqlite3_value_bytes(values[i]))));
+    }
+    sqlite3_result_int(context, found);
+}
+
 } // namespace
 
 DeckModel::DeckModel(store::Connection& deck, QObject* parent)
     : QAbstractTableModel(parent), deck_(deck)
 {
     dataVersion_ = dataVersion();
-    rows_ = readAll();
+    ids_ = readIds();
+    sqlite3_create_function_v2(deck_.db().getHandle(), "verbrio_matches", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY,
+                               &searching_, &sqlMatches, nullptr, nullptr, nullptr);
 }
 
 int DeckModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(rows_.size());
+    return parent.isValid() ? 0 : int(ids_.size());
 }
 
 int DeckModel::columnCount(const QModelIndex& parent) const
@@ -61,20 +86,21 @@ QVariant DeckModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
-    const DeckEntry& row = entry(index.row());
     if (index.column() == IdColumn) {
         if (role == Qt::DisplayRole || role == Qt::EditRole)
-            return qlonglong(row.id);
+            return qlonglong(idAt(index.row()));
         if (role == Qt::TextAlignmentRole)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     }
-    const std::string& text = row.*kTextOf[index.column()];
-    if (role == Qt::DisplayRole)
-        return cellText(text);
-    if (role == Qt::EditRole)
-        return QString::fromStdString(text);
-    return {};
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    try {
+        const std::string text = entry(index.row()).*kTextOf[index.column()];
+        return role == Qt::DisplayRole ? cellText(text) : QString::fromStdString(text);
+    } catch (const store::Error&) {
+        return {}; // shown empty; the next change or refresh reports what is wrong
+    }
 }
 
 QVariant DeckModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -97,24 +123,73 @@ bool DeckModel::setData(const QModelIndex& index, const QVariant& value, int rol
 {
     if (!index.isValid() || index.column() == IdColumn || role != Qt::EditRole)
         return false;
-    const DeckEntry& row = entry(index.row());
     const std::string text = value.toString().toStdString();
-    const std::string& before = row.*kTextOf[index.column()];
+    std::string before;
+    if (!attempt([&] { before = entry(index.row()).*kTextOf[index.column()]; }))
+        return false;
     if (text == before)
         return true;
-    return push(new EditTextCommand(*this, row.id, index.column(), before, text));
+    return push(new EditTextCommand(*this, idAt(index.row()), index.column(), before, text));
+}
+
+DeckEntry DeckModel::entry(int row) const
+{
+    const std::int64_t id = idAt(row);
+    if (const auto kept = texts_.find(id); kept != texts_.end())
+        return kept->second;
+    DeckEntry read{id, {}, {}};
+    deck_.run([&] {
+        auto query = deck_.prepare("SELECT Question, Description FROM Questions WHERE ID = ?1");
+        query->bind(1, id);
+        if (query->executeStep()) {
+            read.term = deck::fieldText(query->getColumn(0));
+            read.definition = deck::fieldText(query->getColumn(1));
+        }
+    });
+    if (texts_.size() >= kKeptTexts)
+        texts_.clear();
+    texts_.emplace(id, read);
+    return read;
 }
 
 int DeckModel::rowOfId(std::int64_t id) const
 {
-    const auto at = std::lower_bound(rows_.begin(), rows_.end(), id, [](const DeckEntry& e, std::int64_t v) { return e.id < v; });
-    return at != rows_.end() && at->id == id ? int(at - rows_.begin()) : -1;
+    const auto at = std::lower_bound(ids_.begin(), ids_.end(), id);
+    return at != ids_.end() && *at == id ? int(at - ids_.begin()) : -1;
 }
 
 bool DeckModel::matches(int row, const TextMatch& match) const
 {
-    const DeckEntry& e = entry(row);
-    return match.in(e.term, e.ascii) || match.in(e.definition, e.ascii);
+    if (match.empty())
+        return true;
+    try {
+        const DeckEntry e = entry(row);
+        return textMatches(match, e.term) || textMatches(match, e.definition);
+    } catch (const store::Error&) {
+        return false;
+    }
+}
+
+std::vector<char> DeckModel::matchingRows(const TextMatch& match)
+{
+    std::vector<char> rows(ids_.size(), match.empty());
+    if (match.empty())
+        return rows;
+    attempt([&] {
+        searching_ = &match;
+        const auto reset = qScopeGuard([&] { searching_ = nullptr; });
+        deck_.checkTable();
+        deck_.run([&] {
+            auto query = deck_.prepare("SELECT ID FROM Questions WHERE verbrio_matches(Question, Description) ORDER BY ID");
+            auto row = ids_.begin();
+            while (query->executeStep()) {
+                row = std::lower_bound(row, ids_.end(), query->getColumn(0).getInt64());
+                if (row != ids_.end() && *row == query->getColumn(0).getInt64())
+                    rows[std::size_t(row - ids_.begin())] = 1;
+            }
+        });
+    });
+    return rows;
 }
 
 int DeckModel::addEntry()
@@ -128,26 +203,25 @@ int DeckModel::addEntry()
 void DeckModel::removeEntries(const std::vector<int>& rows)
 {
     std::vector<DeckEntry> gone;
-    for (const int row : rows)
-        if (row >= 0 && row < rowCount())
-            gone.push_back(entry(row));
-    if (!gone.empty())
+    const bool read = attempt([&] {
+        for (const int row : rows)
+            if (row >= 0 && row < rowCount())
+                gone.push_back(entry(row));
+    });
+    if (read && !gone.empty())
         push(new DeleteEntriesCommand(*this, std::move(gone)));
 }
 
 bool DeckModel::refresh()
 {
-    try {
+    return attempt([&] {
         const int version = dataVersion();
         if (version == dataVersion_)
-            return false;
+            return;
         dataVersion_ = version; // read first: a change made while reading shows next time
-        takeIn(readAll());
-        return true;
-    } catch (const store::Error& e) {
-        emit failed(e.number(), QString::fromStdString(e.description()));
-        return false;
-    }
+        takeIn(readIds());
+        lastRefreshed_ = true;
+    }) && std::exchange(lastRefreshed_, false);
 }
 
 void DeckModel::writeText(std::int64_t id, int column, const std::string& text)
@@ -161,13 +235,9 @@ void DeckModel::writeText(std::int64_t id, int column, const std::string& text)
     });
     if (changed == 0)
         throw store::Error(store::ErrorCode::NoCurrentRecord, "The entry with ID " + std::to_string(id) + " is no longer in the deck");
-    const int row = rowOfId(id);
-    if (row < 0)
-        return;
-    DeckEntry& e = rows_[std::size_t(row)];
-    e.*kTextOf[column] = text;
-    e.ascii = isAscii(e.term) && isAscii(e.definition);
-    emit dataChanged(index(row, column), index(row, column));
+    texts_.erase(id);
+    if (const int row = rowOfId(id); row >= 0)
+        emit dataChanged(index(row, column), index(row, column));
 }
 
 void DeckModel::writeEntries(std::vector<DeckEntry>& entries, bool keepIds)
@@ -197,10 +267,8 @@ void DeckModel::writeEntries(std::vector<DeckEntry>& entries, bool keepIds)
         }
         transaction.commit();
     });
-    for (DeckEntry entry : entries) {
-        entry.ascii = isAscii(entry.term) && isAscii(entry.definition);
-        insertRow(std::move(entry));
-    }
+    for (const DeckEntry& entry : entries)
+        insertRow(entry.id);
 }
 
 void DeckModel::deleteIds(const std::vector<std::int64_t>& ids)
@@ -217,11 +285,12 @@ void DeckModel::deleteIds(const std::vector<std::int64_t>& ids)
         transaction.commit();
     });
     for (const std::int64_t id : ids) {
+        texts_.erase(id);
         const int row = rowOfId(id);
         if (row < 0)
             continue;
         beginRemoveRows({}, row, row);
-        rows_.erase(rows_.begin() + row);
+        ids_.erase(ids_.begin() + row);
         endRemoveRows();
     }
 }
@@ -238,77 +307,65 @@ bool DeckModel::attempt(const std::function<void()>& work)
     }
 }
 
-std::vector<DeckEntry> DeckModel::readAll()
+std::vector<std::int64_t> DeckModel::readIds()
 {
     deck_.checkTable();
     return deck_.run([&] {
-        SQLite::Statement query(deck_.db(), "SELECT ID, Question, Description FROM Questions ORDER BY ID");
-        std::vector<DeckEntry> rows;
-        while (query.executeStep()) {
-            DeckEntry e{query.getColumn(0).getInt64(), deck::fieldText(query.getColumn(1)), deck::fieldText(query.getColumn(2))};
-            e.ascii = isAscii(e.term) && isAscii(e.definition);
-            rows.push_back(std::move(e));
-        }
-        return rows;
+        SQLite::Statement query(deck_.db(), "SELECT ID FROM Questions ORDER BY ID");
+        std::vector<std::int64_t> ids;
+        while (query.executeStep())
+            ids.push_back(query.getColumn(0).getInt64());
+        return ids;
     });
 }
 
-void DeckModel::takeIn(std::vector<DeckEntry> fresh)
+void DeckModel::takeIn(const std::vector<std::int64_t>& fresh)
 {
-    // Both lists are in ID order. Rows whose entry is gone go first, in
-    // runs from the end; then every row left is in `fresh`, and one walk
-    // inserts the new entries and updates the changed ones. The view keeps
-    // its selection and any editor open on a row that stays.
-    const auto present = [&](std::int64_t id) {
-        return std::binary_search(fresh.begin(), fresh.end(), id, [](const auto& a, const auto& b) {
-            if constexpr (std::is_same_v<std::decay_t<decltype(a)>, DeckEntry>)
-                return a.id < b;
-            else
-                return a < b.id;
-        });
-    };
+    // Both lists are in ascending order. Rows whose entry is gone go first,
+    // in runs from the end; then every row left is in `fresh`, and one walk
+    // inserts the new entries. The view keeps its selection and any editor
+    // open on a row that stays. Any text may have changed: all are read again.
+    const auto present = [&](std::int64_t id) { return std::binary_search(fresh.begin(), fresh.end(), id); };
     for (int last = rowCount() - 1; last >= 0;) {
-        if (present(rows_[std::size_t(last)].id)) {
+        if (present(ids_[std::size_t(last)])) {
             --last;
             continue;
         }
         int first = last;
-        while (first > 0 && !present(rows_[std::size_t(first - 1)].id))
+        while (first > 0 && !present(ids_[std::size_t(first - 1)]))
             --first;
         beginRemoveRows({}, first, last);
-        rows_.erase(rows_.begin() + first, rows_.begin() + last + 1);
+        ids_.erase(ids_.begin() + first, ids_.begin() + last + 1);
         endRemoveRows();
         last = first - 1;
     }
     std::size_t row = 0;
     for (std::size_t i = 0; i < fresh.size();) {
-        if (row < rows_.size() && rows_[row].id == fresh[i].id) {
-            if (!(rows_[row] == fresh[i])) {
-                rows_[row] = std::move(fresh[i]);
-                emit dataChanged(index(int(row), 0), index(int(row), ColumnCount - 1));
-            }
+        if (row < ids_.size() && ids_[row] == fresh[i]) {
             ++row;
             ++i;
             continue;
         }
         std::size_t end = i;
-        while (end < fresh.size() && (row == rows_.size() || fresh[end].id < rows_[row].id))
+        while (end < fresh.size() && (row == ids_.size() || fresh[end] < ids_[row]))
             ++end;
         beginInsertRows({}, int(row), int(row + (end - i)) - 1);
-        rows_.insert(rows_.begin() + std::ptrdiff_t(row), std::make_move_iterator(fresh.begin() + std::ptrdiff_t(i)),
-                     std::make_move_iterator(fresh.begin() + std::ptrdiff_t(end)));
+        ids_.insert(ids_.begin() + std::ptrdiff_t(row), fresh.begin() + std::ptrdiff_t(i), fresh.begin() + std::ptrdiff_t(end));
         endInsertRows();
         row += end - i;
         i = end;
     }
+    texts_.clear();
+    if (!ids_.empty())
+        emit dataChanged(index(0, TermColumn), index(rowCount() - 1, DefinitionColumn));
 }
 
-void DeckModel::insertRow(DeckEntry entry)
+void DeckModel::insertRow(std::int64_t id)
 {
-    const auto at = std::lower_bound(rows_.begin(), rows_.end(), entry.id, [](const DeckEntry& e, std::int64_t v) { return e.id < v; });
-    const int row = int(at - rows_.begin());
+    const auto at = std::lower_bound(ids_.begin(), ids_.end(), id);
+    const int row = int(at - ids_.begin());
     beginInsertRows({}, row, row);
-    rows_.insert(at, std::move(entry));
+    ids_.insert(at, id);
     endInsertRows();
 }
 

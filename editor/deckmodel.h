@@ -7,8 +7,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace store {
@@ -16,12 +16,11 @@ class Connection;
 class Error;
 } // namespace store
 
-// One entry as the editor holds it: the texts as UTF-8, as the file has them.
+// One entry: the texts as UTF-8, as the file has them.
 struct DeckEntry {
     std::int64_t id = 0;
     std::string term;
     std::string definition;
-    bool ascii = true; // both texts plain ASCII: the search's fast path
 
     bool operator==(const DeckEntry&) const = default;
 };
@@ -29,9 +28,11 @@ struct DeckEntry {
 // The entries of a deck in ID order, as a table: ID (read only), Term and
 // Definition.
 //
-// Every entry is read in one query when the model opens and kept in memory,
-// so the table scrolls and the search runs without touching the file. Each
-// change is written at once, in one transaction, and pushed onto the
+// The model holds the entries' IDs, read in one query when it opens, and
+// reads the texts of the rows the view shows as it asks for them: the texts
+// of a large deck would take more memory than the rest of the window. The
+// search runs in SQLite, over the file's pages, with the same matching.
+// Each change is written at once, in one transaction, and pushed onto the
 // model's undo stack; the stack's undo and redo write again. A change made
 // by another program (the drill storing an entry) is taken in by refresh(),
 // which keeps the rows the view has selected or is editing.
@@ -52,10 +53,13 @@ public:
     // An edit of a term or definition: written at once and undoable.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
-    const DeckEntry& entry(int row) const { return rows_[std::size_t(row)]; }
+    std::int64_t idAt(int row) const { return ids_[std::size_t(row)]; }
+    DeckEntry entry(int row) const;
     // The row of the entry with `id`, or -1.
     int rowOfId(std::int64_t id) const;
     bool matches(int row, const TextMatch& match) const;
+    // For each row, whether it matches: one pass over the file.
+    std::vector<char> matchingRows(const TextMatch& match);
 
     // A new, empty entry at the end, with the next ID; its row, or -1.
     int addEntry();
@@ -83,16 +87,20 @@ signals:
     void failed(int number, const QString& description);
 
 private:
-    std::vector<DeckEntry> readAll();
-    void takeIn(std::vector<DeckEntry> fresh);
-    void insertRow(DeckEntry entry);
+    std::vector<std::int64_t> readIds();
+    void takeIn(const std::vector<std::int64_t>& fresh);
+    void insertRow(std::int64_t id);
     int dataVersion();
     // Pushes `command` and reports whether its first run succeeded.
     bool push(class QUndoCommand* command);
 
     store::Connection& deck_;
-    std::vector<DeckEntry> rows_;
+    std::vector<std::int64_t> ids_; // in ascending order
+    // The texts of the rows last shown, read again once the file changes.
+    mutable std::unordered_map<std::int64_t, DeckEntry> texts_;
+    const TextMatch* searching_ = nullptr; // for the SQL function during matchingRows
     QUndoStack undo_;
     int dataVersion_ = 0;
     bool lastFailed_ = false;
+    bool lastRefreshed_ = false;
 };

@@ -223,17 +223,18 @@ void DeckWindow::showCurrent()
         area_->showEntry(-1, {}, {});
         return;
     }
-    const DeckEntry& entry = model_->entry(current.row());
-    if (entry.id != area_->entryId())
+    if (model_->idAt(current.row()) != area_->entryId())
         area_->commit(); // an edit of the entry left behind is kept
-    area_->showEntry(entry.id, QString::fromStdString(entry.term), QString::fromStdString(entry.definition));
+    DeckEntry entry;
+    if (model_->attempt([&] { entry = model_->entry(current.row()); }))
+        area_->showEntry(entry.id, QString::fromStdString(entry.term), QString::fromStdString(entry.definition));
 }
 
 void DeckWindow::updateStatus()
 {
     QString text = count(model_->rowCount(), "entry", "entries");
     if (model_->rowCount() > 0)
-        text += tr(", IDs %1 to %2").arg(QLocale().toString(qlonglong(model_->entry(0).id)), QLocale().toString(qlonglong(model_->entry(model_->rowCount() - 1).id)));
+        text += tr(", IDs %1 to %2").arg(QLocale().toString(qlonglong(model_->idAt(0))), QLocale().toString(qlonglong(model_->idAt(model_->rowCount() - 1))));
     if (!filter_->search().isEmpty())
         text += tr("; %1").arg(count(filter_->rowCount(), "match", "matches"));
     status_->setText(text);

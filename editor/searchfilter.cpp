@@ -17,14 +17,9 @@ void SearchFilter::setSearch(const QString& text)
 {
     if (text == search_)
         return;
-    const bool narrower = acceptedFresh_ && !search_.isEmpty() && text.startsWith(search_);
     search_ = text;
     match_ = TextMatch(text);
-    if (!narrower)
-        accepted_.assign(std::size_t(deck_.rowCount()), 1);
-    for (std::size_t row = 0; row < accepted_.size(); ++row)
-        if (accepted_[row])
-            accepted_[row] = deck_.matches(int(row), match_);
+    accepted_ = deck_.matchingRows(match_);
     acceptedFresh_ = true;
 
     // Filtering again row by row would tell the view of each run of rows

@@ -25,9 +25,8 @@ private:
     DeckModel& deck_;
     QString search_;
     TextMatch match_;
-    // The rows the search accepts, worked out by setSearch. Typing on
-    // narrows the search, and then only the rows accepted before are
-    // matched again. Any change of the deck's rows makes it stale.
+    // The rows the search accepts, worked out by setSearch in one pass over
+    // the file. Any change of the deck's rows makes it stale.
     std::vector<char> accepted_;
     bool acceptedFresh_ = false;
     bool settingSearch_ = false;
