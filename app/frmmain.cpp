@@ -17,6 +17,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <exception>
 #include <functional>
 #include <optional>
 
@@ -156,10 +157,27 @@ void FrmMain::currentChanged()
 
 FrmMain::DisplayBatch::~DisplayBatch()
 {
-    if (--window_.displayBatches_ == 0 && window_.displayStale_) {
-        window_.displayStale_ = false;
-        window_.showCurrentRecord();
+    if (--window_.displayBatches_ > 0 || !window_.displayStale_)
+        return;
+    if (std::uncaught_exceptions() > exceptionsBefore_) {
+        // An error is on its way to its report: the boxes catch up once it is
+        // handled, from the event loop, rather than redraw in between.
+        try {
+            QMetaObject::invokeMethod(&window_, [&window = window_] { window.showIfStale(); }, Qt::QueuedConnection);
+        } catch (...) {
+            // Out of memory: the next change of record redraws them.
+        }
+        return;
     }
+    guarded(&window_, [this] { window_.showIfStale(); });
+}
+
+void FrmMain::showIfStale()
+{
+    if (displayBatches_ > 0 || !displayStale_)
+        return;
+    displayStale_ = false;
+    showCurrentRecord();
 }
 
 void FrmMain::showCurrentRecord()
@@ -230,9 +248,11 @@ void FrmMain::ConnectDatabase()
         Data1.setDatabaseName(store::databasePath(programDirectory_.toStdString()));
         Data1.setRecordSource(store::kWholeTableSource);
         Data1.Refresh();
-    } catch (const store::Error& e) {
+    } catch (...) {
+        // Whatever went wrong, the handler goes on with what is open.
+        const ErrorReport error = currentError();
         MsgBox(this, messages::kOpenDatabaseFailed);
-        MsgBox(this, QString::number(e.number()) + messages::kErrorSeparator + QString::fromStdString(e.description()));
+        MsgBox(this, QString::number(error.number) + messages::kErrorSeparator + error.description);
     }
 }
 
@@ -348,7 +368,7 @@ void FrmMain::optShow_Click(std::int16_t Index)
 
 void FrmMain::cmdRestart_Click()
 {
-    if (MsgBox(this, messages::kRestartWarning, vbYesNo) == vbNo)
+    if (MsgBox(this, messages::kRestartWarning, MsgBoxButtons::YesNo) == MsgBoxResult::No)
         return;
     DisplayBatch batch(*this);
     Data1.setRecordSource(store::kWholeTableQuery);

@@ -3,8 +3,8 @@
 #include "connection.h"
 #include "entrycommands.h"
 #include "error.h"
-#include "fieldtext.h"
 #include "recordset.h"
+#include "value.h"
 
 #include <QScopeGuard>
 #include <SQLiteCpp/Statement.h>
@@ -142,8 +142,8 @@ DeckEntry DeckModel::entry(int row) const
         auto query = deck_.prepare("SELECT Question, Description FROM Questions WHERE ID = ?1");
         query->bind(1, id);
         if (query->executeStep()) {
-            read.term = deck::fieldText(query->getColumn(0));
-            read.definition = deck::fieldText(query->getColumn(1));
+            read.term = store::toText(store::columnValue(query->getColumn(0)));
+            read.definition = store::toText(store::columnValue(query->getColumn(1)));
         }
     });
     if (texts_.size() >= kKeptTexts)

@@ -16,6 +16,7 @@ enum class ErrorCode : int {
     BadTable = 3800,               // table Questions is missing or not of the expected shape
     NoField = 3265,                // the record set has no field of that name
     NoEntryInRange = 3900,         // no entry has an ID from 1 to the largest ID
+    Internal = 51,                 // not the store's: an error of the library or the toolkit around it
 };
 
 // The one error type of the store: a number and a description, raised and

@@ -22,16 +22,6 @@ constexpr const char* kFetchSql[] = {
     "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 ORDER BY ID DESC LIMIT 1",
 };
 
-Value columnValue(const SQLite::Column& column)
-{
-    switch (column.getType()) {
-    case SQLITE_INTEGER: return column.getInt64();
-    case SQLITE_FLOAT: return column.getDouble();
-    case SQLITE_NULL: return std::monostate{};
-    default: return column.getString(); // text, or a blob's bytes
-    }
-}
-
 // Field names, matched without regard to case.
 constexpr std::pair<std::string_view, Value Record::*> kFields[] = {
     {"ID", &Record::id},

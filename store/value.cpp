@@ -2,6 +2,9 @@
 
 #include "error.h"
 
+#include <SQLiteCpp/Column.h>
+#include <sqlite3.h>
+
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -20,6 +23,16 @@ std::string toText(const Value& value)
         return buffer;
     }
     return {};
+}
+
+Value columnValue(const SQLite::Column& column)
+{
+    switch (column.getType()) {
+    case SQLITE_INTEGER: return column.getInt64();
+    case SQLITE_FLOAT: return column.getDouble();
+    case SQLITE_NULL: return std::monostate{};
+    default: return column.getString(); // text, or a blob's bytes
+    }
 }
 
 std::int16_t toInt16(const Value& value)

@@ -19,31 +19,31 @@ constexpr const char* kProgram = "verbrio-deck";
 
 using Handler = void (*)(const Invocation&);
 
-struct ArgumentSpec {
+struct Argument {
     const char* name;
     const char* description;
     bool optional = false;
 };
 
-struct OptionSpec {
+struct Option {
     const char* name;
     const char* valueName; // nullptr for a flag
     const char* description;
 };
 
-struct CommandSpec {
+struct Command {
     const char* name;
     const char* brief;   // one line for the general help
     const char* summary; // the command's own help
-    std::vector<ArgumentSpec> arguments;
-    std::vector<OptionSpec> options;
+    std::vector<Argument> arguments;
+    std::vector<Option> options;
     Handler run;
     const char* afterFailure; // said after any error, or nullptr
 };
 
-const std::vector<CommandSpec>& commands()
+const std::vector<Command>& commands()
 {
-    static const std::vector<CommandSpec> table = {
+    static const std::vector<Command> table = {
         {"init", "Writes a new, empty deck.",
          "Writes a new, empty deck FILE. Refuses to touch a file that exists.",
          {{"FILE", "The deck to write, e.g. Verbrio.mdb."}},
@@ -83,9 +83,9 @@ const std::vector<CommandSpec>& commands()
     return table;
 }
 
-const CommandSpec* commandNamed(const QString& name)
+const Command* commandNamed(const QString& name)
 {
-    for (const CommandSpec& command : commands())
+    for (const Command& command : commands())
         if (name == QLatin1String(command.name))
             return &command;
     return nullptr;
@@ -98,7 +98,7 @@ std::string generalHelp()
 {
     std::string text = std::string("Usage: ") + kProgram + " COMMAND [options] ARGUMENTS\n"
                        "Fills, exports, checks, compacts and edits Verbrio decks (Verbrio.mdb files).\n\nCommands:\n";
-    for (const CommandSpec& command : commands())
+    for (const Command& command : commands())
         text += "  " + std::string(command.name) + std::string(9 - std::string(command.name).size(), ' ') + command.brief + "\n";
     // Run by main() before this parser: the window needs a QApplication.
     text += "  edit     Opens a window to browse, search, edit, add and delete a deck's entries.\n";
@@ -109,41 +109,41 @@ std::string generalHelp()
     return text;
 }
 
-void setUp(QCommandLineParser& parser, const CommandSpec& command)
+void setUp(QCommandLineParser& parser, const Command& command)
 {
     parser.setApplicationDescription(QString::fromUtf8(command.summary));
     parser.addOption(kHelp);
-    for (const OptionSpec& option : command.options) {
+    for (const Option& option : command.options) {
         if (option.valueName)
             parser.addOption(QCommandLineOption(option.name, option.description, option.valueName));
         else
             parser.addOption(QCommandLineOption(option.name, option.description));
     }
-    for (const ArgumentSpec& argument : command.arguments)
+    for (const Argument& argument : command.arguments)
         parser.addPositionalArgument(argument.name, argument.description,
                                      argument.optional ? "[" + QString(argument.name) + "]" : QString(argument.name));
 }
 
-std::string commandHelp(const QCommandLineParser& parser, const CommandSpec& command)
+std::string commandHelp(const QCommandLineParser& parser, const Command& command)
 {
     std::string usageLine = std::string("Usage: ") + kProgram + " " + command.name + (command.options.empty() ? "" : " [options]");
-    for (const ArgumentSpec& argument : command.arguments)
+    for (const Argument& argument : command.arguments)
         usageLine += argument.optional ? " [" + std::string(argument.name) + "]" : " " + std::string(argument.name);
     // Qt's own first line names the executable's path and not the command.
     const QString qtHelp = parser.helpText();
     return usageLine + "\n" + qtHelp.section(u'\n', 1).toStdString() + "\nExit status: 0 success, 1 failure, 2 wrong usage.\n";
 }
 
-std::string requiredArguments(const CommandSpec& command)
+std::string requiredArguments(const Command& command)
 {
     std::string names;
-    for (const ArgumentSpec& argument : command.arguments)
+    for (const Argument& argument : command.arguments)
         if (!argument.optional)
             names += (names.empty() ? "" : " and ") + std::string(argument.name);
     return names;
 }
 
-int runCommand(const CommandSpec& command, const QString& program, const QStringList& rest, Console& console)
+int runCommand(const Command& command, const QString& program, const QStringList& rest, Console& console)
 {
     QCommandLineParser parser;
     setUp(parser, command);
@@ -155,7 +155,7 @@ int runCommand(const CommandSpec& command, const QString& program, const QString
     }
     const QStringList arguments = parser.positionalArguments();
     const auto required = std::count_if(command.arguments.begin(), command.arguments.end(),
-                                        [](const ArgumentSpec& argument) { return !argument.optional; });
+                                        [](const Argument& argument) { return !argument.optional; });
     const auto allowed = static_cast<qsizetype>(command.arguments.size());
     if (arguments.size() < required)
         throw usageError(std::string(command.name) + " needs " + requiredArguments(command));
@@ -165,7 +165,7 @@ int runCommand(const CommandSpec& command, const QString& program, const QString
     return kSuccess;
 }
 
-int report(const store::Error& error, const CommandSpec* command, Console& console)
+int report(const store::Error& error, const Command* command, Console& console)
 {
     const std::string prefix = std::string(kProgram) + ": ";
     if (error.number() == static_cast<int>(DeckErrorCode::Usage)) {
@@ -187,7 +187,7 @@ int report(const store::Error& error, const CommandSpec* command, Console& conso
 
 int runDeckTool(const QStringList& arguments, Console& console)
 {
-    const CommandSpec* command = nullptr;
+    const Command* command = nullptr;
     try {
         try {
             QCommandLineParser parser;

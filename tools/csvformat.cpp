@@ -11,8 +11,6 @@
 namespace deck {
 namespace {
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
 // What libcsv's callbacks collect. No exception may pass through libcsv's C
 // code, so they only store; the checks run once csv_parse has returned.
 struct Collected {

@@ -3,11 +3,11 @@
 #include "connection.h"
 #include "csvformat.h"
 #include "deckerror.h"
-#include "fieldtext.h"
 #include "kvtml.h"
 #include "sourcelines.h"
 #include "sourcesink.h"
 #include "tsvformat.h"
+#include "value.h"
 
 #include <QByteArray>
 #include <QString>
@@ -77,7 +77,8 @@ std::set<std::pair<std::string, std::string>> storedPairs(SQLite::Database& db)
     std::set<std::pair<std::string, std::string>> pairs;
     SQLite::Statement query(db, "SELECT Question, Description FROM Questions");
     while (query.executeStep())
-        pairs.emplace(fieldText(query.getColumn(0)), fieldText(query.getColumn(1)));
+        pairs.emplace(store::toText(store::columnValue(query.getColumn(0))),
+                      store::toText(store::columnValue(query.getColumn(1))));
     return pairs;
 }
 

@@ -82,7 +82,7 @@ KvtmlEntry readEntry(QXmlStreamReader& xml)
 // zero bytes in its first characters, and no other encoding declared.
 bool isUtf8(const QByteArray& source)
 {
-    if (source.startsWith("\xEF\xBB\xBF"))
+    if (source.startsWith(QByteArrayView(kUtf8Mark.data(), qsizetype(kUtf8Mark.size()))))
         return true;
     if (source.startsWith("\xFE\xFF") || source.startsWith("\xFF\xFE") || source.left(4).contains('\0'))
         return false;

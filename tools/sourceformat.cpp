@@ -32,14 +32,6 @@ std::optional<Format> formatNamed(const QString& name)
     return std::nullopt;
 }
 
-QString formatName(Format format)
-{
-    for (const auto& [text, known] : kNames)
-        if (known == format)
-            return QLatin1String(text);
-    return {};
-}
-
 std::optional<Format> formatOfFileName(const QString& fileName)
 {
     const QString suffix = QFileInfo(fileName).suffix();

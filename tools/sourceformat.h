@@ -11,7 +11,6 @@ enum class Format { Tsv, Csv, Kvtml };
 
 // "tsv", "csv" or "kvtml", as --format takes them.
 std::optional<Format> formatNamed(const QString& name);
-QString formatName(Format format);
 
 // The format a file name's extension stands for, if any.
 std::optional<Format> formatOfFileName(const QString& fileName);

@@ -10,8 +10,6 @@
 namespace deck {
 namespace {
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
 // Longer marks first: UTF-32 LE begins with the UTF-16 LE mark.
 constexpr std::pair<std::string_view, const char*> kForeignMarks[] = {
     {std::string_view("\xFF\xFE\x00\x00", 4), "UTF-32"},

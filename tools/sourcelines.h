@@ -12,6 +12,9 @@ struct SourceLine {
     std::string_view withEnd; // the text and its line end, if it has one
 };
 
+// The UTF-8 byte-order mark, which readers skip and writers guard against.
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 // The source without a UTF-8 byte-order mark. A source that begins with the
 // mark of UTF-16 or UTF-32 is refused: it must be saved as UTF-8 first.
 std::string_view withoutByteOrderMark(std::string_view source);
