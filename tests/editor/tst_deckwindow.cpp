@@ -4,6 +4,7 @@
 #include "deckmodel.h"
 #include "deckwindow.h"
 #include "entryarea.h"
+#include "messageboxes.h"
 #include "tempdeck.h"
 
 #include <QLineEdit>
@@ -17,6 +18,8 @@ class TestDeckWindow : public QObject {
 private slots:
     void keysActWhereTheFocusIs_data();
     void keysActWhereTheFocusIs();
+    void importShowsWhatItWillAddFirst_data();
+    void importShowsWhatItWillAddFirst();
 };
 
 void TestDeckWindow::keysActWhereTheFocusIs_data()
@@ -84,6 +87,47 @@ void TestDeckWindow::keysActWhereTheFocusIs()
     for (const TestEntry& entry : deck.entries())
         stored << QString::fromStdString(entry.question);
     QCOMPARE(stored, terms);
+}
+
+void TestDeckWindow::importShowsWhatItWillAddFirst_data()
+{
+    QTest::addColumn<QByteArray>("source"); // written to a .csv file
+    QTest::addColumn<bool>("yes");          // the answer to the preview
+    QTest::addColumn<QString>("says");      // in the first box shown
+    QTest::addColumn<QStringList>("terms"); // stored, in ID order
+
+    const QStringList t12{"term 1", "term 2"};
+    QTest::addRow("previewed, then added") << QByteArray("Gold,Au\nIron,Fe\n") << true << "Add 2 entries"
+                                           << QStringList{"term 1", "term 2", "Gold", "Iron"};
+    QTest::addRow("previewed, declined") << QByteArray("Gold,Au\n") << false << "Gold \u2014 Au" << t12;
+    QTest::addRow("a malformed line is named") << QByteArray("Gold,Au\n\"Iron,Fe\n") << true << "line 2" << t12;
+    QTest::addRow("a text over 255 is refused") << QByteArray(300, 'x') + ",long\n" << true << "line 1: the term is 300" << t12;
+}
+
+void TestDeckWindow::importShowsWhatItWillAddFirst()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(bool, yes);
+    QFETCH(QString, says);
+    QFETCH(QStringList, terms);
+
+    TempDeck deck(TempDeck::numbered(2));
+    const QString sourcePath = QString::fromStdString(deck.directory()) + "/source.csv";
+    QFile file(sourcePath);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(source) == source.size());
+    file.close();
+    store::Connection connection(deck.path());
+    DeckWindow window(connection, QString::fromStdString(deck.path()));
+    MessageBoxes boxes({yes ? BoxAnswer::Yes : BoxAnswer::No});
+    window.importFile(sourcePath);
+
+    QVERIFY(!boxes.shown.isEmpty());
+    QVERIFY2(boxes.shown.first().text.contains(says), qPrintable(boxes.shown.first().text));
+    QStringList stored;
+    for (const TestEntry& entry : deck.entries())
+        stored << QString::fromStdString(entry.question);
+    QCOMPARE(stored, terms);
+    QCOMPARE(window.model().rowCount(), terms.size()); // the window shows what was added
 }
 
 QTEST_MAIN(TestDeckWindow)
