@@ -233,8 +233,13 @@ void DeckModel::writeText(std::int64_t id, int column, const std::string& text)
         update->bind(2, text);
         return update->exec();
     });
-    if (changed == 0)
-        throw store::Error(store::ErrorCode::NoCurrentRecord, "The entry with ID " + std::to_string(id) + " is no longer in the deck");
+    if (changed == 0) {
+        // Built step by step: GCC 12 at -O3 warns falsely (-Wrestrict) of "text" + std::string.
+        std::string message = "The entry with ID ";
+        message += std::to_string(id);
+        message += " is no longer in the deck";
+        throw store::Error(store::ErrorCode::NoCurrentRecord, message);
+    }
     texts_.erase(id);
     if (const int row = rowOfId(id); row >= 0)
         emit dataChanged(index(row, column), index(row, column));

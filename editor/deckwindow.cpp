@@ -10,6 +10,7 @@
 #include "searchfilter.h"
 #include "textdelegate.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QCloseEvent>
 #include <QDir>
@@ -125,7 +126,11 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
 
     // Changes another program makes (the drill storing an entry):
     auto* poll = new QTimer(this);
-    connect(poll, &QTimer::timeout, model_, &DeckModel::refresh);
+    connect(poll, &QTimer::timeout, this, [this] {
+        // Not under a message box: a file that stays unreadable would stack one box on another.
+        if (!QApplication::activeModalWidget())
+            model_->refresh();
+    });
     poll->start(kPollMs);
 
     updateFigures();
