@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
+#include <tuple>
+
 EntryArea::EntryArea(QWidget* parent) : QWidget(parent)
 {
     const auto makeBox = [this](const QString& name) {

@@ -7,10 +7,6 @@
 SearchFilter::SearchFilter(DeckModel& deck, QObject* parent) : QSortFilterProxyModel(parent), deck_(deck)
 {
     setSourceModel(&deck);
-    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(&deck, signal, this, [this] { acceptedFresh_ = false; });
-    connect(&deck, &QAbstractItemModel::dataChanged, this, [this] { acceptedFresh_ = false; });
-    connect(&deck, &QAbstractItemModel::modelReset, this, [this] { acceptedFresh_ = false; });
 }
 
 void SearchFilter::setSearch(const QString& text)
@@ -20,7 +16,6 @@ void SearchFilter::setSearch(const QString& text)
     search_ = text;
     match_ = TextMatch(text);
     accepted_ = deck_.matchingRows(match_);
-    acceptedFresh_ = true;
 
     // Filtering again row by row would tell the view of each run of rows
     // that comes or goes, and the view answers each in time growing with
@@ -33,7 +28,7 @@ void SearchFilter::setSearch(const QString& text)
 bool SearchFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
 {
     // Rows the deck adds or changes later are matched as they come.
-    if (settingSearch_ && acceptedFresh_)
+    if (settingSearch_)
         return accepted_[std::size_t(sourceRow)] != 0;
     return deck_.matches(sourceRow, match_);
 }

@@ -25,9 +25,8 @@ private:
     DeckModel& deck_;
     QString search_;
     TextMatch match_;
-    // The rows the search accepts, worked out by setSearch in one pass over
-    // the file. Any change of the deck's rows makes it stale.
+    // The rows a new search accepts, found in one pass over the file and
+    // used while the proxy lays its rows out again.
     std::vector<char> accepted_;
-    bool acceptedFresh_ = false;
     bool settingSearch_ = false;
 };
