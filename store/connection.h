@@ -20,9 +20,12 @@ namespace store {
 // WAL journal, so a database that is only read stays byte-for-byte the same.
 class Connection {
 public:
-    // Opens an existing file, read-write where the file allows it. Raises an
-    // Error naming the file when it is missing or cannot be opened.
-    explicit Connection(std::string path);
+    enum class Access { ReadWrite, ReadOnly };
+
+    // Opens an existing file, read-write where the file allows it, or only
+    // for reading. Raises an Error naming the file when it is missing or
+    // cannot be opened.
+    explicit Connection(std::string path, Access access = Access::ReadWrite);
 
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 int main(int argc, char* argv[])
 {
@@ -16,9 +17,12 @@ int main(int argc, char* argv[])
         return runEditor(argc, argv);
     QCoreApplication app(argc, argv);
     QFile in, out, err;
-    in.open(stdin, QIODevice::ReadOnly);
-    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // The descriptors, not stdio's FILE: a write that fails (a full disk)
+    // must fail at once, while the command can still say what it had done,
+    // not at a flush after it has returned.
+    in.open(STDIN_FILENO, QIODevice::ReadOnly);
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     deck::Console console{in, out, err};
     const int status = deck::runDeckTool(app.arguments(), console);
     if (!out.flush() && status == deck::kSuccess) {

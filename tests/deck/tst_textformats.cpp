@@ -15,8 +15,8 @@ private slots:
     void csvGivesEntriesWithTheirFirstLine();
     void tsvGivesEntriesWithQuotesAsPlainCharacters_data();
     void tsvGivesEntriesWithQuotesAsPlainCharacters();
-    void tabSeparatedTextInCsvIsRecognised_data();
-    void tabSeparatedTextInCsvIsRecognised();
+    void separatorOfCsvIsGuessedFromEveryLine_data();
+    void separatorOfCsvIsGuessedFromEveryLine();
 };
 
 void TestTextFormats::csvGivesEntriesWithTheirFirstLine_data()
@@ -70,25 +70,30 @@ void TestTextFormats::tsvGivesEntriesWithQuotesAsPlainCharacters()
     QCOMPARE(collected.entries, expected);
 }
 
-void TestTextFormats::tabSeparatedTextInCsvIsRecognised_data()
+void TestTextFormats::separatorOfCsvIsGuessedFromEveryLine_data()
 {
     QTest::addColumn<QByteArray>("source");
-    QTest::addColumn<bool>("tabSeparated");
+    QTest::addColumn<QString>("separator");
 
-    QTest::addRow("tabs, no comma") << QByteArray("a\tb\nc\td\n") << true;
-    QTest::addRow("commas only inside quotes") << QByteArray("\"a, b\"\tc\n\"d\"\"\te,\"\tf\n") << true;
-    QTest::addRow("a comma outside quotes on a later line") << QByteArray("a\tb\nc\td, e\n") << false;
-    QTest::addRow("comma after a quoted field over two lines") << QByteArray("\"a\tb\nc\",d\n") << false;
-    QTest::addRow("tabs only inside quotes") << QByteArray("\"a\tb\"\n") << false;
-    QTest::addRow("no tabs") << QByteArray("a b\n") << false;
+    QTest::addRow("tabs, no comma") << QByteArray("a\tb\nc\td\n") << "\t";
+    QTest::addRow("commas only inside quotes") << QByteArray("\"a, b\"\tc\n\"d\"\"\te,\"\tf\n") << "\t";
+    QTest::addRow("tabs, a comma in every definition") << QByteArray("Hund\tdog, canine\nKatze\tcat, feline\n") << "\t";
+    QTest::addRow("a comma outside quotes on a later line") << QByteArray("a\tb\nc\td, e\n") << "\t";
+    QTest::addRow("semicolons, commas inside texts") << QByteArray("Haus;house, building\nBaum;tree\n") << ";";
+    QTest::addRow("semicolons, one line malformed") << QByteArray("a;b\nc;d\ne\nf;g\n") << ";";
+    QTest::addRow("pipes") << QByteArray("a|b\n\nc|d\n") << "|";
+    QTest::addRow("commas, a semicolon in one text") << QByteArray("a,b; c\nd,e\n") << ",";
+    QTest::addRow("comma after a quoted field over two lines") << QByteArray("\"a\tb\nc\",d\n") << ",";
+    QTest::addRow("tabs only inside quotes") << QByteArray("\"a\tb\",c\n") << ",";
+    QTest::addRow("no separator at all") << QByteArray("a b\n") << ",";
 }
 
-void TestTextFormats::tabSeparatedTextInCsvIsRecognised()
+void TestTextFormats::separatorOfCsvIsGuessedFromEveryLine()
 {
     QFETCH(QByteArray, source);
-    QFETCH(bool, tabSeparated);
+    QFETCH(QString, separator);
 
-    QCOMPARE(deck::looksTabSeparated(source.toStdString()), tabSeparated);
+    QCOMPARE(QString(QChar(deck::guessSeparator(source.toStdString()))), separator);
 }
 
 QTEST_GUILESS_MAIN(TestTextFormats)
