@@ -21,6 +21,11 @@ make_empty_database
 query_write() { timeout 10 sqlite3 -batch "$DATABASE" "$1"; }
 query_write "INSERT INTO Questions VALUES (1, 'Photosinthesis', 'Plants turn light into sugar'), (2, 'Osmosis', 'Water crossing a membrane')"
 
+step "without a display the editor says so in one line, and its help needs none"
+output=$(env -u DISPLAY -u WAYLAND_DISPLAY "$PROGRAM_DIR/verbrio-deck" edit 2>&1) && fail "it started without a display: $output"
+[ "$(wc -l <<<"$output")" -eq 1 ] && [[ $output == "verbrio-deck: no display"* ]] || fail "it said: $output"
+env -u DISPLAY "$PROGRAM_DIR/verbrio-deck" edit --help | grep -q '^Usage: verbrio-deck edit \[FILE\]$' || fail "edit --help"
+
 launch
 wait_for_main_window
 step "open the editor on the deck beside the tool"
