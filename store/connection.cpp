@@ -37,19 +37,24 @@ SQLite::Database openExisting(const std::string& path, Connection::Access access
 
 } // namespace
 
+void protectFromUntrustedFile(SQLite::Database& db)
+{
+    sqlite3* handle = db.getHandle();
+    // No functions with side effects called from the schema, no writes to
+    // the schema itself, no triggers running on our writes, and pages
+    // checked as they are read.
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    db.exec("PRAGMA cell_size_check = ON");
+}
+
 Connection::Connection(std::string path, Access access)
     : path_(std::move(path))
     , db_(openExisting(path_, access))
 {
-    sqlite3* handle = db_.getHandle();
-    // Protections for a file from an unknown source: no functions with side
-    // effects called from the schema, no writes to the schema itself, and no
-    // triggers running on our writes.
-    sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
     run([&] {
-        db_.exec("PRAGMA cell_size_check = ON");
+        protectFromUntrustedFile(db_);
         // Connection settings only: these write nothing to the file.
         db_.exec("PRAGMA synchronous = NORMAL");
         // Each checkpoint syncs the file to disk; deleting every entry one by

@@ -12,6 +12,10 @@
 
 namespace store {
 
+// SQLite's protections for a file from an unknown source, set on an open
+// connection before its first statement.
+void protectFromUntrustedFile(SQLite::Database& db);
+
 // One open SQLite connection to a Verbrio database file.
 //
 // The file may come from anyone, so it is opened with SQLite's protections for

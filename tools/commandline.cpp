@@ -51,17 +51,21 @@ const std::vector<Command>& commands()
          {{"FILE", "The deck to write, e.g. Verbrio.mdb."}},
          {},
          runInit, nullptr},
-        {"import", "Adds the entries of a text file, a KVTML file or another deck to a deck.",
+        {"import", "Adds the entries of a text file, a KVTML file, a flashcard package or another deck to a deck.",
          "Adds the entries of SOURCE to the deck FILE, in the order of SOURCE: all of them, or none if a line "
          "is malformed or the IDs would pass 32767. SOURCE is tab-separated text (.tsv, .tab, .txt; term, tab, "
          "definition), CSV (.csv; its separator is guessed from its lines unless given), KVTML (.kvtml; KDE's "
-         "word lists), or another Verbrio deck (known by its content: merging or restoring a copy). Text is "
+         "word lists), a notes export (text beginning with header lines such as #separator:tab, whatever its name), "
+         "a flashcard package (.apkg, .colpkg), or another Verbrio deck (known by its content: merging or restoring "
+         "a copy). Text is "
          "UTF-8, or UTF-16 with a byte-order mark, or what --encoding says.",
          {{"FILE", "An existing deck."}, {"SOURCE", "The file to read, or - for standard input (with --format)."}},
-         {{"format", "format", "Reads SOURCE as tsv, csv, kvtml or deck, whatever its name."},
+         {{"format", "format", "Reads SOURCE as tsv, csv, kvtml, notes, anki or deck, whatever its name."},
           {"separator", "separator", "CSV: the separator, comma, semicolon, tab, pipe, space or one character."},
           {"encoding", "encoding", "The encoding of the text, e.g. windows-1252, iso-8859-2, shift_jis (any iconv knows)."},
           {"languages", "A,B", "KVTML: the identifiers of the languages for term and definition, e.g. en,de."},
+          {"columns", "N,M", "Notes exports and packages: the columns (fields) for term and definition, counted from 1, e.g. 1,3."},
+          {"html", nullptr, "Reads the texts as HTML and keeps the text a browser shows (notes exports that say #html:true and packages always are)."},
           {"skip-header", nullptr, "Skips the first line (the first entry) of tab-separated or CSV text."},
           {"allow-long", nullptr, "Imports terms and definitions longer than the 255 characters Verbrio's boxes take."},
           {"skip-duplicates", nullptr, "Leaves out an entry whose term and definition both equal a stored entry's."}},

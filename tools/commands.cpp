@@ -116,6 +116,15 @@ ReadOptions readOptions(const Invocation& call, Format format)
     // A name ending in .csv says little: spreadsheets write semicolons and tabs there too.
     options.guessSeparator = !parser.isSet("format") && format == Format::Csv;
     options.encoding = parser.value("encoding").toStdString();
+    options.html = parser.isSet("html");
+    if (parser.isSet("columns")) {
+        const QString value = parser.value("columns");
+        options.columns = fieldPairNamed(value.toStdString());
+        if (!options.columns)
+            throw usageError("--columns takes two different column numbers from 1, as in --columns 1,3, not '" + value.toStdString() + "'");
+        if (format != Format::Notes && format != Format::Anki)
+            throw usageError("--columns is for notes exports and packages");
+    }
     if (parser.isSet("encoding"))
         requireKnownEncoding(options.encoding);
     if (parser.isSet("languages")) {

@@ -111,14 +111,11 @@ void appendField(std::string& record, std::string_view text)
 
 } // namespace
 
-void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSink& sink)
+void readCsvRecords(std::string_view source, char delimiter, long linesBefore, const CsvRecordReader& record)
 {
     const std::string quoteHint = delimiter == '\t' ? " (to read quotes as ordinary characters, give --format tsv)" : "";
-    const std::string separatorHint = " (separated by " + (delimiter == ',' ? std::string("commas") : separatorName(delimiter)) +
-                                      "; give --separator if the file uses another)";
     CsvParser parser(delimiter);
     Collected collected;
-    bool headerPending = skipHeader;
     long entryLine = 0; // the line the entry being read begins on; 0 between entries
 
     // Each line ends an entry or goes on with one (a line break inside
@@ -126,17 +123,12 @@ void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSin
     const auto endEntry = [&](long lastLine) {
         collected.rowEnded = false;
         std::vector<std::string> fields = std::exchange(collected.fields, {});
-        const long line = std::exchange(entryLine, 0);
-        if (std::exchange(headerPending, false))
-            return;
-        if (fields.size() != 2)
-            throw entryProblem(line, lastLine, "has " + fieldCount(fields.size()) + " where 2, the term and the definition, were expected" +
-                                                   separatorHint);
-        sink.entry({line, std::move(fields[0]), std::move(fields[1])});
+        record(std::exchange(entryLine, 0), lastLine, fields);
     };
 
     long lastLine = 0;
-    for (const SourceLine& line : splitLines(source)) {
+    for (SourceLine line : splitLines(source)) {
+        line.number += linesBefore;
         checkEncoding(line);
         lastLine = line.number;
         if (entryLine == 0) {
@@ -155,6 +147,21 @@ void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSin
         if (collected.rowEnded)
             endEntry(lastLine);
     }
+}
+
+void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSink& sink)
+{
+    const std::string separatorHint = " (separated by " + (delimiter == ',' ? std::string("commas") : separatorName(delimiter)) +
+                                      "; give --separator if the file uses another)";
+    bool headerPending = skipHeader;
+    readCsvRecords(source, delimiter, 0, [&](long line, long lastLine, std::vector<std::string>& fields) {
+        if (std::exchange(headerPending, false))
+            return;
+        if (fields.size() != 2)
+            throw entryProblem(line, lastLine, "has " + fieldCount(fields.size()) + " where 2, the term and the definition, were expected" +
+                                                   separatorHint);
+        sink.entry({line, std::move(fields[0]), std::move(fields[1])});
+    });
 }
 
 namespace {

@@ -2,9 +2,11 @@
 
 #include "sourceformat.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace deck {
 
@@ -18,6 +20,15 @@ namespace deck {
 // valid UTF-8, has a quote out of place, a quote never closed, or other than
 // two fields; the line named is the one the entry begins on.
 void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSink& sink);
+
+// Receives one record: the line it begins on, the line it ends on, its fields.
+using CsvRecordReader = std::function<void(long line, long lastLine, std::vector<std::string>& fields)>;
+
+// Reads the records of `source`, whatever their number of fields, numbering
+// its lines from `linesBefore` + 1. Blank lines between records are skipped.
+// Raises a malformed-line error at the first line that is not valid UTF-8 or
+// has a quote out of place, and at a quote never closed.
+void readCsvRecords(std::string_view source, char delimiter, long linesBefore, const CsvRecordReader& record);
 
 // The separator a file named .csv uses: of tab, semicolon, pipe and comma,
 // the first that splits every record of `source` into exactly two fields;

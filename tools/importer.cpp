@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "deckerror.h"
 #include "newentry.h"
+#include "notefields.h"
 #include "sourcelines.h"
 #include "sourcesink.h"
 #include "value.h"
@@ -127,6 +128,19 @@ std::string places(const LeftOut& kind, const char* place)
     return text + (kind.count > static_cast<long>(kind.places.size()) ? ", …" : "");
 }
 
+// Reads the source; with --html the texts of a format that does not read
+// HTML itself are turned into text.
+void readSource(const SourceFormat& format, const SourceInput& source, const ReadOptions& options, SourceSink& sink)
+{
+    if (!options.html || format.format == Format::Notes || format.format == Format::Anki) {
+        format.read(source, options, sink);
+        return;
+    }
+    HtmlEntries html(sink);
+    format.read(source, options, html);
+    html.finish();
+}
+
 bool isBlank(const QByteArray& source)
 {
     return std::all_of(source.begin(), source.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }) ||
@@ -163,7 +177,7 @@ ImportResult importEntries(store::Connection& deck, const SourceInput& source, c
     ImportResult result;
     result.place = format.place;
     CheckedEntries checked(options.allowLong, format.place, result);
-    format.read(source, options.read, checked);
+    readSource(format, source, options.read, checked);
     if (checked.entries.empty()) {
         if (result.leftOutCount() > 0)
             throw deckError(DeckErrorCode::NothingToImport, "none of its " + std::to_string(result.leftOutCount()) +

@@ -2,7 +2,9 @@
 
 #include "csvformat.h"
 #include "decksource.h"
+#include "ankipackage.h"
 #include "kvtml.h"
+#include "notesexport.h"
 #include "tsvformat.h"
 
 #include <QFileInfo>
@@ -16,6 +18,8 @@ const std::vector<SourceFormat>& sourceFormats()
         {Format::Tsv, "tsv", {"tsv", "tab", "txt"}, {}, readTsvSource, true, "line"},
         {Format::Csv, "csv", {"csv"}, {}, readCsvSource, true, "line"},
         {Format::Kvtml, "kvtml", {"kvtml"}, {}, readKvtmlSource, false, "line"},
+        {Format::Notes, "notes", {}, {}, readNotesSource, false, "line"},
+        {Format::Anki, "anki", {"apkg", "colpkg"}, kZipSignature, readAnkiSource, false, "note"},
         {Format::Deck, "deck", {"mdb"}, kDeckSignature, readDeckSource, false, "entry"},
     };
     return table;
@@ -52,6 +56,9 @@ std::optional<Format> formatOfContent(std::string_view start)
     for (const SourceFormat& row : sourceFormats())
         if (!row.signature.empty() && start.starts_with(row.signature))
             return row.format;
+    // Text known by its header lines, whatever its name (.txt, .csv).
+    if (looksLikeNotesExport(start))
+        return Format::Notes;
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "notefields.h"
 #include "sourcesink.h"
 
 #include <QByteArray>
@@ -14,7 +15,8 @@
 namespace deck {
 
 // The formats the tool reads (and, for CSV and tab-separated text, writes).
-enum class Format { Tsv, Csv, Kvtml, Deck };
+// Notes: a notes export with header lines; Anki: a flashcard package.
+enum class Format { Tsv, Csv, Kvtml, Notes, Anki, Deck };
 
 // How the user asked for a source to be read. Each reader takes what
 // concerns it and ignores the rest.
@@ -30,6 +32,11 @@ struct ReadOptions {
     std::string encoding;
     // KVTML: the identifiers of the languages for term and definition.
     QStringList languages;
+    // The texts are HTML, to be turned into text (--html). Notes exports
+    // that say so and packages always are.
+    bool html = false;
+    // Notes exports and packages: the fields to take (--columns).
+    std::optional<FieldPair> columns;
 };
 
 // A source as the importer hands it to a reader.

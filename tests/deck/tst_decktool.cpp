@@ -1,6 +1,7 @@
 // The command line: wrong usage gives status 2, and the built executable
 // keeps results on standard output and errors on standard error.
 
+#include "ankipackagemaker.h"
 #include "decktest.h"
 #include "tempdeck.h"
 
@@ -41,6 +42,7 @@ private slots:
     void helpAndVersionGoToStandardOutput();
     void importReadsStandardInputAndTheExampleDeck();
     void failedImportSaysWhereOnStandardErrorOnly();
+    void notesExportAndPackagesImportTheirTexts();
     void importFromFilesPeopleHave_data();
     void importFromFilesPeopleHave();
     void outputFailureAfterTheCommitExitsWith3();
@@ -62,6 +64,8 @@ void TestDeckTool::wrongUsageExitsWithStatus2_data()
     QTest::addRow("unknown extension") << QStringList{"import", "DECK", "a.dat"} << "cannot tell the format of 'a.dat'";
     QTest::addRow("standard input without --format") << QStringList{"import", "DECK", "-"} << "give --format";
     QTest::addRow("--skip-header for KVTML") << QStringList{"import", "--skip-header", "DECK", "a.kvtml"} << "kvtml has no header line";
+    QTest::addRow("--columns for CSV") << QStringList{"import", "--columns", "1,3", "DECK", "a.csv"} << "--columns is for notes exports";
+    QTest::addRow("--columns not two numbers") << QStringList{"import", "--columns", "2,2", "DECK", "a.apkg"} << "two different column numbers";
     QTest::addRow("unknown separator") << QStringList{"import", "--separator", "::", "DECK", "a.csv"} << "unknown separator '::'";
     QTest::addRow("--separator for tab-separated text") << QStringList{"import", "--separator", ";", "DECK", "a.txt"} << "--separator is for CSV";
     QTest::addRow("unknown encoding") << QStringList{"import", "--encoding", "klingon", "DECK", "a.csv"} << "unknown encoding 'klingon'";
@@ -146,6 +150,39 @@ void TestDeckTool::failedImportSaysWhereOnStandardErrorOnly()
     QCOMPARE(target.entries(), TempDeck::numbered(3));
 }
 
+void TestDeckTool::notesExportAndPackagesImportTheirTexts()
+{
+    TempDeck target;
+    QTemporaryDir dir;
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    };
+    // Named .csv, told by its header lines all the same.
+    write("Spanish.csv", "#separator:tab\n#html:true\n#notetype column:1\n#tags column:4\n#deck:Spanish\n"
+                         "Basic\t<b>el perro</b>\tdog<br>Plural: los&nbsp;perros\tanimal noun\n"
+                         "Basic\t<div>la casa</div>\t\"&quot;house&quot; <img src=\"\"casa.jpg\"\">\"\thome\n");
+    write("legacy.apkg", ankiPackage({{"Hund", "dog", "der"}}, PackageKind::Anki2));
+    write("new.colpkg", ankiPackage({{"Katze", "cat[sound:katze.mp3]"}, {"<img src=a.png>", "image only"}}, PackageKind::Compressed));
+
+    const ToolRun notes = runProcess({"import", pathOf(target), dir.filePath("Spanish.csv")});
+    QCOMPARE(notes.status, 0);
+    QCOMPARE(notes.out, dir.filePath("Spanish.csv").toUtf8() + ": line 5: the header '#deck:Spanish' is ignored\n" +
+                            dir.filePath("Spanish.csv").toUtf8() + ": dropped 1 image: Verbrio shows text only\n"
+                            "Imported 2 entries; left out 0; skipped 0 duplicates.\n");
+    QCOMPARE(runProcess({"import", pathOf(target), dir.filePath("legacy.apkg")}).status, 0);
+    const ToolRun package = runProcess({"import", pathOf(target), dir.filePath("new.colpkg")});
+    QCOMPARE(package.status, 0);
+    QVERIFY2(package.out.endsWith("dropped 1 image and 1 sound reference: Verbrio shows text only\n"
+                                  "Imported 1 entry; left out 1 (1 with field 1 or 2 empty once HTML is turned into text: note 2); "
+                                  "skipped 0 duplicates.\n"),
+             package.out.constData());
+
+    const std::vector<TestEntry> expected{{1, "el perro", "dog\nPlural: los\u00a0perros"}, {2, "la casa", "\"house\""},
+                                          {3, "Hund", "dog"}, {4, "Katze", "cat"}};
+    QCOMPARE(target.entries(), expected);
+}
+
 void TestDeckTool::importFromFilesPeopleHave_data()
 {
     QTest::addColumn<QString>("fileName");
@@ -166,6 +203,10 @@ void TestDeckTool::importFromFilesPeopleHave_data()
                       "<translation id=\"1\"><text>b</text></translation></entry>\n<entry id=\"1\"><translation id=\"0\"><text>c</text>"
                       "</translation></entry></entries></kvtml>\n")
         << 0 << "Imported 1 entry; left out 1 (1 without text in language 1: line 3); skipped 0 duplicates.";
+    QTest::addRow("package of image-only notes") << "images.apkg" << ankiPackage({{"<img src=a.png>", "x"}}, PackageKind::Anki21) << 1
+                                                 << "images.apkg: none of its 1 entries can be imported: 1 with field 1 or 2 empty";
+    QTest::addRow("zip that is no package") << "other.apkg" << zipArchive({{"readme.txt", "hi"}}) << 1
+                                            << "other.apkg, is not a readable package: it holds no collection";
 }
 
 void TestDeckTool::importFromFilesPeopleHave()

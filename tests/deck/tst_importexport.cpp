@@ -241,6 +241,7 @@ struct SourceCase {
     QString separator = {}; // --separator; a .csv name guesses without it
     QString encoding = {};
     QStringList languages = {};
+    bool html = false;
 };
 Q_DECLARE_METATYPE(SourceCase)
 
@@ -319,6 +320,19 @@ void TestImportExport::sourceGivesItsEntriesOrItsError_data()
         << std::vector<TestEntry>{{1, "chien", "Hund"}} << "";
     QTest::addRow("kvtml: --languages names one it lacks") << SourceCase{Format::Kvtml, kThreeLanguages, {}, {}, {"en", "es"}} << none
         << "the KVTML file has no language 'es'; it has 0 (en), 1 (de), 2 (fr)";
+    // HTML and notes exports:
+    QTest::addRow("csv: --html") << SourceCase{Format::Csv, "<b>a</b>,\"x&amp;y<br><img src=\"\"i.png\"\">z\"\n", {}, {}, {}, true}
+        << std::vector<TestEntry>{{1, "a", "x&y\nz"}} << "";
+    QTest::addRow("notes: windows-1252") << SourceCase{Format::Notes, "#separator:tab\n#html:false\nK\xe4se\t<b>cheese</b>\n", {}, "windows-1252"}
+        << std::vector<TestEntry>{{1, "Käse", "<b>cheese</b>"}} << "";
+    QTest::addRow("notes: --html where the file does not say so") << SourceCase{Format::Notes, "#separator:comma\na&lt;,<i>b</i>\n", {}, {}, {}, true}
+        << std::vector<TestEntry>{{1, "a<", "b"}} << "";
+    QTest::addRow("notes: unknown separator name") << SourceCase{Format::Notes, "#html:true\n#separator:dash\na\tb\n"} << none
+        << "line 2: names the separator 'dash'";
+    QTest::addRow("notes: a bad column number") << SourceCase{Format::Notes, "#separator:tab\n#tags column:x\na\tb\n"} << none
+        << "line 2: gives the tags column as 'x'";
+    QTest::addRow("notes: every row lacks a definition") << SourceCase{Format::Notes, "#separator:tab\n#tags column:2\na\ttag\nb\ttag\n"} << none
+        << "none of its 2 entries can be imported: 2 with field 1 or 3 empty or missing: lines 3, 4";
     // Nothing to import:
     QTest::addRow("tsv: blank lines only") << SourceCase{Format::Tsv, "\n  \r\n"} << none << "";
     QTest::addRow("kvtml: every entry lacks a side") << SourceCase{Format::Kvtml, kvtmlIn("UTF-8", "").replace("</entries>", "<entry id=\"1\"><translation id=\"1\"><text>x</text></translation></entry></entries>")}
@@ -338,6 +352,7 @@ void TestImportExport::sourceGivesItsEntriesOrItsError()
         options.read.separator = deck::separatorNamed(source.separator.toStdString());
     options.read.encoding = source.encoding.toStdString();
     options.read.languages = source.languages;
+    options.read.html = source.html;
     const auto raised = errorFrom([&] { import(target, source.source, options); });
     QVERIFY2(raised.has_value() == !error.isEmpty(), raised ? raised->what() : "no error");
     if (raised) {
