@@ -3,7 +3,7 @@
 #include "connection.h"
 #include "entrycommands.h"
 #include "error.h"
-#include "recordset.h"
+#include "newentry.h"
 #include "value.h"
 
 #include <QScopeGuard>
@@ -262,12 +262,7 @@ void DeckModel::writeEntries(std::vector<DeckEntry>& entries, bool keepIds)
                     continue;
             }
             // A new ID by the store's rule, as the Create screen stores an entry.
-            static const store::RecordSetHooks noHooks;
-            store::RecordSet set(deck_, store::RecordSource{}, noHooks);
-            set.AddNew();
-            set.setPendingField(&store::Record::question, entry.term);
-            set.setPendingField(&store::Record::description, entry.definition);
-            set.Update();
+            store::insertEntry(deck_, entry.term, entry.definition);
             entry.id = deck_.db().getLastInsertRowid();
         }
         transaction.commit();
