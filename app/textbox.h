@@ -1,5 +1,7 @@
 #pragma once
 
+#include "textlimit.h"
+
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QString>
@@ -33,11 +35,6 @@ protected:
     int maxLength_ = 0;    // 0: no limit
     int lengthBefore_ = 0; // the text's length before the user's next edit
 };
-
-// The range [start, end) to cut from `text` so that it keeps to `limit`
-// UTF-16 units, taken from the insertion that ends at `cursor`. Empty (start
-// == end) when the text is within the limit.
-std::pair<int, int> excessBeforeCursor(const QString& text, int cursor, int limit);
 
 class LineTextBox : public QLineEdit, public TextBox {
 public:

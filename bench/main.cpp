@@ -1,3 +1,4 @@
+#include "editorbench.h"
 #include "handlerbench.h"
 #include "importbench.h"
 
@@ -29,6 +30,7 @@ int main(int argc, char* argv[])
 
     registerHandlerBenchmarks(smoke);
     registerImportBenchmarks(smoke);
+    registerEditorBenchmarks(smoke);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

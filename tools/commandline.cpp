@@ -114,9 +114,11 @@ const QCommandLineOption kVersion({"v", "version"}, "Shows the version.");
 std::string generalHelp()
 {
     std::string text = std::string("Usage: ") + kProgram + " COMMAND [options] ARGUMENTS\n"
-                       "Fills, exports, checks and compacts Verbrio decks (Verbrio.mdb files).\n\nCommands:\n";
+                       "Fills, exports, checks, compacts and edits Verbrio decks (Verbrio.mdb files).\n\nCommands:\n";
     for (const Command& command : commands())
         text += "  " + std::string(command.name) + std::string(9 - std::string(command.name).size(), ' ') + command.brief + "\n";
+    // Run by main() before this parser: the window needs a QApplication.
+    text += "  edit     Opens a window to browse, search, edit, add and delete a deck's entries.\n";
     text += std::string("\nOptions:\n"
                         "  -h, --help     Shows this help; '") + kProgram + " COMMAND --help' shows a command's.\n"
                         "  -v, --version  Shows the version.\n\n" + kExitStatuses;

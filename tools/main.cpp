@@ -1,15 +1,20 @@
-// verbrio-deck: fills, exports, checks and compacts Verbrio decks.
+// verbrio-deck: fills, exports, checks, compacts and edits Verbrio decks.
 
 #include "commandline.h"
+#include "editorcommand.h"
 
 #include <QCoreApplication>
 #include <QFile>
 
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 int main(int argc, char* argv[])
 {
+    // The editor is a window, and needs a QApplication of its own.
+    if (argc > 1 && std::strcmp(argv[1], "edit") == 0)
+        return runEditor(argc, argv);
     QCoreApplication app(argc, argv);
     QFile in, out, err;
     // The descriptors, not stdio's FILE: a write that fails (a full disk)

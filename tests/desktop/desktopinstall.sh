@@ -30,6 +30,9 @@ echo "-- the installed entry starts the program by its absolute path and validat
 desktop-file-validate "$SHARE/applications/$ID.desktop"
 exec_line=$(grep '^Exec=' "$SHARE/applications/$ID.desktop")
 [ "$exec_line" = "Exec=\"$PROGRAM/Verbrio\"" ] || fail "the entry says $exec_line"
+desktop-file-validate "$SHARE/applications/$ID.Deck.desktop"
+exec_line=$(grep '^Exec=' "$SHARE/applications/$ID.Deck.desktop")
+[ "$exec_line" = "Exec=\"$PROGRAM/verbrio-deck\" edit" ] || fail "the deck editor's entry says $exec_line"
 
 echo "-- man finds the pages through ~/.local/bin on the PATH"
 page=$(cd / && env -u MANPATH PATH="$HOME/.local/bin:$PATH" man -w verbrio-deck)
