@@ -212,6 +212,11 @@ void DeckModel::removeEntries(const std::vector<int>& rows)
         push(new DeleteEntriesCommand(*this, std::move(gone)));
 }
 
+bool DeckModel::settle() noexcept
+{
+    return deck_.leaveWal();
+}
+
 bool DeckModel::refresh()
 {
     return attempt([&] {
@@ -226,12 +231,12 @@ bool DeckModel::refresh()
 
 void DeckModel::writeText(std::int64_t id, int column, const std::string& text)
 {
-    deck_.beforeWrite();
-    const int changed = deck_.run([&] {
+    int changed = 0;
+    deck_.write([&] {
         auto update = deck_.prepare(kUpdateSql[column]);
         update->bind(1, id);
         update->bind(2, text);
-        return update->exec();
+        changed = update->exec();
     });
     if (changed == 0) {
         // Built step by step: GCC 12 at -O3 warns falsely (-Wrestrict) of "text" + std::string.
@@ -247,8 +252,7 @@ void DeckModel::writeText(std::int64_t id, int column, const std::string& text)
 
 void DeckModel::writeEntries(std::vector<DeckEntry>& entries, bool keepIds)
 {
-    deck_.beforeWrite();
-    deck_.run([&] {
+    deck_.write([&] {
         SQLite::Transaction transaction(deck_.db(), SQLite::TransactionBehavior::IMMEDIATE);
         for (DeckEntry& entry : entries) {
             if (keepIds) {
@@ -273,8 +277,7 @@ void DeckModel::writeEntries(std::vector<DeckEntry>& entries, bool keepIds)
 
 void DeckModel::deleteIds(const std::vector<std::int64_t>& ids)
 {
-    deck_.beforeWrite();
-    deck_.run([&] {
+    deck_.write([&] {
         SQLite::Transaction transaction(deck_.db(), SQLite::TransactionBehavior::IMMEDIATE);
         auto remove = deck_.prepare("DELETE FROM Questions WHERE ID = ?1");
         for (const std::int64_t id : ids) {

@@ -70,6 +70,9 @@ public:
     // Takes in what another program has changed in the file since the last
     // look; true when anything had changed.
     bool refresh();
+    // Returns the file to the rollback journal once changes were written, so
+    // that the file alone holds them while the editor is idle.
+    bool settle() noexcept;
 
     // The steps the undo commands take; each writes one transaction and
     // raises store::Error when it cannot.

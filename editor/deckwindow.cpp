@@ -130,6 +130,7 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
         // Not under a message box: a file that stays unreadable would stack one box on another.
         if (!QApplication::activeModalWidget())
             model_->refresh();
+        model_->settle();
     });
     poll->start(kPollMs);
 

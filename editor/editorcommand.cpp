@@ -76,5 +76,8 @@ int runEditor(int argc, char* argv[])
         return deck::kFailure;
     }
     window->show();
-    return app.exec();
+    const int status = app.exec();
+    window.reset();
+    deck->leaveWal(); // no -wal or -shm file outlives the editor
+    return status;
 }
