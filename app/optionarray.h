@@ -28,7 +28,7 @@ public:
     // window's error wrapper); code's selections call `handler` directly, so
     // its errors reach the code that selected.
     OptionArray(std::array<QRadioButton*, 2> buttons, ClickHandler handler,
-                std::function<void(std::function<void()>)> userClick);
+                const std::function<void(std::function<void()>)>& userClick);
     ~OptionArray();
 
     // An index outside the array raises std::out_of_range.

@@ -111,8 +111,9 @@ void runImport(const Invocation& call)
     }
 
     QIODevice& out = call.console.out;
+    const std::string notePrefix = sourceName + ": ";
     for (const std::string& note : result.notes)
-        say(out, sourceName + ": " + note);
+        say(out, notePrefix + note);
     std::string summary = "Imported " + entries(result.imported);
     if (options.skipDuplicates)
         summary += "; skipped " + std::to_string(result.duplicates) + (result.duplicates == 1 ? " duplicate" : " duplicates");
