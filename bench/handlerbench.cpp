@@ -10,14 +10,13 @@
 #include "recordsource.h"
 #include "residentmemory.h"
 #include "textbox.h"
+#include "worktime.h"
 
 #include <QApplication>
 #include <QPushButton>
 #include <SQLiteCpp/Statement.h>
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <ctime>
 #include <malloc.h>
 #include <map>
 #include <memory>
@@ -25,30 +24,8 @@
 namespace {
 
 // The handlers run on the real window, shown on Qt's offscreen platform. Each
-// press is timed on its own; the event loop runs between presses (painting,
-// answering boxes), outside the time taken.
-template <class Work>
-double secondsOf(Work&& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The same, but the CPU time the thread spent: on a loaded machine the wall
-// time also counts the waits for a core, and this does not.
-template <class Work>
-double cpuSecondsOf(Work&& work)
-{
-    const auto now = [] {
-        timespec t{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-        return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-    };
-    const double start = now();
-    work();
-    return now() - start;
-}
+// press is timed on its own (worktime.h); the event loop runs between presses
+// (painting, answering boxes), outside the time taken.
 
 void settle()
 {

@@ -1,4 +1,5 @@
 #include "handlerbench.h"
+#include "importbench.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -27,6 +28,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
 
     registerHandlerBenchmarks(smoke);
+    registerImportBenchmarks(smoke);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

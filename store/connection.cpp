@@ -13,7 +13,7 @@ namespace {
 constexpr int kBusyTimeoutMs = 2000; // a second copy of the program may hold the file briefly
 
 // Opening never creates the file: a missing one is an error the user must see.
-SQLite::Database openExisting(const std::string& path)
+SQLite::Database openExisting(const std::string& path, Connection::Access access)
 {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
@@ -22,7 +22,8 @@ SQLite::Database openExisting(const std::string& path)
     if (std::filesystem::is_directory(status))
         throw Error(SQLITE_CANTOPEN, "'" + path + "' is a directory, not a database file");
     try {
-        return SQLite::Database(path, SQLite::OPEN_READWRITE, kBusyTimeoutMs);
+        return SQLite::Database(path, access == Connection::Access::ReadOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE,
+                                kBusyTimeoutMs);
     } catch (const SQLite::Exception& e) {
         // SQLite's own message ("unable to open database file") would not
         // say that the path is too long for it.
@@ -36,19 +37,24 @@ SQLite::Database openExisting(const std::string& path)
 
 } // namespace
 
-Connection::Connection(std::string path)
-    : path_(std::move(path))
-    , db_(openExisting(path_))
+void protectFromUntrustedFile(SQLite::Database& db)
 {
-    sqlite3* handle = db_.getHandle();
-    // Protections for a file from an unknown source: no functions with side
-    // effects called from the schema, no writes to the schema itself, and no
-    // triggers running on our writes.
+    sqlite3* handle = db.getHandle();
+    // No functions with side effects called from the schema, no writes to
+    // the schema itself, no triggers running on our writes, and pages
+    // checked as they are read.
     sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    db.exec("PRAGMA cell_size_check = ON");
+}
+
+Connection::Connection(std::string path, Access access)
+    : path_(std::move(path))
+    , db_(openExisting(path_, access))
+{
     run([&] {
-        db_.exec("PRAGMA cell_size_check = ON");
+        protectFromUntrustedFile(db_);
         // Connection settings only: these write nothing to the file.
         db_.exec("PRAGMA synchronous = NORMAL");
         // Each checkpoint syncs the file to disk; deleting every entry one by

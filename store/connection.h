@@ -12,6 +12,10 @@
 
 namespace store {
 
+// SQLite's protections for a file from an unknown source, set on an open
+// connection before its first statement.
+void protectFromUntrustedFile(SQLite::Database& db);
+
 // One open SQLite connection to a Verbrio database file.
 //
 // The file may come from anyone, so it is opened with SQLite's protections for
@@ -20,9 +24,12 @@ namespace store {
 // WAL journal, so a database that is only read stays byte-for-byte the same.
 class Connection {
 public:
-    // Opens an existing file, read-write where the file allows it. Raises an
-    // Error naming the file when it is missing or cannot be opened.
-    explicit Connection(std::string path);
+    enum class Access { ReadWrite, ReadOnly };
+
+    // Opens an existing file, read-write where the file allows it, or only
+    // for reading. Raises an Error naming the file when it is missing or
+    // cannot be opened.
+    explicit Connection(std::string path, Access access = Access::ReadWrite);
 
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

@@ -2,6 +2,7 @@
 
 #include "connection.h"
 #include "error.h"
+#include "newentry.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
@@ -179,16 +180,7 @@ void RecordSet::settlePending()
 void RecordSet::storePending()
 {
     connection_.beforeWrite();
-    connection_.run([&] {
-        // The new ID is one above the largest, and at least 1, in the same
-        // statement, so another copy of the program cannot take it in between.
-        auto insert = connection_.prepare(
-            "INSERT INTO Questions (ID, Question, Description) "
-            "VALUES ((SELECT max(coalesce(max(ID), 0), 0) + 1 FROM Questions), ?1, ?2)");
-        insert->bind(1, toText(pending_->question));
-        insert->bind(2, toText(pending_->description));
-        insert->exec();
-    });
+    insertEntry(connection_, toText(pending_->question), toText(pending_->description));
     pending_.reset(); // stored: the record current before AddNew is current again
     ahead_.clear();   // the new entry may belong among the records read ahead
 }

@@ -16,6 +16,8 @@ namespace deck {
 namespace {
 
 constexpr const char* kProgram = "verbrio-deck";
+constexpr const char* kExitStatuses = "Exit status: 0 success, 1 failure, 2 wrong usage, "
+                                      "3 done but its report could not be written.\n";
 
 using Handler = void (*)(const Invocation&);
 
@@ -49,13 +51,21 @@ const std::vector<Command>& commands()
          {{"FILE", "The deck to write, e.g. Verbrio.mdb."}},
          {},
          runInit, nullptr},
-        {"import", "Adds the entries of a tab-separated, CSV or KVTML file to a deck.",
+        {"import", "Adds the entries of a text file, a KVTML file, a flashcard package or another deck to a deck.",
          "Adds the entries of SOURCE to the deck FILE, in the order of SOURCE: all of them, or none if a line "
-         "is malformed. SOURCE is UTF-8 text: tab-separated (.tsv, .tab, .txt; term, tab, definition), CSV "
-         "(.csv; a .csv file holding tab-separated text is read as such), or KVTML 2.0 (.kvtml; the first two "
-         "languages).",
+         "is malformed or the IDs would pass 32767. SOURCE is tab-separated text (.tsv, .tab, .txt; term, tab, "
+         "definition), CSV (.csv; its separator is guessed from its lines unless given), KVTML (.kvtml; KDE's "
+         "word lists), a notes export (text beginning with header lines such as #separator:tab, whatever its name), "
+         "a flashcard package (.apkg, .colpkg), or another Verbrio deck (known by its content: merging or restoring "
+         "a copy). Text is "
+         "UTF-8, or UTF-16 with a byte-order mark, or what --encoding says.",
          {{"FILE", "An existing deck."}, {"SOURCE", "The file to read, or - for standard input (with --format)."}},
-         {{"format", "format", "Reads SOURCE as tsv, csv or kvtml, whatever its name."},
+         {{"format", "format", "Reads SOURCE as tsv, csv, kvtml, notes, anki or deck, whatever its name."},
+          {"separator", "separator", "CSV: the separator, comma, semicolon, tab, pipe, space or one character."},
+          {"encoding", "encoding", "The encoding of the text, e.g. windows-1252, iso-8859-2, shift_jis (any iconv knows)."},
+          {"languages", "A,B", "KVTML: the identifiers of the languages for term and definition, e.g. en,de."},
+          {"columns", "N,M", "Notes exports and packages: the columns (fields) for term and definition, counted from 1, e.g. 1,3."},
+          {"html", nullptr, "Reads the texts as HTML and keeps the text a browser shows (notes exports that say #html:true and packages always are)."},
           {"skip-header", nullptr, "Skips the first line (the first entry) of tab-separated or CSV text."},
           {"allow-long", nullptr, "Imports terms and definitions longer than the 255 characters Verbrio's boxes take."},
           {"skip-duplicates", nullptr, "Leaves out an entry whose term and definition both equal a stored entry's."}},
@@ -102,8 +112,7 @@ std::string generalHelp()
         text += "  " + std::string(command.name) + std::string(9 - std::string(command.name).size(), ' ') + command.brief + "\n";
     text += std::string("\nOptions:\n"
                         "  -h, --help     Shows this help; '") + kProgram + " COMMAND --help' shows a command's.\n"
-                        "  -v, --version  Shows the version.\n\n"
-                        "Exit status: 0 success, 1 failure, 2 wrong usage.\n";
+                        "  -v, --version  Shows the version.\n\n" + kExitStatuses;
     return text;
 }
 
@@ -129,7 +138,7 @@ std::string commandHelp(const QCommandLineParser& parser, const Command& command
         usageLine += argument.optional ? " [" + std::string(argument.name) + "]" : " " + std::string(argument.name);
     // Qt's own first line names the executable's path and not the command.
     const QString qtHelp = parser.helpText();
-    return usageLine + "\n" + qtHelp.section(u'\n', 1).toStdString() + "\nExit status: 0 success, 1 failure, 2 wrong usage.\n";
+    return usageLine + "\n" + qtHelp.section(u'\n', 1).toStdString() + "\n" + kExitStatuses;
 }
 
 std::string requiredArguments(const Command& command)
@@ -170,6 +179,10 @@ int report(const store::Error& error, const Command* command, Console& console)
         say(console.err, prefix + error.description());
         say(console.err, std::string("Try '") + kProgram + " " + (command ? std::string(command->name) + " " : "") + "--help'.");
         return kWrongUsage;
+    }
+    if (error.number() == static_cast<int>(DeckErrorCode::NotReported)) {
+        say(console.err, prefix + error.description());
+        return kNotReported;
     }
     if (error.number() == SQLITE_BUSY)
         say(console.err, prefix + "the deck is in use: another program has been writing to it for 2 seconds without "

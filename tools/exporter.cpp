@@ -45,7 +45,7 @@ void refuseForTsv(long long id, const std::string& term, const char* side, const
 
 ExportedText exportEntries(store::Connection& deck, Format format)
 {
-    if (format == Format::Kvtml)
+    if (format != Format::Csv && format != Format::Tsv)
         throw deckError(DeckErrorCode::Usage, "export writes CSV or tab-separated text, not KVTML");
     deck.checkTable();
     return deck.run([&] {

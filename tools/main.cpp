@@ -6,14 +6,18 @@
 #include <QFile>
 
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QFile in, out, err;
-    in.open(stdin, QIODevice::ReadOnly);
-    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // The descriptors, not stdio's FILE: a write that fails (a full disk)
+    // must fail at once, while the command can still say what it had done,
+    // not at a flush after it has returned.
+    in.open(STDIN_FILENO, QIODevice::ReadOnly);
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     deck::Console console{in, out, err};
     const int status = deck::runDeckTool(app.arguments(), console);
     if (!out.flush() && status == deck::kSuccess) {
