@@ -16,11 +16,11 @@ inline constexpr int kClientLeft = 1620; // on the screen
 inline constexpr int kClientTop = 1920;
 
 struct Control {
-    const char* name;      // the control's objectName
-    const char* container; // nullptr: the window itself
-    int left, top, width, height;
-    const char* caption;   // nullptr: none
-    int tabIndex;          // -1: takes no focus
+    const char* name = nullptr;      // the control's objectName
+    const char* container = nullptr; // nullptr: the window itself
+    int left = 0, top = 0, width = 0, height = 0;
+    const char* caption = nullptr;   // nullptr: none
+    int tabIndex = -1;               // -1: takes no focus
 };
 
 // Every control, in the order the window creates them: a container first,
@@ -51,8 +51,8 @@ inline constexpr Control kControls[] = {
 // needs more room than the space before it at any size of font the toolkit
 // offers by default, and the two would overlap.
 struct Adjustment {
-    const char* name;
-    int left, width, height;
+    const char* name = nullptr;
+    int left = 0, width = 0, height = 0;
 };
 
 inline constexpr Adjustment kAdjustments[] = {

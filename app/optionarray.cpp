@@ -34,7 +34,7 @@ protected:
 };
 
 OptionArray::OptionArray(std::array<QRadioButton*, 2> buttons, ClickHandler handler,
-                         std::function<void(std::function<void()>)> userClick)
+                         const std::function<void(std::function<void()>)>& userClick)
     : buttons_(buttons), handler_(std::move(handler)), arrowKeys_(std::make_unique<ArrowKeys>())
 {
     for (std::size_t i = 0; i < buttons_.size(); ++i) {

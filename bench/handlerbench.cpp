@@ -330,7 +330,7 @@ void registerHandlerBenchmarks(bool smoke)
         auto* b = benchmark::RegisterBenchmark(name, function)->UseManualTime()->Unit(unit);
         return smoke ? b->Iterations(1) : b;
     };
-    const auto sizes = [&](benchmark::internal::Benchmark* b, std::vector<std::int64_t> full) {
+    const auto sizes = [&](benchmark::internal::Benchmark* b, const std::vector<std::int64_t>& full) {
         for (const std::int64_t n : smoke ? std::vector<std::int64_t>{10} : full)
             b->Arg(n);
     };

@@ -29,17 +29,12 @@ private:
 // How many draws go by between checks that some entry can still be drawn.
 inline constexpr long kDrawsBetweenChecks = 1000;
 
-// Leaves `data` holding exactly one entry chosen at random among those with an
-// ID from 1 to the largest ID, its record source narrowed to that entry.
-//
-// On entry the record set must be the whole table. The largest ID is read
-// once, as a 16-bit integer (above 32767 raises ErrorCode::Overflow before any
-// draw). Each draw r gives the candidate floor(r * largest) + 1, which is
-// opened; a gap left by a deleted entry is skipped by drawing again. Before
-// the first draw, and again every kDrawsBetweenChecks draws, one indexed
-// query makes sure some entry lies in the range, so the loop cannot run
-// forever: if none does, ErrorCode::NoEntryInRange is raised. Every error
-// passes to the caller.
+// From the whole table, leaves `data` on one entry drawn at random among IDs 1
+// to the largest (read once as a 16-bit integer: ErrorCode::Overflow above
+// 32767), its record source narrowed to it. Draw r opens floor(r * largest) + 1,
+// drawing again over gaps. Before the first draw and every kDrawsBetweenChecks
+// draws an indexed query checks that some entry is in range, so the loop ends:
+// ErrorCode::NoEntryInRange if none is. Every error passes to the caller.
 void PickRandomEntry(DataControl& data, RandomSource& random);
 
 // The candidate ID for draw `r` and largest ID `largest`: from 1 to largest

@@ -44,19 +44,15 @@ bool isBlank(const Record& entry);
 // An updatable view of the table Questions in ascending ID order, or of the
 // one entry a record source names, with a current record.
 //
-// It keeps no SQLite statement open between operations (an open statement
-// would hold a read lock that stalls another copy of the program): it holds
-// only its current record and finds the first, next and last by indexed
-// queries, so opening it costs the same whatever the size of the table.
+// No statement stays open between operations (its read lock would stall
+// another copy of the program): first, next and last are indexed queries, so
+// opening costs the same at any size of table.
 //
 // A pending entry (AddNew) is stored by Update and dropped by CancelUpdate.
-// When the record set moves or is replaced with an entry still pending, the
-// entry is stored if the user has typed text into it and dropped otherwise:
-// an entry typed and not yet confirmed is never lost, an untouched one never
-// clutters the table, and "Update" stores nothing for it either. A typed
-// entry that the file refused as the record set was replaced is held aside
-// in the new one: not current and not shown, so reading goes on, until
-// AddNew makes it the pending entry again.
+// Moving or replacing the record set stores it if text was typed into it, and
+// drops it otherwise: nothing typed is lost, nothing untouched is stored. A
+// typed entry the file refused as the record set was replaced is held aside,
+// not current and not shown, so reading goes on until AddNew takes it up again.
 class RecordSet {
 public:
     // Opens the view with its first record, if any, current.

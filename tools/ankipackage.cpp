@@ -67,7 +67,7 @@ std::string readMember(zip_t* archive, zip_int64_t index, const char* name)
     if (!file)
         throw unreadable(std::string("cannot open ") + name + ": " + zip_strerror(archive));
     std::string bytes;
-    std::array<char, 1 << 16> chunk;
+    std::array<char, 1 << 16> chunk{};
     for (;;) {
         const zip_int64_t read = zip_fread(file.get(), chunk.data(), chunk.size());
         if (read < 0)

@@ -22,25 +22,25 @@ constexpr const char* kExitStatuses = "Exit status: 0 success, 1 failure, 2 wron
 using Handler = void (*)(const Invocation&);
 
 struct Argument {
-    const char* name;
-    const char* description;
+    const char* name = nullptr;
+    const char* description = nullptr;
     bool optional = false;
 };
 
 struct Option {
-    const char* name;
-    const char* valueName; // nullptr for a flag
-    const char* description;
+    const char* name = nullptr;
+    const char* valueName = nullptr; // nullptr for a flag
+    const char* description = nullptr;
 };
 
 struct Command {
-    const char* name;
-    const char* brief;   // one line for the general help
-    const char* summary; // the command's own help
+    const char* name = nullptr;
+    const char* brief = nullptr;   // one line for the general help
+    const char* summary = nullptr; // the command's own help
     std::vector<Argument> arguments;
     std::vector<Option> options;
-    Handler run;
-    const char* afterFailure; // said after any error, or nullptr
+    Handler run = nullptr;
+    const char* afterFailure = nullptr; // said after any error, or nullptr
 };
 
 const std::vector<Command>& commands()

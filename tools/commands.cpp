@@ -179,8 +179,9 @@ void runImport(const Invocation& call)
     // The entries are in: a failure from here on must not say otherwise.
     try {
         QIODevice& out = call.console.out;
+        const std::string notePrefix = sourceName + ": ";
         for (const std::string& note : result.notes)
-            say(out, sourceName + ": " + note);
+            say(out, notePrefix + note);
         std::string summary = "Imported " + entries(result.imported) + "; left out " + std::to_string(result.leftOutCount());
         if (result.leftOutCount() > 0)
             summary += " (" + leftOutText(result) + ")";

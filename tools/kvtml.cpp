@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 #include <vector>
 
 namespace deck {
@@ -282,7 +283,10 @@ void readKvtml(const QByteArray& source, const ReadOptions& options, SourceSink&
 
     if (document.languages.empty() && options.languages.isEmpty())
         document.languages = {{QStringLiteral("0"), {}, {}}, {QStringLiteral("1"), {}, {}}};
-    const auto [first, second] = chooseLanguages(document, options.languages);
+    // Not a structured binding: clang before 16, which lints this code, cannot capture one in a lambda.
+    const Language* first = nullptr;
+    const Language* second = nullptr;
+    std::tie(first, second) = chooseLanguages(document, options.languages);
 
     // Words in one language with no comment anywhere: nothing to learn them by.
     const bool anyDefinition = std::any_of(document.entries.begin(), document.entries.end(), [&](const KvtmlEntry& entry) {

@@ -27,7 +27,7 @@ public:
     explicit Converter(const std::string& from)
         : descriptor_(iconv_open("UTF-8", from.c_str()))
     {
-        if (descriptor_ == reinterpret_cast<iconv_t>(-1))
+        if (descriptor_ == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr): iconv_open's failure value
             throw usageError("unknown encoding '" + from + "': give a name iconv knows, such as windows-1252, "
                              "iso-8859-2 or shift_jis ('iconv --list' shows them all)");
     }

@@ -70,7 +70,7 @@ public:
     // The texts shown since the last call: what one step of a test showed.
     QStringList takeTexts()
     {
-        const QStringList result = texts();
+        QStringList result = texts();
         shown.clear();
         return result;
     }
