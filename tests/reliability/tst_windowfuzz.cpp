@@ -243,7 +243,6 @@ private:
         }
         case FuzzAction::AccessKey:
             QTest::keyClick(focus, Qt::Key(Qt::Key_A + (action.target[0].unicode() - 'A')), Qt::AltModifier);
-            finishAnimatedClicks(w_.get());
             break;
         case FuzzAction::Key: {
             const std::pair<const char*, std::pair<Qt::Key, Qt::KeyboardModifiers>> keys[] = {

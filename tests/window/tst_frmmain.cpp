@@ -100,6 +100,8 @@ private slots:
     void accessKeysActAsClicks();
     void enterAndEscClickOnlyTheirButtons_data();
     void enterAndEscClickOnlyTheirButtons();
+    void focusAfterEveryHandler_data();
+    void focusAfterEveryHandler();
     void errorInHandlerIsReportedOnceAndTheWindowGoesOn();
     void startUpOnMissingDatabaseShowsTwoPlainMessages();
 };
@@ -296,21 +298,32 @@ void FrmMainTest::accessKeysActAsClicks_data()
     QTest::addColumn<QString>("expectedSide");   // the Review box shown: "terms", "definitions", "" for no optShow selected
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<int>("entries");            // in the file afterwards; -1: not checked
+    QTest::addColumn<QString>("after");          // typed right after the keys, with nothing run in between
+    QTest::addColumn<QString>("termBox");        // what txtInQuestion holds at the end; null: not checked
+    QTest::addColumn<QString>("lastTerm");       // the term of the last entry in the file; null: not checked
 
     const QStringList none;
     const QStringList warning{kRestartWarningText};
-    QTest::addRow("Alt+C selects Create") << "none" << "" << QKeySequence("Alt+C") << kCreateScreen << "" << none << 3;
-    QTest::addRow("Alt+R selects Review") << "none" << "" << QKeySequence("Alt+R") << kReviewScreen << "terms" << none << 3;
-    QTest::addRow("Alt+C leaves Review for Create") << "review" << "" << QKeySequence("Alt+C") << kCreateScreen << "terms" << none << 3;
-    QTest::addRow("Alt+R leaves Create for Review") << "create" << "" << QKeySequence("Alt+R") << kReviewScreen << "terms" << none << 3;
-    QTest::addRow("Alt+D shows definitions") << "review" << "" << QKeySequence("Alt+D") << kReviewScreen << "definitions" << none << 3;
-    QTest::addRow("Alt+T shows terms again") << "review" << "" << QKeySequence("Alt+D, Alt+T") << kReviewScreen << "terms" << none << 3;
-    QTest::addRow("Alt+T and Alt+D do nothing while Review is hidden") << "none" << "" << QKeySequence("Alt+T, Alt+D") << kNoScreen << "" << none << 3;
-    QTest::addRow("Alt+O stores the typed entry") << "create" << "new term" << QKeySequence("Alt+O") << kCreateScreen << "" << none << 4;
-    QTest::addRow("Alt+O does nothing while Create is hidden") << "review" << "" << QKeySequence("Alt+O") << kReviewScreen << "terms" << none << 3;
-    QTest::addRow("Alt+S opens the warning") << "none" << "" << QKeySequence("Alt+S") << kNoScreen << "" << warning << 0;
-    QTest::addRow("Alt+X ends the run") << "none" << "" << QKeySequence("Alt+X") << "closed" << "" << none << -1;
-    QTest::addRow("Alt+X ends the run from Create") << "create" << "draft" << QKeySequence("Alt+X") << "closed" << "" << none << -1;
+    QTest::addRow("Alt+C selects Create") << "none" << "" << QKeySequence("Alt+C") << kCreateScreen << "" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+R selects Review") << "none" << "" << QKeySequence("Alt+R") << kReviewScreen << "terms" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+C leaves Review for Create") << "review" << "" << QKeySequence("Alt+C") << kCreateScreen << "terms" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+R leaves Create for Review") << "create" << "" << QKeySequence("Alt+R") << kReviewScreen << "terms" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+D shows definitions") << "review" << "" << QKeySequence("Alt+D") << kReviewScreen << "definitions" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+T shows terms again") << "review" << "" << QKeySequence("Alt+D, Alt+T") << kReviewScreen << "terms" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+T and Alt+D do nothing while Review is hidden") << "none" << "" << QKeySequence("Alt+T, Alt+D") << kNoScreen << "" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+O stores the typed entry") << "create" << "new term" << QKeySequence("Alt+O") << kCreateScreen << "" << none << 4 << QString() << QString() << QString();
+    QTest::addRow("Alt+O does nothing while Create is hidden") << "review" << "" << QKeySequence("Alt+O") << kReviewScreen << "terms" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+S opens the warning") << "none" << "" << QKeySequence("Alt+S") << kNoScreen << "" << warning << 0 << QString() << QString() << QString();
+    QTest::addRow("Alt+X ends the run") << "none" << "" << QKeySequence("Alt+X") << "closed" << "" << none << -1 << QString() << QString() << QString();
+    QTest::addRow("Alt+X ends the run from Create") << "create" << "draft" << QKeySequence("Alt+X") << "closed" << "" << none << -1 << QString() << QString() << QString();
+    // Access keys act at once: what is typed right after them lands where their handler put the focus.
+    QTest::addRow("Alt+C, then typing at once: the term box") << "none" << "" << QKeySequence("Alt+C") << kCreateScreen << "" << none << 3 << "neon" << "neon" << "term 3";
+    QTest::addRow("Alt+O, then typing at once: the next term box") << "create" << "neon" << QKeySequence("Alt+O") << kCreateScreen << "" << none << 4 << "argon" << "argon" << "neon";
+    QTest::addRow("Alt+R, then Enter at once: Show") << "create" << "" << QKeySequence("Alt+R") << kReviewScreen << "terms" << none << 3 << "\n" << QString() << QString();
+    // Alt with a letter no visible control carries does nothing.
+    QTest::addRow("Alt+D on Create types nothing") << "create" << "word" << QKeySequence("Alt+D") << kCreateScreen << "" << none << 3 << "" << "word" << "term 3";
+    QTest::addRow("Alt+D on Create, then Alt+O, stores the word as typed") << "create" << "word" << QKeySequence("Alt+D, Alt+O") << kCreateScreen << "" << none << 4 << "" << "" << "word";
+    QTest::addRow("Alt+Shift+T, Alt+1 and Alt+Space on Create type nothing") << "create" << "word" << QKeySequence("Alt+Shift+T, Alt+1, Alt+Space") << kCreateScreen << "" << none << 3 << "" << "word" << "term 3";
 }
 
 void FrmMainTest::accessKeysActAsClicks()
@@ -322,20 +335,35 @@ void FrmMainTest::accessKeysActAsClicks()
     QFETCH(QString, expectedSide);
     QFETCH(QStringList, boxes);
     QFETCH(int, entries);
+    QFETCH(QString, after);
+    QFETCH(QString, termBox);
+    QFETCH(QString, lastTerm);
 
     MessageBoxes shown; // the warning is answered Yes, its default
     TestWindow window(TempDeck::numbered(3));
     window.reach(screen);
     QVERIFY(window.active());
     window.type(typed);
+    const QStringList* clicks = window.recordClicks();
     window.press(keys);
+    window.type(after);
+
+    // Every click has happened: no button is left held down for a later one.
+    for (auto* button : window.w.findChildren<QAbstractButton*>())
+        QVERIFY2(!button->isDown(), qPrintable(button->objectName()));
+    if (after == QLatin1String("\n"))
+        QCOMPARE(*clicks, QStringList{"cmdShow"});
+    if (!termBox.isNull())
+        QCOMPARE(window.w.txtInQuestion->text(), termBox);
+    if (!lastTerm.isNull())
+        QCOMPARE(QString::fromStdString(window.deck.entries().back().question), lastTerm);
 
     QCOMPARE(window.w.isVisible(), expectedScreen != QLatin1String("closed"));
     if (window.w.isVisible())
         QCOMPARE(screenOf(window.w), expectedScreen);
     QCOMPARE(window.w.optShow->Value(0), expectedSide == QLatin1String("terms"));
     QCOMPARE(window.w.optShow->Value(1), expectedSide == QLatin1String("definitions"));
-    if (expectedScreen == kReviewScreen) {
+    if (expectedScreen == kReviewScreen && after.isEmpty()) {
         QCOMPARE(window.w.txtOutQuestion->isVisible(), expectedSide == QLatin1String("terms"));
         QCOMPARE(window.w.txtOutAnswer->isVisible(), expectedSide == QLatin1String("definitions"));
     }
@@ -393,6 +421,85 @@ void FrmMainTest::enterAndEscClickOnlyTheirButtons()
         QVERIFY(box);
         QVERIFY2(box->toPlainText().contains(focusTextHas), qPrintable(box->toPlainText()));
     }
+}
+
+void FrmMainTest::focusAfterEveryHandler_data()
+{
+    // Steps as TestWindow::perform takes them. Message boxes are answered
+    // with `answers` in turn, then with Enter.
+    QTest::addColumn<int>("entries"); // in the file at start; -1: no file (start-up reports it)
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("focus"); // afterwards
+
+    const QStringList none;
+    // Start-up.
+    QTest::addRow("start-up") << 3 << none << QStringList{} << "optScreen(0)";
+    QTest::addRow("start-up after the connection boxes") << -1 << none << QStringList{} << "optScreen(0)";
+    // Create (optScreen_Click 0): C5.
+    QTest::addRow("Create by Alt+C") << 3 << none << QStringList{"keys Alt+C"} << "txtInQuestion";
+    QTest::addRow("Create by Space on the screen choice") << 3 << none << QStringList{"keys Space"} << "txtInQuestion";
+    QTest::addRow("Create by a click") << 3 << none << QStringList{"click optScreen(0)"} << "txtInQuestion";
+    QTest::addRow("Create from Review, the focus in the term box") << 3 << none << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Alt+C"} << "txtInQuestion";
+    QTest::addRow("Create without a file: C4 and its recovery fail, C5 does not run") << -1 << none << QStringList{"keys Alt+C"} << "optScreen(0)";
+    // OK.
+    QTest::addRow("OK by Alt+O") << 3 << none << QStringList{"keys Alt+C", "type Neon", "keys Alt+O"} << "txtInQuestion";
+    QTest::addRow("OK by a click") << 3 << none << QStringList{"keys Alt+C", "type Neon", "click cmdOK"} << "txtInQuestion";
+    QTest::addRow("OK by Enter on it") << 3 << none << QStringList{"keys Alt+C", "type Neon", "tab to cmdOK", "keys Return"} << "txtInQuestion";
+    // Cancel: the Create panel hides with the focus in it.
+    QTest::addRow("Cancel by Esc in the term box") << 3 << none << QStringList{"keys Alt+C", "keys Esc"} << "optScreen(0)";
+    QTest::addRow("Cancel by Esc in the definition box") << 3 << none << QStringList{"keys Alt+C", "keys Tab", "keys Esc"} << "optScreen(0)";
+    QTest::addRow("Cancel by a click") << 3 << none << QStringList{"keys Alt+C", "click cmdCancel"} << "optScreen(0)";
+    QTest::addRow("Cancel by Enter on it") << 3 << none << QStringList{"keys Alt+C", "tab to cmdCancel", "keys Return"} << "optScreen(0)";
+    // Review (optScreen_Click 1).
+    QTest::addRow("Review by Alt+R") << 3 << none << QStringList{"keys Alt+R"} << "optScreen(1)";
+    QTest::addRow("Review by a click") << 3 << none << QStringList{"click optScreen(1)"} << "optScreen(1)";
+    QTest::addRow("Review by Down from Create") << 3 << none << QStringList{"keys Alt+C", "focus optScreen(0)", "keys Down"} << "optScreen(1)";
+    QTest::addRow("Review by Alt+R while typing a term") << 3 << none << QStringList{"keys Alt+C", "type Ne", "keys Alt+R"} << "optScreen(1)";
+    QTest::addRow("Review from code while typing a term: R6 hides the focus") << 3 << none << QStringList{"keys Alt+C", "type Ne", "choose 1"} << "optScreen(1)";
+    QTest::addRow("Review on an empty table") << 0 << none << QStringList{"keys Alt+R"} << "optScreen(1)";
+    QTest::addRow("Review on an empty table, from Create") << 0 << none << QStringList{"keys Alt+C", "keys Alt+R"} << "optScreen(1)";
+    QTest::addRow("Create from code in the definition box of Review: C1 hides the focus") << 3 << none << QStringList{"keys Alt+R", "keys Alt+D", "focus txtOutAnswer", "choose 0"} << "txtInQuestion";
+    // Show and Next.
+    QTest::addRow("Show by Enter in the term box") << 3 << none << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Return"} << "txtOutQuestion";
+    QTest::addRow("Next by Enter in the term box") << 3 << none << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Return, Return"} << "txtOutQuestion";
+    QTest::addRow("Show by a click") << 3 << none << QStringList{"keys Alt+R", "click cmdShow"} << "cmdShow";
+    QTest::addRow("Next by a click") << 3 << none << QStringList{"keys Alt+R", "click cmdShow", "click cmdShow"} << "cmdShow";
+    QTest::addRow("Show by Enter on the screen choice") << 3 << none << QStringList{"keys Alt+R", "keys Return"} << "optScreen(1)";
+    QTest::addRow("Next hiding the revealed term that has the focus") << 3 << none << QStringList{"keys Alt+R", "keys Alt+D", "keys Return", "focus txtOutQuestion", "keys Return"} << "optScreen(1)";
+    QTest::addRow("Next on an emptied table: the error report") << 3 << QStringList{"Yes"} << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Return", "click cmdRestart", "keys Return"} << "txtOutQuestion";
+    // The sides (optShow_Click).
+    QTest::addRow("definitions by Alt+D") << 3 << none << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Alt+D"} << "optShow(1)";
+    QTest::addRow("terms by Alt+T") << 3 << none << QStringList{"keys Alt+R", "keys Alt+D", "focus txtOutAnswer", "keys Alt+T"} << "optShow(0)";
+    QTest::addRow("definitions by a click") << 3 << none << QStringList{"keys Alt+R", "click optShow(1)"} << "optShow(1)";
+    QTest::addRow("definitions by Right") << 3 << none << QStringList{"keys Alt+R", "focus optShow(0)", "keys Right"} << "optShow(1)";
+    // Restart: the focus stays where it was, whatever the answer.
+    QTest::addRow("Restart clicked, No, on Review") << 3 << QStringList{"No"} << QStringList{"keys Alt+R", "click cmdShow", "click cmdRestart"} << "cmdShow";
+    QTest::addRow("Restart clicked, Yes, on Review") << 3 << QStringList{"Yes"} << QStringList{"keys Alt+R", "focus txtOutQuestion", "click cmdRestart"} << "txtOutQuestion";
+    QTest::addRow("Restart by Alt+S, No, on Create") << 3 << QStringList{"No"} << QStringList{"keys Alt+C", "type Ne", "keys Alt+S"} << "txtInQuestion";
+    QTest::addRow("Restart by Alt+S, Yes, at start-up") << 3 << QStringList{"Yes"} << QStringList{"keys Alt+S"} << "optScreen(0)";
+    QTest::addRow("Restart by Alt+S without a file: the error report") << -1 << QStringList{"Yes"} << QStringList{"keys Alt+S"} << "optScreen(0)";
+    QTest::addRow("Restart reached by Tab keeps the focus") << 3 << QStringList{"No"} << QStringList{"tab to cmdRestart", "keys Return"} << "cmdRestart";
+}
+
+void FrmMainTest::focusAfterEveryHandler()
+{
+    QFETCH(int, entries);
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, focus);
+
+    std::deque<BoxAnswer> boxAnswers;
+    for (const QString& answer : answers)
+        boxAnswers.push_back(answer == QLatin1String("Yes") ? BoxAnswer::Yes : BoxAnswer::No);
+    MessageBoxes boxes(boxAnswers);
+    TestWindow window(TempDeck::numbered(std::max(entries, 0)), {0.0f}, entries >= 0);
+    QVERIFY(window.active());
+    for (const QString& step : steps) {
+        const QString failed = window.perform(step);
+        QVERIFY2(failed.isEmpty(), qPrintable(step + ": " + failed));
+    }
+    QCOMPARE(focusName(), focus);
 }
 
 void FrmMainTest::errorInHandlerIsReportedOnceAndTheWindowGoesOn()
