@@ -108,7 +108,9 @@ void FrmMain::createControls()
 
 void FrmMain::applyLayout()
 {
-    const QRect client = layout::toPixels({layout::kClientLeft, layout::kClientTop, layout::kClientWidth, layout::kClientHeight});
+    // A larger font scales the whole layout, as a large-fonts desktop does.
+    const double scale = layout::scaleFor(font());
+    const QRect client = layout::toPixels({layout::kClientLeft, layout::kClientTop, layout::kClientWidth, layout::kClientHeight}, scale);
     setGeometry(client);
     setFixedSize(client.size());
 
@@ -117,12 +119,13 @@ void FrmMain::applyLayout()
         auto* widget = findChild<QWidget*>(QString::fromLatin1(control.name));
         auto* container = control.container ? findChild<QFrame*>(QString::fromLatin1(control.container)) : nullptr;
         const QPoint inner = container ? container->contentsRect().topLeft() : QPoint();
-        widget->setGeometry(layout::toPixels(layout::placeOf(control)).translated(inner));
+        widget->setGeometry(layout::toPixels({control.left, control.top, control.width, control.height}, scale).translated(inner));
         if (auto* button = qobject_cast<QAbstractButton*>(widget))
             button->setText(QString::fromLatin1(control.caption));
         if (control.tabIndex >= 0)
             byTabIndex.push_back(&control);
     }
+    layout::fitCaptions(this);
     std::sort(byTabIndex.begin(), byTabIndex.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
     QWidget* previous = nullptr;
     for (const auto* control : byTabIndex) {
