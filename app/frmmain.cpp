@@ -18,6 +18,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <exception>
 #include <functional>
 #include <optional>
 
@@ -26,6 +27,22 @@ namespace {
 const QString kShow = QStringLiteral("Show");
 const QString kNext = QStringLiteral("Next");
 constexpr int kInputLength = 255; // the longest text the Create boxes take
+// Long enough that a burst of "OK"s, or one "Restart", settles the file once.
+constexpr int kIdleDelayMs = 300;
+
+// The wait cursor over the whole application while it lives, on screen at
+// once: the work it covers handles no events.
+class WaitCursor {
+public:
+    WaitCursor()
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QGuiApplication::sync();
+    }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 template <class Widget, class... Args>
 Widget* make(const char* name, QWidget* parent, Args&&... args)
@@ -155,6 +172,16 @@ void FrmMain::connectHandlers()
         };
     }
     Data1.hooks.currentChanged = [this] { currentChanged(); };
+    Data1.hooks.fileChanged = [this] { idleTimer_.start(); };
+    Data1.hooks.entryNotStored = [this](const store::Error& e) {
+        MsgBox(this, QString::fromLatin1(messages::kEntryNotStored) + QStringLiteral("\r\n") + QString::number(e.number())
+                         + messages::kErrorSeparator + QString::fromStdString(e.description()));
+    };
+    idleTimer_.setSingleShot(true);
+    idleTimer_.setInterval(kIdleDelayMs);
+    // Busy (another copy has the file open): tried again at the next idle
+    // point, and at the end of the run.
+    connect(&idleTimer_, &QTimer::timeout, this, [this] { Data1.settleFile(); });
 }
 
 void FrmMain::currentChanged()
@@ -167,10 +194,27 @@ void FrmMain::currentChanged()
 
 FrmMain::DisplayBatch::~DisplayBatch()
 {
-    if (--window_.displayBatches_ == 0 && window_.displayStale_) {
-        window_.displayStale_ = false;
-        window_.showCurrentRecord();
+    if (--window_.displayBatches_ > 0 || !window_.displayStale_)
+        return;
+    if (std::uncaught_exceptions() > exceptionsBefore_) {
+        // An error is on its way to its report: the boxes catch up once it is
+        // handled, from the event loop, rather than redraw in between.
+        try {
+            QMetaObject::invokeMethod(&window_, [&window = window_] { window.showIfStale(); }, Qt::QueuedConnection);
+        } catch (...) {
+            // Out of memory: the next change of record redraws them.
+        }
+        return;
     }
+    guarded(&window_, [this] { window_.showIfStale(); });
+}
+
+void FrmMain::showIfStale()
+{
+    if (displayBatches_ > 0 || !displayStale_)
+        return;
+    displayStale_ = false;
+    showCurrentRecord();
 }
 
 void FrmMain::showCurrentRecord()
@@ -260,9 +304,11 @@ void FrmMain::ConnectDatabase()
         Data1.setDatabaseName(store::databasePath(programDirectory_.toStdString()));
         Data1.setRecordSource(store::kWholeTableSource);
         Data1.Refresh();
-    } catch (const store::Error& e) {
+    } catch (...) {
+        // Whatever went wrong, the handler goes on with what is open.
+        const ErrorReport error = currentError();
         MsgBox(this, messages::kOpenDatabaseFailed);
-        MsgBox(this, QString::number(e.number()) + messages::kErrorSeparator + QString::fromStdString(e.description()));
+        MsgBox(this, QString::number(error.number) + messages::kErrorSeparator + error.description);
     }
 }
 
@@ -378,13 +424,17 @@ void FrmMain::optShow_Click(std::int16_t Index)
 
 void FrmMain::cmdRestart_Click()
 {
-    if (MsgBox(this, messages::kRestartWarning, vbYesNo) == vbNo)
+    if (MsgBox(this, messages::kRestartWarning, MsgBoxButtons::YesNo) == MsgBoxResult::No)
         return;
+    const WaitCursor busy;
     DisplayBatch batch(*this);
     Data1.setRecordSource(store::kWholeTableQuery);
     Data1.Refresh();
     if (Data1.Recordset().RecordCount() == 0)
         return;
+    // The way back: a copy of every entry beside the deck. If it cannot be
+    // written, nothing is deleted.
+    Data1.backUp(Data1.DatabaseName() + ".bak");
     Data1.Recordset().MoveFirst();
     while (!Data1.Recordset().Eof()) {
         Data1.Recordset().Delete(); // each entry leaves the file at once

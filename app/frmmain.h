@@ -5,9 +5,11 @@
 #include "randompick.h"
 #include "recordset.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -44,20 +46,20 @@ public:
 
     // The controls. Their names are the window's own vocabulary.
     store::DataControl Data1;
-    QPushButton* cmdRestart;
-    QPushButton* cmdExit;
-    QFrame* pbxChoice;
+    QPushButton* cmdRestart = nullptr;
+    QPushButton* cmdExit = nullptr;
+    QFrame* pbxChoice = nullptr;
     std::unique_ptr<OptionArray> optScreen;
-    QFrame* pbxCreate;
-    LineTextBox* txtInQuestion;
-    MultiLineTextBox* txtInAnswer;
-    QPushButton* cmdOK;
-    QPushButton* cmdCancel;
-    QFrame* pbxReview;
+    QFrame* pbxCreate = nullptr;
+    LineTextBox* txtInQuestion = nullptr;
+    MultiLineTextBox* txtInAnswer = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QFrame* pbxReview = nullptr;
     std::unique_ptr<OptionArray> optShow;
-    QPushButton* cmdShow;
-    MultiLineTextBox* txtOutAnswer;
-    LineTextBox* txtOutQuestion;
+    QPushButton* cmdShow = nullptr;
+    MultiLineTextBox* txtOutAnswer = nullptr;
+    LineTextBox* txtOutQuestion = nullptr;
 
 protected:
     // Enter clicks the focused button, else "Show"; Esc clicks "Cancel": the
@@ -84,28 +86,35 @@ private:
     // (deleting all, drawing over gaps) does not redraw the boxes each time.
     class DisplayBatch {
     public:
-        explicit DisplayBatch(FrmMain& window) : window_(window) { ++window_.displayBatches_; }
+        explicit DisplayBatch(FrmMain& window)
+            : window_(window), exceptionsBefore_(std::uncaught_exceptions()) { ++window_.displayBatches_; }
         ~DisplayBatch();
         DisplayBatch(const DisplayBatch&) = delete;
         DisplayBatch& operator=(const DisplayBatch&) = delete;
 
     private:
         FrmMain& window_;
+        int exceptionsBefore_; // in flight as the batch began: more at its end means unwinding
     };
     int displayBatches_ = 0;
     bool displayStale_ = false;
+    void showIfStale();
     void boxEdited(TextBox* box, store::Value store::Record::*field, bool beginsEntry, const QString& text);
 
     // A text box bound to a field of Data1's current record.
     struct Binding {
-        TextBox* box;
-        store::Value store::Record::*field;
-        bool beginsEntry; // typing here with nothing pending begins an entry
+        TextBox* box = nullptr;
+        store::Value store::Record::*field = nullptr;
+        bool beginsEntry = false; // typing here with nothing pending begins an entry
     };
     std::vector<Binding> bindings_;
     // The Create box whose typing is beginning an entry: it keeps its text and
     // cursor while the other boxes show the new, empty entry.
     TextBox* beginningEntryIn_ = nullptr;
+
+    // Started by every change stored and restarted by the next: once the
+    // program has been idle this long, the file is made self-contained.
+    QTimer idleTimer_;
 
     QString programDirectory_;
     store::Generator generator_;

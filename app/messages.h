@@ -21,4 +21,9 @@ inline constexpr const char* kRestartWarning =
     "Warning! This will permanently delete all entries in the database!\r\n"
     "Are you sure you want to continue?";
 
+// Followed by CR LF, the store's error number, kErrorSeparator and its
+// description.
+inline constexpr const char* kEntryNotStored =
+    "The entry being typed could not be stored; it waits on the Create screen.";
+
 } // namespace messages

@@ -4,41 +4,48 @@
 
 #include <QString>
 
-#include <exception>
-#include <new>
 
 class QWidget;
 
 // Modal message boxes as the program uses them: no icon, the application's
 // title, the text shown as plain text (never as rich text: error descriptions
 // carry file names), CR LF starting a new line.
-enum MsgBoxButtons { vbOKOnly = 0, vbYesNo = 4 };
-enum MsgBoxResult { vbOK = 1, vbYes = 6, vbNo = 7 };
+enum class MsgBoxButtons { OKOnly = 0, YesNo = 4 };
+enum class MsgBoxResult { OK = 1, Yes = 6, No = 7 };
 
-// Shows the box and returns the button pressed. With vbYesNo, Yes is the
+// Shows the box and returns the button pressed. With YesNo, Yes is the
 // default (Enter) and No answers Esc or closing the box.
-int MsgBox(QWidget* parent, const QString& prompt, int buttons = vbOKOnly);
+MsgBoxResult MsgBox(QWidget* parent, const QString& prompt, MsgBoxButtons buttons = MsgBoxButtons::OKOnly);
+
+// The number of an out-of-memory error; other errors from outside the store
+// carry store::ErrorCode::Internal.
+inline constexpr int kOutOfMemoryError = 7;
+
+// An error as the user is told of it.
+struct ErrorReport {
+    int number;
+    QString description;
+};
+
+// The exception being handled, whatever its type. Call only inside a catch block.
+ErrorReport currentError();
 
 // The default error report: a box with the error's number and description.
 // The run goes on after it.
-void reportError(QWidget* parent, int number, const QString& description);
-
-// Numbers for the errors that do not come from the store.
-inline constexpr int kOutOfMemoryError = 7;
-inline constexpr int kInternalError = 51;
+void reportError(QWidget* parent, const ErrorReport& error);
 
 // Runs a handler to its end. An error that escapes it becomes the default
 // error report, so that no exception ever crosses Qt's event loop.
 template <class Handler>
-void guarded(QWidget* parent, Handler&& handler)
+void guarded(QWidget* parent, Handler&& handler) noexcept
 {
     try {
         handler();
-    } catch (const store::Error& e) {
-        reportError(parent, e.number(), QString::fromStdString(e.description()));
-    } catch (const std::bad_alloc&) {
-        reportError(parent, kOutOfMemoryError, QStringLiteral("Out of memory"));
-    } catch (const std::exception& e) {
-        reportError(parent, kInternalError, QString::fromUtf8(e.what()));
+    } catch (...) {
+        try {
+            reportError(parent, currentError());
+        } catch (...) {
+            // The report itself failed (out of memory): nothing more can be shown.
+        }
     }
 }

@@ -37,9 +37,10 @@ OptionArray::OptionArray(std::array<QRadioButton*, 2> buttons, ClickHandler hand
                          std::function<void(std::function<void()>)> userClick)
     : buttons_(buttons), handler_(std::move(handler)), arrowKeys_(std::make_unique<ArrowKeys>())
 {
-    for (std::int16_t index = 0; index < std::int16_t(buttons_.size()); ++index) {
-        buttons_[index]->installEventFilter(arrowKeys_.get());
-        QObject::connect(buttons_[index], &QRadioButton::toggled, buttons_[index], [this, index, userClick](bool on) {
+    for (std::size_t i = 0; i < buttons_.size(); ++i) {
+        const auto index = static_cast<std::int16_t>(i);
+        buttons_[i]->installEventFilter(arrowKeys_.get());
+        QObject::connect(buttons_[i], &QRadioButton::toggled, buttons_[i], [this, index, userClick](bool on) {
             if (!on || settingFromCode_)
                 return;
             QWidget* focusBefore = QApplication::focusWidget();
@@ -53,9 +54,9 @@ OptionArray::OptionArray(std::array<QRadioButton*, 2> buttons, ClickHandler hand
 
 OptionArray::~OptionArray() = default;
 
-void OptionArray::setValue(int index, bool selected)
+void OptionArray::setValue(std::size_t index, bool selected)
 {
-    QRadioButton* button = buttons_[index];
+    QRadioButton* button = buttons_.at(index);
     {
         QScopedValueRollback guard(settingFromCode_, true);
         if (selected) {

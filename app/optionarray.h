@@ -3,6 +3,7 @@
 #include <QRadioButton>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,9 +31,10 @@ public:
                 std::function<void(std::function<void()>)> userClick);
     ~OptionArray();
 
-    QRadioButton* operator[](int index) const { return buttons_[index]; }
-    bool Value(int index) const { return buttons_[index]->isChecked(); }
-    void setValue(int index, bool selected);
+    // An index outside the array raises std::out_of_range.
+    QRadioButton* operator[](std::size_t index) const { return buttons_.at(index); }
+    bool Value(std::size_t index) const { return buttons_.at(index)->isChecked(); }
+    void setValue(std::size_t index, bool selected);
 
 private:
     class ArrowKeys;

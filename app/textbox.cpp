@@ -1,6 +1,7 @@
 #include "textbox.h"
 
 #include <QScopedValueRollback>
+#include <QTextDocument>
 #include <QTextCursor>
 #include <QTextOption>
 
@@ -23,18 +24,6 @@ void preferNoShaping(QWidget* box)
 }
 
 } // namespace
-
-std::pair<int, int> excessBeforeCursor(const QString& text, int cursor, int limit)
-{
-    const int excess = int(text.size()) - limit;
-    if (limit <= 0 || excess <= 0)
-        return {cursor, cursor};
-    int start = std::max(0, cursor - excess);
-    // Never keep half of a character made of two UTF-16 units.
-    if (start > 0 && start < text.size() && text[start].isLowSurrogate() && text[start - 1].isHighSurrogate())
-        --start;
-    return {start, cursor};
-}
 
 void TextBox::afterEdit()
 {
@@ -106,6 +95,16 @@ void MultiLineTextBox::showText(const QString& text)
     }
     setPlainText(text);
     lengthBefore_ = int(text.size());
+}
+
+QString MultiLineTextBox::typedText() const
+{
+    QString text = document()->toRawText();
+    for (QChar& c : text) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = u'\n';
+    }
+    return text;
 }
 
 void MultiLineTextBox::showEvent(QShowEvent* event)

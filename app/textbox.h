@@ -1,5 +1,7 @@
 #pragma once
 
+#include "textlimit.h"
+
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QString>
@@ -34,11 +36,6 @@ protected:
     int lengthBefore_ = 0; // the text's length before the user's next edit
 };
 
-// The range [start, end) to cut from `text` so that it keeps to `limit`
-// UTF-16 units, taken from the insertion that ends at `cursor`. Empty (start
-// == end) when the text is within the limit.
-std::pair<int, int> excessBeforeCursor(const QString& text, int cursor, int limit);
-
 class LineTextBox : public QLineEdit, public TextBox {
 public:
     LineTextBox(QWidget* parent, int maxLength);
@@ -59,7 +56,7 @@ private:
 class MultiLineTextBox : public QPlainTextEdit, public TextBox {
 public:
     MultiLineTextBox(QWidget* parent, int maxLength);
-    QString text() const override { return hiddenText_ ? *hiddenText_ : toPlainText(); }
+    QString text() const override { return hiddenText_ ? *hiddenText_ : typedText(); }
     void showText(const QString& text) override;
     QWidget* widget() override { return this; }
 
@@ -69,6 +66,11 @@ protected:
 private:
     void removeRange(int start, int end) override;
     int cursor() const override { return textCursor().position(); }
+    // The document's own text, every character as typed, except that its
+    // line separators (U+2029 from Enter, U+2028 from Shift+Enter) become the
+    // line feed the boxes show a line break with. toPlainText() would also
+    // turn no-break spaces into plain ones.
+    QString typedText() const;
 
     bool showing_ = false;
     // Text shown while the box is hidden: laid out only once it is shown.

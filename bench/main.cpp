@@ -1,4 +1,6 @@
+#include "editorbench.h"
 #include "handlerbench.h"
+#include "importbench.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -27,6 +29,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
 
     registerHandlerBenchmarks(smoke);
+    registerImportBenchmarks(smoke);
+    registerEditorBenchmarks(smoke);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -3,9 +3,16 @@
 #include "error.h"
 
 #include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace store {
 namespace {
@@ -13,7 +20,7 @@ namespace {
 constexpr int kBusyTimeoutMs = 2000; // a second copy of the program may hold the file briefly
 
 // Opening never creates the file: a missing one is an error the user must see.
-SQLite::Database openExisting(const std::string& path)
+SQLite::Database openExisting(const std::string& path, Connection::Access access)
 {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
@@ -22,7 +29,8 @@ SQLite::Database openExisting(const std::string& path)
     if (std::filesystem::is_directory(status))
         throw Error(SQLITE_CANTOPEN, "'" + path + "' is a directory, not a database file");
     try {
-        return SQLite::Database(path, SQLite::OPEN_READWRITE, kBusyTimeoutMs);
+        return SQLite::Database(path, access == Connection::Access::ReadOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE,
+                                kBusyTimeoutMs);
     } catch (const SQLite::Exception& e) {
         // SQLite's own message ("unable to open database file") would not
         // say that the path is too long for it.
@@ -36,19 +44,24 @@ SQLite::Database openExisting(const std::string& path)
 
 } // namespace
 
-Connection::Connection(std::string path)
-    : path_(std::move(path))
-    , db_(openExisting(path_))
+void protectFromUntrustedFile(SQLite::Database& db)
 {
-    sqlite3* handle = db_.getHandle();
-    // Protections for a file from an unknown source: no functions with side
-    // effects called from the schema, no writes to the schema itself, and no
-    // triggers running on our writes.
+    sqlite3* handle = db.getHandle();
+    // No functions with side effects called from the schema, no writes to
+    // the schema itself, no triggers running on our writes, and pages
+    // checked as they are read.
     sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    db.exec("PRAGMA cell_size_check = ON");
+}
+
+Connection::Connection(std::string path, Access access)
+    : path_(std::move(path))
+    , db_(openExisting(path_, access))
+{
     run([&] {
-        db_.exec("PRAGMA cell_size_check = ON");
+        protectFromUntrustedFile(db_);
         // Connection settings only: these write nothing to the file.
         db_.exec("PRAGMA synchronous = NORMAL");
         // Each checkpoint syncs the file to disk; deleting every entry one by
@@ -115,23 +128,95 @@ void Connection::checkTable()
     });
 }
 
-void Connection::beforeWrite()
+void Connection::afterWrite()
 {
-    if (walChecked_)
+    wrote_ = true;
+    if (inWal_ || walRefused_)
         return;
-    run([&] {
+    try {
         // WAL keeps each committed change safe when the process is killed, and
-        // lets a second copy of the program read while this one writes.
-        if (db_.execAndGet("PRAGMA journal_mode").getString() != "wal") {
-            // The switch needs the file to itself, and SQLite fails it at once,
-            // without the busy timeout, while another program is writing:
-            // take the write lock first, which does wait.
-            db_.exec("BEGIN IMMEDIATE");
-            db_.exec("ROLLBACK");
-            db_.execAndGet("PRAGMA journal_mode = WAL");
+        // lets a second copy of the program read while this one writes. The
+        // switch needs the file to itself, and SQLite fails it at once,
+        // without the busy timeout, while another program is writing: take
+        // the write lock first, which does wait, and let it go again.
+        {
+            SQLite::Transaction lock(db_, SQLite::TransactionBehavior::IMMEDIATE);
         }
-    });
-    walChecked_ = true;
+        if (db_.execAndGet("PRAGMA journal_mode = WAL").getString() == "wal") {
+            inWal_ = true;
+        } else {
+            walRefused_ = true;
+            std::fprintf(stderr, "Verbrio: '%s' cannot use a write-ahead log; it keeps its own journal, "
+                                 "and each change takes longer to store\n", path_.c_str());
+        }
+    } catch (const std::exception&) {
+        // The change is stored; only the switch failed (the file is busy).
+        // It is tried again after the next change.
+    }
+}
+
+bool Connection::leaveWal(bool evenIfUnwritten) noexcept
+{
+    if (!wrote_ && !evenIfUnwritten)
+        return true;
+    sqlite3* handle = db_.getHandle();
+    sqlite3_busy_timeout(handle, 0); // an idle point never holds the window up
+    bool left = false;
+    try {
+        // The checkpoint alone makes the file complete; leaving WAL, which
+        // another copy with the file open prevents, also makes the next
+        // reopen read the file afresh rather than trust this cache.
+        sqlite3_wal_checkpoint_v2(handle, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+        // One statement at a time: a column read keeps its statement running.
+        const std::string mode = db_.execAndGet("PRAGMA journal_mode").getString();
+        left = mode != "wal" || db_.execAndGet("PRAGMA journal_mode = DELETE").getString() != "wal";
+    } catch (const std::exception&) {
+        left = false;
+    }
+    sqlite3_busy_timeout(handle, kBusyTimeoutMs);
+    if (left) {
+        wrote_ = false;
+        inWal_ = false;
+    }
+    return left;
+}
+
+void Connection::backUp(const std::string& target)
+{
+    const std::string partial = target + ".partial";
+    const auto fail = [&](const std::string& why) {
+        std::error_code ignored;
+        std::filesystem::remove(partial, ignored);
+        return Error(ErrorCode::CannotBackUp, "Cannot write the copy '" + target + "' of the database file '" + path_
+                                                  + "', so nothing was deleted: " + why);
+    };
+    std::error_code ec;
+    std::filesystem::remove(partial, ec); // VACUUM INTO writes only a new file
+    try {
+        SQLite::Statement vacuum(db_, "VACUUM INTO ?1");
+        vacuum.bind(1, partial);
+        vacuum.exec();
+    } catch (const SQLite::Exception& e) {
+        throw fail(e.what());
+    }
+    // On disk before it takes the name: a crash leaves the old copy or the
+    // new one, never half of one.
+    const int fd = ::open(partial.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!synced)
+        throw fail(std::strerror(errno));
+    std::filesystem::rename(partial, target, ec);
+    if (ec)
+        throw fail(ec.message());
+}
+
+bool Connection::fileMoved()
+{
+    int moved = 0;
+    sqlite3_file_control(db_.getHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+    return moved != 0;
 }
 
 Connection::CachedStatement::~CachedStatement()
@@ -139,8 +224,8 @@ Connection::CachedStatement::~CachedStatement()
     statement_.tryReset();
     try {
         statement_.clearBindings(); // lets go of the copies of bound texts
-    } catch (const SQLite::Exception&) {
-        // sqlite3_clear_bindings cannot fail; nothing to do
+    } catch (...) {
+        // sqlite3_clear_bindings cannot fail, and a destructor lets nothing out
     }
 }
 

@@ -12,17 +12,27 @@
 
 namespace store {
 
+// SQLite's protections for a file from an unknown source, set on an open
+// connection before its first statement.
+void protectFromUntrustedFile(SQLite::Database& db);
+
 // One open SQLite connection to a Verbrio database file.
 //
 // The file may come from anyone, so it is opened with SQLite's protections for
-// untrusted files, and never created. Nothing is written to the file until the
-// first change is stored: only then does the connection switch the file to the
-// WAL journal, so a database that is only read stays byte-for-byte the same.
+// untrusted files, and never created. Nothing is written to the file until a
+// change is stored: the first change goes in with the file's own journal, and
+// only once it is committed does the connection switch the file to WAL for
+// the changes that follow. A database only read, or whose write was refused,
+// stays byte-for-byte the same. leaveWal() returns it to the rollback journal
+// when the program is idle, so no -wal or -shm file outlives a burst of work.
 class Connection {
 public:
-    // Opens an existing file, read-write where the file allows it. Raises an
-    // Error naming the file when it is missing or cannot be opened.
-    explicit Connection(std::string path);
+    enum class Access { ReadWrite, ReadOnly };
+
+    // Opens an existing file, read-write where the file allows it, or only
+    // for reading. Raises an Error naming the file when it is missing or
+    // cannot be opened.
+    explicit Connection(std::string path, Access access = Access::ReadWrite);
 
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -36,8 +46,36 @@ public:
     // file's schema has changed since the last check.
     void checkTable();
 
-    // Call before each write: switches the file to WAL the first time.
-    void beforeWrite();
+    // Runs `work`, one statement that changes the file, turning SQLite's
+    // exceptions into our Error. Once it is committed, the file is switched to
+    // WAL where it is not already: a file that cannot be switched says so on
+    // standard error, once, and keeps working in its own journal mode.
+    template <class Work>
+    void write(Work&& work)
+    {
+        run(std::forward<Work>(work));
+        afterWrite();
+    }
+
+    // Whether a change was stored since the file last left WAL.
+    bool wrote() const { return wrote_; }
+
+    // Checkpoints the WAL into the file and returns the file to the rollback
+    // journal, so that the file alone holds every entry and is read afresh by
+    // the next reopen. Never waits: false while another connection has the
+    // file open in WAL (SQLITE_BUSY), or on any other failure, to be tried
+    // again at the next idle point. True when done, or with nothing to do:
+    // nothing stored since the last time, unless `evenIfUnwritten`.
+    bool leaveWal(bool evenIfUnwritten = false) noexcept;
+
+    // Writes a consistent copy of the file to `target` (VACUUM INTO a
+    // temporary name beside it, then an atomic rename), replacing any earlier
+    // copy. Raises ErrorCode::CannotBackUp, naming both files, on failure.
+    void backUp(const std::string& target);
+
+    // Whether the file at path() is no longer the one open here (removed,
+    // renamed or replaced since): writes here would be lost.
+    bool fileMoved();
 
     // A prepared statement from this connection's cache, reset and cleared
     // of its bindings when it goes out of scope: a reset statement holds no
@@ -49,7 +87,6 @@ public:
         CachedStatement(const CachedStatement&) = delete;
         CachedStatement& operator=(const CachedStatement&) = delete;
         SQLite::Statement* operator->() { return &statement_; }
-        SQLite::Statement& operator*() { return statement_; }
 
     private:
         SQLite::Statement& statement_;
@@ -70,12 +107,15 @@ public:
 
 private:
     [[noreturn]] void raise(const SQLite::Exception& e) const;
+    void afterWrite();
 
     std::string path_;
     SQLite::Database db_;
     std::unordered_map<std::string, std::unique_ptr<SQLite::Statement>> statements_;
     int checkedSchemaVersion_ = -1;
-    bool walChecked_ = false;
+    bool inWal_ = false;       // switched to WAL by this connection, not left since
+    bool walRefused_ = false;  // the switch failed once: the file keeps its own journal
+    bool wrote_ = false;
 };
 
 } // namespace store

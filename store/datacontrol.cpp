@@ -2,64 +2,72 @@
 
 #include "connection.h"
 #include "error.h"
+#include "unsavedentries.h"
 
 #include <SQLiteCpp/Statement.h>
-#include <sqlite3.h>
 
 #include <cstdio>
+#include <optional>
 
 namespace store {
-namespace {
-
-// Whether the file at the connection's path is no longer the one it has open
-// (removed, renamed or replaced since): writes there would be lost.
-bool fileMoved(Connection& connection)
-{
-    int moved = 0;
-    sqlite3_file_control(connection.db().getHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved);
-    return moved != 0;
-}
-
-} // namespace
 
 DataControl::DataControl() = default;
 
 DataControl::~DataControl()
 {
-    if (!recordset_)
-        return;
-    try {
-        recordset_->settlePending();
-    } catch (const Error& e) {
-        // The run is ending and no window is left to report it in.
-        std::fprintf(stderr, "Verbrio: the entry being typed could not be stored: %d: %s\n", e.number(), e.what());
-    }
+    endRun();
 }
 
 void DataControl::Refresh()
 {
     if (hooks.beforeOperation)
         hooks.beforeOperation("Refresh");
-    const store::RecordSource source = parseRecordSource(recordSource_);
-    if (recordset_)
-        recordset_->settlePending();
+    const EntrySelection source = parseRecordSource(recordSource_);
 
     // Reuse the open connection while the file stays the same: every "Next"
     // refreshes twice, and reopening the file each time would cost more than
     // the queries themselves. A file gone from its path is opened afresh,
     // which fails when none is there any more.
     std::unique_ptr<Connection> opened;
-    if (!connection_ || connection_->path() != databaseName_ || fileMoved(*connection_))
+    if (!connection_ || connection_->path() != databaseName_ || connection_->fileMoved())
         opened = std::make_unique<Connection>(databaseName_);
     Connection& connection = opened ? *opened : *connection_;
     connection.checkTable();
-    auto recordset = std::make_unique<RecordSet>(connection, source, hooks);
+
+    // The entry being typed goes into the file now at the path, before the
+    // new record set is read, so that it is among its entries.
+    std::optional<Record> refused;
+    std::optional<Error> reason;
+    const bool heldAlready = recordset_ && recordset_->holdsRefusedEntry();
+    if (const Record* typed = recordset_ ? recordset_->typedEntry() : nullptr) {
+        try {
+            storeEntry(connection, *typed);
+            if (hooks.fileChanged)
+                hooks.fileChanged();
+        } catch (const Error& e) {
+            refused = *typed;
+            reason = e;
+        }
+        recordset_->forgetTypedEntry(); // stored, or held by the new record set below
+    }
+    std::unique_ptr<RecordSet> recordset;
+    try {
+        recordset = std::make_unique<RecordSet>(connection, source, hooks);
+    } catch (...) {
+        if (refused)
+            recordset_->hold(std::move(*refused));
+        throw;
+    }
+    if (refused)
+        recordset->hold(std::move(*refused));
 
     recordset_ = std::move(recordset); // the old set goes before its connection
     if (opened)
         connection_ = std::move(opened);
     if (hooks.currentChanged)
         hooks.currentChanged();
+    if (reason && !heldAlready && hooks.entryNotStored)
+        hooks.entryNotStored(*reason);
 }
 
 RecordSet& DataControl::Recordset()
@@ -80,6 +88,53 @@ bool DataControl::hasEntryBetween(std::int64_t lowest, std::int64_t highest)
         query->executeStep();
         return query->getColumn(0).getInt() != 0;
     });
+}
+
+bool DataControl::settleFile() noexcept
+{
+    return !connection_ || connection_->leaveWal();
+}
+
+void DataControl::backUp(const std::string& target)
+{
+    if (!connection_)
+        throw Error(ErrorCode::NotOpen, "No record set is open: the database could not be opened");
+    connection_->backUp(target);
+}
+
+void DataControl::endRun() noexcept
+{
+    // The run is ending: whatever happens here is said on standard error,
+    // the one place left where the user can still see it.
+    try {
+        if (const Record* typed = recordset_ ? recordset_->typedEntry() : nullptr) {
+            try {
+                // A file replaced or removed since gets the entry at its path.
+                std::unique_ptr<Connection> fresh;
+                if (connection_->fileMoved()) {
+                    fresh = std::make_unique<Connection>(databaseName_);
+                    fresh->checkTable();
+                }
+                storeEntry(fresh ? *fresh : *connection_, *typed);
+                if (fresh)
+                    fresh->leaveWal();
+            } catch (const std::exception& e) {
+                const std::string unsaved = unsavedPath(connection_->path());
+                const bool kept = appendUnsaved(unsaved, toText(typed->question), toText(typed->description));
+                std::fprintf(stderr, "Verbrio: the entry being typed could not be stored: %s\n%s '%s'\n", e.what(),
+                             kept ? "Verbrio: it was added to" : "Verbrio: nor could it be added to", unsaved.c_str());
+            }
+            recordset_->forgetTypedEntry();
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "Verbrio: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "Verbrio: an unknown error at the end of the run\n");
+    }
+    // Also when only read: another copy may have switched the file. While
+    // one still has it open, that copy does it as it ends.
+    if (connection_)
+        connection_->leaveWal(true);
 }
 
 } // namespace store

@@ -17,7 +17,7 @@ class Connection;
 class DataControl {
 public:
     DataControl();
-    ~DataControl(); // a typed, pending entry is stored as the run ends
+    ~DataControl(); // ends the run (endRun) if that has not been done yet
 
     DataControl(const DataControl&) = delete;
     DataControl& operator=(const DataControl&) = delete;
@@ -28,8 +28,12 @@ public:
     void setRecordSource(std::string source) { recordSource_ = std::move(source); }
 
     // Opens a new record set from DatabaseName and RecordSource, its first
-    // record current. The old one's pending entry is settled first; on any
-    // error the old record set stays as it was.
+    // record current. A file replaced or removed at that path since the last
+    // Refresh is opened afresh. The entry being typed is first stored into
+    // the file now at the path; if the file refuses it, the new record set
+    // holds it aside and the reason goes to hooks.entryNotStored, once per
+    // refusal: reading goes on. On any other error the old record set stays
+    // as it was.
     void Refresh();
 
     // The open record set. Raises ErrorCode::NotOpen before the first
@@ -40,6 +44,21 @@ public:
     // Whether some entry has an ID from `lowest` to `highest`: one indexed
     // look-up. Raises ErrorCode::NotOpen before the first successful Refresh.
     bool hasEntryBetween(std::int64_t lowest, std::int64_t highest);
+
+    // Makes the file self-contained (Connection::leaveWal) once a change was
+    // stored. Call when the program goes idle; false when it must be tried
+    // again later. Never raises.
+    bool settleFile() noexcept;
+
+    // Before deleting everything: a copy of the file at `target`. Raises
+    // ErrorCode::CannotBackUp when it cannot be written.
+    void backUp(const std::string& target);
+
+    // The end of the run: the entry being typed is stored, or, where the file
+    // refuses it, appended to the unsaved-entries file beside the deck (see
+    // unsavedPath) with a line on standard error; then the file is settled.
+    // Never raises; afterwards the record set holds no typed entry.
+    void endRun() noexcept;
 
     // See RecordSetHooks: bound boxes and tests attach here.
     RecordSetHooks hooks;

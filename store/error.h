@@ -7,15 +7,20 @@ namespace store {
 
 // The numbers of the errors this layer raises itself. Errors that come from
 // SQLite carry SQLite's own result code instead (1 to 28, 100, 101 and their
-// extended forms), so these stay clear of that range.
+// extended forms, which keep the primary code in the low byte). None of ours
+// has a SQLite primary code in its low byte, so no number here is also one of
+// SQLite's, nor one of another error here.
 enum class ErrorCode : int {
-    Overflow = 6,                  // a value does not fit a 16-bit signed integer
+    Overflow = 3006,               // a value does not fit a 16-bit signed integer
+    TypeMismatch = 3013,           // a value is not a number where one is needed
     NoCurrentRecord = 3021,        // the record set has no current record
-    UnsupportedRecordSource = 3078,// the record source is none of the forms we open
+    UnsupportedRecordSource = 3251,// the record source is none of the forms we open
+    NoField = 3265,                // the record set has no field of that name
     NotOpen = 3420,                // no record set has been opened yet
     BadTable = 3800,               // table Questions is missing or not of the expected shape
-    NoField = 3265,                // the record set has no field of that name
     NoEntryInRange = 3900,         // no entry has an ID from 1 to the largest ID
+    CannotBackUp = 3910,           // the copy of the file before deleting all could not be written
+    Internal = 51,                 // not the store's: an error of the library or the toolkit around it
 };
 
 // The one error type of the store: a number and a description, raised and

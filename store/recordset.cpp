@@ -2,11 +2,13 @@
 
 #include "connection.h"
 #include "error.h"
+#include "newentry.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <utility>
 #include <limits>
 
 namespace store {
@@ -21,16 +23,6 @@ constexpr const char* kFetchSql[] = {
     "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 AND ID > ?3 ORDER BY ID LIMIT 32",
     "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 ORDER BY ID DESC LIMIT 1",
 };
-
-Value columnValue(const SQLite::Column& column)
-{
-    switch (column.getType()) {
-    case SQLITE_INTEGER: return column.getInt64();
-    case SQLITE_FLOAT: return column.getDouble();
-    case SQLITE_NULL: return std::monostate{};
-    default: return column.getString(); // text, or a blob's bytes
-    }
-}
 
 // Field names, matched without regard to case.
 constexpr std::pair<std::string_view, Value Record::*> kFields[] = {
@@ -50,7 +42,7 @@ Value Record::*fieldNamed(std::string_view name)
 
 // The description of a NoCurrentRecord error: when the record set holds no
 // entries at all the user is told so plainly, otherwise `detail` says why.
-std::string noCurrentRecord(const RecordSource& source, bool noEntries, const std::string& detail)
+std::string noCurrentRecord(const EntrySelection& source, bool noEntries, const std::string& detail)
 {
     if (!noEntries)
         return "No current record: " + detail;
@@ -60,7 +52,7 @@ std::string noCurrentRecord(const RecordSource& source, bool noEntries, const st
 
 } // namespace
 
-RecordSet::RecordSet(Connection& connection, RecordSource source, const RecordSetHooks& hooks)
+RecordSet::RecordSet(Connection& connection, EntrySelection source, const RecordSetHooks& hooks)
     : connection_(connection), source_(source), hooks_(hooks)
 {
     row_ = next(Direction::First);
@@ -128,7 +120,7 @@ void RecordSet::AddNew()
 {
     enter("AddNew");
     settlePending();
-    pending_ = Record{std::monostate{}, std::string(), std::string()};
+    pending_ = held_ ? std::exchange(held_, std::nullopt) : Record{std::monostate{}, std::string(), std::string()};
     changed();
 }
 
@@ -137,7 +129,10 @@ void RecordSet::Update()
     enter("Update");
     if (!pending_)
         return; // nothing pending: nothing to store
-    storePending();
+    if (isBlank(*pending_))
+        pending_.reset();
+    else
+        storePending();
     changed();
 }
 
@@ -155,13 +150,13 @@ void RecordSet::Delete()
     enter("Delete");
     if (!row_)
         throw Error(ErrorCode::NoCurrentRecord, noCurrentRecord(source_, empty_, "there is no entry to delete"));
-    connection_.beforeWrite();
-    connection_.run([&] {
+    connection_.write([&] {
         auto remove = connection_.prepare("DELETE FROM Questions WHERE ID = ?1");
         remove->bind(1, std::get<std::int64_t>(row_->id));
         remove->exec();
     });
     row_.reset(); // position_ stays: MoveNext goes on after the deleted entry
+    fileChanged();
     changed();
 }
 
@@ -180,27 +175,43 @@ void RecordSet::settlePending()
 {
     if (!pending_)
         return;
-    if (toText(pending_->question).empty() && toText(pending_->description).empty())
+    if (isBlank(*pending_))
         pending_.reset();
     else
         storePending();
 }
 
+const Record* RecordSet::typedEntry() const
+{
+    if (pending_ && !isBlank(*pending_))
+        return &*pending_;
+    return held_ ? &*held_ : nullptr;
+}
+
+void RecordSet::forgetTypedEntry()
+{
+    if (pending_ && !isBlank(*pending_))
+        pending_.reset();
+    else
+        held_.reset();
+}
+
 void RecordSet::storePending()
 {
-    connection_.beforeWrite();
-    connection_.run([&] {
-        // The new ID is one above the largest, and at least 1, in the same
-        // statement, so another copy of the program cannot take it in between.
-        auto insert = connection_.prepare(
-            "INSERT INTO Questions (ID, Question, Description) "
-            "VALUES ((SELECT max(coalesce(max(ID), 0), 0) + 1 FROM Questions), ?1, ?2)");
-        insert->bind(1, toText(pending_->question));
-        insert->bind(2, toText(pending_->description));
-        insert->exec();
-    });
+    storeEntry(connection_, *pending_);
     pending_.reset(); // stored: the record current before AddNew is current again
     ahead_.clear();   // the new entry may belong among the records read ahead
+    fileChanged();
+}
+
+void storeEntry(Connection& connection, const Record& entry)
+{
+    connection.write([&] { insertEntry(connection, toText(entry.question), toText(entry.description)); });
+}
+
+bool isBlank(const Record& entry)
+{
+    return toText(entry.question).empty() && toText(entry.description).empty();
 }
 
 std::optional<Record> RecordSet::next(Direction direction)
@@ -235,6 +246,12 @@ void RecordSet::enter(std::string_view operation) const
 {
     if (hooks_.beforeOperation)
         hooks_.beforeOperation(operation);
+}
+
+void RecordSet::fileChanged() const
+{
+    if (hooks_.fileChanged)
+        hooks_.fileChanged();
 }
 
 void RecordSet::changed() const

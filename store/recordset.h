@@ -1,5 +1,6 @@
 #pragma once
 
+#include "error.h"
 #include "recordsource.h"
 #include "value.h"
 
@@ -23,11 +24,22 @@ struct Record {
 
 // Called by the record set: `currentChanged` whenever another record becomes
 // current (bound boxes show it), `beforeOperation` at the start of every
-// operation with its name (a seam where tests make a chosen operation fail).
+// operation with its name (a seam where tests make a chosen operation fail),
+// `fileChanged` after each change stored in the file, and `entryNotStored`
+// when a reopen could not store the entry being typed (see DataControl).
 struct RecordSetHooks {
     std::function<void()> currentChanged;
     std::function<void(std::string_view operation)> beforeOperation;
+    std::function<void()> fileChanged;
+    std::function<void(const Error&)> entryNotStored;
 };
+
+// Stores `entry` as a new entry of the file (insertEntry), as a change the
+// program makes: the file switches to WAL once it is committed.
+void storeEntry(Connection& connection, const Record& entry);
+
+// Whether the entry has no text in either field: such an entry is never stored.
+bool isBlank(const Record& entry);
 
 // An updatable view of the table Questions in ascending ID order, or of the
 // one entry a record source names, with a current record.
@@ -41,11 +53,14 @@ struct RecordSetHooks {
 // When the record set moves or is replaced with an entry still pending, the
 // entry is stored if the user has typed text into it and dropped otherwise:
 // an entry typed and not yet confirmed is never lost, an untouched one never
-// clutters the table.
+// clutters the table, and "Update" stores nothing for it either. A typed
+// entry that the file refused as the record set was replaced is held aside
+// in the new one: not current and not shown, so reading goes on, until
+// AddNew makes it the pending entry again.
 class RecordSet {
 public:
     // Opens the view with its first record, if any, current.
-    RecordSet(Connection& connection, RecordSource source, const RecordSetHooks& hooks);
+    RecordSet(Connection& connection, EntrySelection source, const RecordSetHooks& hooks);
 
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
@@ -81,6 +96,15 @@ public:
     // Stores the pending entry if text was typed into it, drops it otherwise.
     void settlePending();
 
+    // The entry typed and not yet stored: the pending entry if text was typed
+    // into it, else the one held aside; null when there is none.
+    const Record* typedEntry() const;
+    bool holdsRefusedEntry() const { return held_.has_value(); }
+    // The typed entry has been stored elsewhere, or is to be dropped.
+    void forgetTypedEntry();
+    // Holds `entry` aside, as refused by the file.
+    void hold(Record entry) { held_ = std::move(entry); }
+
 private:
     enum class Direction { First, Next, Last };
     // The record in `direction`, from the records read ahead if it is there.
@@ -90,13 +114,15 @@ private:
     void storePending();
     void enter(std::string_view operation) const;
     void changed() const;
+    void fileChanged() const;
 
     Connection& connection_;
-    RecordSource source_;
+    EntrySelection source_;
     const RecordSetHooks& hooks_;
     std::optional<Record> row_;           // the current stored record
     std::optional<std::int64_t> position_; // its ID; kept after Delete, so MoveNext goes on from there
     std::optional<Record> pending_;        // its ID stays NULL until it is stored
+    std::optional<Record> held_;           // a typed entry the file refused
     std::deque<Record> ahead_;             // the records after the current one, read ahead
     bool empty_ = true;
     bool eof_ = false;

@@ -7,7 +7,7 @@
 
 namespace store {
 
-RecordSource parseRecordSource(const std::string& text)
+EntrySelection parseRecordSource(const std::string& text)
 {
     if (text == kWholeTableSource || text == kWholeTableQuery)
         return {};

@@ -11,7 +11,7 @@ namespace store {
 //   "Questions", "SELECT * FROM Questions",
 //   "SELECT * FROM Questions WHERE ID = " followed by a decimal number.
 // No part of the text ever reaches SQLite; the number is bound as a parameter.
-struct RecordSource {
+struct EntrySelection {
     std::optional<std::int64_t> id; // empty: the whole table
 
     bool wholeTable() const { return !id; }
@@ -22,6 +22,6 @@ inline constexpr const char* kWholeTableQuery = "SELECT * FROM Questions";
 inline constexpr const char* kOneEntryQuery = "SELECT * FROM Questions WHERE ID = ";
 
 // Raises ErrorCode::UnsupportedRecordSource for any other text.
-RecordSource parseRecordSource(const std::string& text);
+EntrySelection parseRecordSource(const std::string& text);
 
 } // namespace store

@@ -2,6 +2,9 @@
 
 #include "error.h"
 
+#include <SQLiteCpp/Column.h>
+#include <sqlite3.h>
+
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -22,6 +25,16 @@ std::string toText(const Value& value)
     return {};
 }
 
+Value columnValue(const SQLite::Column& column)
+{
+    switch (column.getType()) {
+    case SQLITE_INTEGER: return column.getInt64();
+    case SQLITE_FLOAT: return column.getDouble();
+    case SQLITE_NULL: return std::monostate{};
+    default: return column.getString(); // text, or a blob's bytes
+    }
+}
+
 std::int16_t toInt16(const Value& value)
 {
     double number = 0;
@@ -30,7 +43,7 @@ std::int16_t toInt16(const Value& value)
     else if (const auto* real = std::get_if<double>(&value))
         number = std::nearbyint(*real);
     else
-        throw Error(ErrorCode::Overflow, "Type mismatch: '" + toText(value) + "' is not a whole number");
+        throw Error(ErrorCode::TypeMismatch, "Type mismatch: '" + toText(value) + "' is not a whole number");
 
     constexpr auto lowest = std::numeric_limits<std::int16_t>::min();
     constexpr auto highest = std::numeric_limits<std::int16_t>::max();

@@ -4,6 +4,10 @@
 #include <string>
 #include <variant>
 
+namespace SQLite {
+class Column;
+}
+
 namespace store {
 
 // The value of one field: NULL, a whole number, a real number or text.
@@ -13,13 +17,12 @@ using Value = std::variant<std::monostate, std::int64_t, double, std::string>;
 // The field as text, the way a bound text box shows it: NULL as empty text.
 std::string toText(const Value& value);
 
-} // namespace store
-
-namespace store {
+// A column of a query's row as a Value, whatever type the file stored.
+Value columnValue(const SQLite::Column& column);
 
 // The value as a 16-bit signed integer, rounding a real number to the nearest
-// whole one. Raises ErrorCode::Overflow outside -32768 to 32767, and a type
-// error for NULL or text that is not a number.
+// whole one. Raises ErrorCode::Overflow outside -32768 to 32767, and
+// ErrorCode::TypeMismatch for NULL or text.
 std::int16_t toInt16(const Value& value);
 
 } // namespace store

@@ -16,46 +16,56 @@ namespace deck {
 namespace {
 
 constexpr const char* kProgram = "verbrio-deck";
+constexpr const char* kExitStatuses = "Exit status: 0 success, 1 failure, 2 wrong usage, "
+                                      "3 done but its report could not be written.\n";
 
 using Handler = void (*)(const Invocation&);
 
-struct ArgumentSpec {
+struct Argument {
     const char* name;
     const char* description;
     bool optional = false;
 };
 
-struct OptionSpec {
+struct Option {
     const char* name;
     const char* valueName; // nullptr for a flag
     const char* description;
 };
 
-struct CommandSpec {
+struct Command {
     const char* name;
     const char* brief;   // one line for the general help
     const char* summary; // the command's own help
-    std::vector<ArgumentSpec> arguments;
-    std::vector<OptionSpec> options;
+    std::vector<Argument> arguments;
+    std::vector<Option> options;
     Handler run;
     const char* afterFailure; // said after any error, or nullptr
 };
 
-const std::vector<CommandSpec>& commands()
+const std::vector<Command>& commands()
 {
-    static const std::vector<CommandSpec> table = {
+    static const std::vector<Command> table = {
         {"init", "Writes a new, empty deck.",
          "Writes a new, empty deck FILE. Refuses to touch a file that exists.",
          {{"FILE", "The deck to write, e.g. Verbrio.mdb."}},
          {},
          runInit, nullptr},
-        {"import", "Adds the entries of a tab-separated, CSV or KVTML file to a deck.",
+        {"import", "Adds the entries of a text file, a KVTML file, a flashcard package or another deck to a deck.",
          "Adds the entries of SOURCE to the deck FILE, in the order of SOURCE: all of them, or none if a line "
-         "is malformed. SOURCE is UTF-8 text: tab-separated (.tsv, .tab, .txt; term, tab, definition), CSV "
-         "(.csv; a .csv file holding tab-separated text is read as such), or KVTML 2.0 (.kvtml; the first two "
-         "languages).",
+         "is malformed or the IDs would pass 32767. SOURCE is tab-separated text (.tsv, .tab, .txt; term, tab, "
+         "definition), CSV (.csv; its separator is guessed from its lines unless given), KVTML (.kvtml; KDE's "
+         "word lists), a notes export (text beginning with header lines such as #separator:tab, whatever its name), "
+         "a flashcard package (.apkg, .colpkg), or another Verbrio deck (known by its content: merging or restoring "
+         "a copy). Text is "
+         "UTF-8, or UTF-16 with a byte-order mark, or what --encoding says.",
          {{"FILE", "An existing deck."}, {"SOURCE", "The file to read, or - for standard input (with --format)."}},
-         {{"format", "format", "Reads SOURCE as tsv, csv or kvtml, whatever its name."},
+         {{"format", "format", "Reads SOURCE as tsv, csv, kvtml, notes, anki or deck, whatever its name."},
+          {"separator", "separator", "CSV: the separator, comma, semicolon, tab, pipe, space or one character."},
+          {"encoding", "encoding", "The encoding of the text, e.g. windows-1252, iso-8859-2, shift_jis (any iconv knows)."},
+          {"languages", "A,B", "KVTML: the identifiers of the languages for term and definition, e.g. en,de."},
+          {"columns", "N,M", "Notes exports and packages: the columns (fields) for term and definition, counted from 1, e.g. 1,3."},
+          {"html", nullptr, "Reads the texts as HTML and keeps the text a browser shows (notes exports that say #html:true and packages always are)."},
           {"skip-header", nullptr, "Skips the first line (the first entry) of tab-separated or CSV text."},
           {"allow-long", nullptr, "Imports terms and definitions longer than the 255 characters Verbrio's boxes take."},
           {"skip-duplicates", nullptr, "Leaves out an entry whose term and definition both equal a stored entry's."}},
@@ -79,13 +89,20 @@ const std::vector<CommandSpec>& commands()
          {{"FILE", "The deck to compact."}},
          {},
          runCompact, "The deck is unchanged."},
+        {"restore", "Adds back the entries Verbrio kept before \"Restart\" deleted them.",
+         "Adds every entry of BACKUP (FILE.bak unless given: the copy Verbrio writes before \"Restart\" deletes "
+         "every entry) to the deck FILE, all of them or none. Into an empty deck they go with their own IDs, so the "
+         "deck is as it was; otherwise after its largest ID, and its own entries stay. BACKUP is only read.",
+         {{"FILE", "The deck to restore into."}, {"BACKUP", "The copy to read; FILE.bak if left out.", true}},
+         {},
+         runRestore, "Nothing was restored; the deck is unchanged."},
     };
     return table;
 }
 
-const CommandSpec* commandNamed(const QString& name)
+const Command* commandNamed(const QString& name)
 {
-    for (const CommandSpec& command : commands())
+    for (const Command& command : commands())
         if (name == QLatin1String(command.name))
             return &command;
     return nullptr;
@@ -97,51 +114,52 @@ const QCommandLineOption kVersion({"v", "version"}, "Shows the version.");
 std::string generalHelp()
 {
     std::string text = std::string("Usage: ") + kProgram + " COMMAND [options] ARGUMENTS\n"
-                       "Fills, exports, checks and compacts Verbrio decks (Verbrio.mdb files).\n\nCommands:\n";
-    for (const CommandSpec& command : commands())
+                       "Fills, exports, checks, compacts and edits Verbrio decks (Verbrio.mdb files).\n\nCommands:\n";
+    for (const Command& command : commands())
         text += "  " + std::string(command.name) + std::string(9 - std::string(command.name).size(), ' ') + command.brief + "\n";
+    // Run by main() before this parser: the window needs a QApplication.
+    text += "  edit     Opens a window to browse, search, edit, add and delete a deck's entries.\n";
     text += std::string("\nOptions:\n"
                         "  -h, --help     Shows this help; '") + kProgram + " COMMAND --help' shows a command's.\n"
-                        "  -v, --version  Shows the version.\n\n"
-                        "Exit status: 0 success, 1 failure, 2 wrong usage.\n";
+                        "  -v, --version  Shows the version.\n\n" + kExitStatuses;
     return text;
 }
 
-void setUp(QCommandLineParser& parser, const CommandSpec& command)
+void setUp(QCommandLineParser& parser, const Command& command)
 {
     parser.setApplicationDescription(QString::fromUtf8(command.summary));
     parser.addOption(kHelp);
-    for (const OptionSpec& option : command.options) {
+    for (const Option& option : command.options) {
         if (option.valueName)
             parser.addOption(QCommandLineOption(option.name, option.description, option.valueName));
         else
             parser.addOption(QCommandLineOption(option.name, option.description));
     }
-    for (const ArgumentSpec& argument : command.arguments)
+    for (const Argument& argument : command.arguments)
         parser.addPositionalArgument(argument.name, argument.description,
                                      argument.optional ? "[" + QString(argument.name) + "]" : QString(argument.name));
 }
 
-std::string commandHelp(const QCommandLineParser& parser, const CommandSpec& command)
+std::string commandHelp(const QCommandLineParser& parser, const Command& command)
 {
     std::string usageLine = std::string("Usage: ") + kProgram + " " + command.name + (command.options.empty() ? "" : " [options]");
-    for (const ArgumentSpec& argument : command.arguments)
+    for (const Argument& argument : command.arguments)
         usageLine += argument.optional ? " [" + std::string(argument.name) + "]" : " " + std::string(argument.name);
     // Qt's own first line names the executable's path and not the command.
     const QString qtHelp = parser.helpText();
-    return usageLine + "\n" + qtHelp.section(u'\n', 1).toStdString() + "\nExit status: 0 success, 1 failure, 2 wrong usage.\n";
+    return usageLine + "\n" + qtHelp.section(u'\n', 1).toStdString() + "\n" + kExitStatuses;
 }
 
-std::string requiredArguments(const CommandSpec& command)
+std::string requiredArguments(const Command& command)
 {
     std::string names;
-    for (const ArgumentSpec& argument : command.arguments)
+    for (const Argument& argument : command.arguments)
         if (!argument.optional)
             names += (names.empty() ? "" : " and ") + std::string(argument.name);
     return names;
 }
 
-int runCommand(const CommandSpec& command, const QString& program, const QStringList& rest, Console& console)
+int runCommand(const Command& command, const QString& program, const QStringList& rest, Console& console)
 {
     QCommandLineParser parser;
     setUp(parser, command);
@@ -153,7 +171,7 @@ int runCommand(const CommandSpec& command, const QString& program, const QString
     }
     const QStringList arguments = parser.positionalArguments();
     const auto required = std::count_if(command.arguments.begin(), command.arguments.end(),
-                                        [](const ArgumentSpec& argument) { return !argument.optional; });
+                                        [](const Argument& argument) { return !argument.optional; });
     const auto allowed = static_cast<qsizetype>(command.arguments.size());
     if (arguments.size() < required)
         throw usageError(std::string(command.name) + " needs " + requiredArguments(command));
@@ -163,13 +181,17 @@ int runCommand(const CommandSpec& command, const QString& program, const QString
     return kSuccess;
 }
 
-int report(const store::Error& error, const CommandSpec* command, Console& console)
+int report(const store::Error& error, const Command* command, Console& console)
 {
     const std::string prefix = std::string(kProgram) + ": ";
     if (error.number() == static_cast<int>(DeckErrorCode::Usage)) {
         say(console.err, prefix + error.description());
         say(console.err, std::string("Try '") + kProgram + " " + (command ? std::string(command->name) + " " : "") + "--help'.");
         return kWrongUsage;
+    }
+    if (error.number() == static_cast<int>(DeckErrorCode::NotReported)) {
+        say(console.err, prefix + error.description());
+        return kNotReported;
     }
     if (error.number() == SQLITE_BUSY)
         say(console.err, prefix + "the deck is in use: another program has been writing to it for 2 seconds without "
@@ -185,7 +207,7 @@ int report(const store::Error& error, const CommandSpec* command, Console& conso
 
 int runDeckTool(const QStringList& arguments, Console& console)
 {
-    const CommandSpec* command = nullptr;
+    const Command* command = nullptr;
     try {
         try {
             QCommandLineParser parser;

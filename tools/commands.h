@@ -23,5 +23,6 @@ void runImport(const Invocation& call);
 void runExport(const Invocation& call);
 void runCheck(const Invocation& call);
 void runCompact(const Invocation& call);
+void runRestore(const Invocation& call);
 
 } // namespace deck

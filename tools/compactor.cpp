@@ -50,7 +50,6 @@ long long renumber(SQLite::Database& db, const std::vector<std::int64_t>& ids)
 CompactResult compactDeck(store::Connection& deck)
 {
     deck.checkTable();
-    deck.beforeWrite();
     return deck.run([&] {
         CompactResult result;
         SQLite::Database& db = deck.db();

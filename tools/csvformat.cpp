@@ -5,13 +5,18 @@
 
 #include <csv.h>
 
+#include "textencoding.h"
+
 #include <utility>
 #include <vector>
 
 namespace deck {
 namespace {
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+// The names --separator takes, beside a single character.
+constexpr std::pair<char, const char*> kSeparatorNames[] = {
+    {',', "comma"}, {';', "semicolon"}, {'\t', "tab"}, {'|', "pipe"}, {' ', "space"},
+};
 
 // What libcsv's callbacks collect. No exception may pass through libcsv's C
 // code, so they only store; the checks run once csv_parse has returned.
@@ -106,12 +111,11 @@ void appendField(std::string& record, std::string_view text)
 
 } // namespace
 
-void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSink& sink)
+void readCsvRecords(std::string_view source, char delimiter, long linesBefore, const CsvRecordReader& record)
 {
     const std::string quoteHint = delimiter == '\t' ? " (to read quotes as ordinary characters, give --format tsv)" : "";
     CsvParser parser(delimiter);
     Collected collected;
-    bool headerPending = skipHeader;
     long entryLine = 0; // the line the entry being read begins on; 0 between entries
 
     // Each line ends an entry or goes on with one (a line break inside
@@ -119,16 +123,12 @@ void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSin
     const auto endEntry = [&](long lastLine) {
         collected.rowEnded = false;
         std::vector<std::string> fields = std::exchange(collected.fields, {});
-        const long line = std::exchange(entryLine, 0);
-        if (std::exchange(headerPending, false))
-            return;
-        if (fields.size() != 2)
-            throw entryProblem(line, lastLine, "has " + fieldCount(fields.size()) + " where 2, the term and the definition, were expected");
-        sink.entry({line, std::move(fields[0]), std::move(fields[1])});
+        record(std::exchange(entryLine, 0), lastLine, fields);
     };
 
     long lastLine = 0;
-    for (const SourceLine& line : splitLines(source)) {
+    for (SourceLine line : splitLines(source)) {
+        line.number += linesBefore;
         checkEncoding(line);
         lastLine = line.number;
         if (entryLine == 0) {
@@ -149,30 +149,117 @@ void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSin
     }
 }
 
-bool looksTabSeparated(std::string_view source)
+void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSink& sink)
 {
-    bool quoted = false;
-    bool fieldStart = true;
-    bool tabs = false;
-    for (std::size_t i = 0; i < source.size(); ++i) {
-        const char c = source[i];
-        if (quoted) {
-            if (c == '"') {
-                if (i + 1 < source.size() && source[i + 1] == '"')
-                    ++i;
-                else
-                    quoted = false;
-            }
-            continue;
-        }
-        if (c == ',')
-            return false;
-        if (c == '"' && fieldStart)
-            quoted = true;
-        tabs |= c == '\t';
-        fieldStart = c == '\t' || c == '\r' || c == '\n';
+    const std::string separatorHint = " (separated by " + (delimiter == ',' ? std::string("commas") : separatorName(delimiter)) +
+                                      "; give --separator if the file uses another)";
+    bool headerPending = skipHeader;
+    readCsvRecords(source, delimiter, 0, [&](long line, long lastLine, std::vector<std::string>& fields) {
+        if (std::exchange(headerPending, false))
+            return;
+        if (fields.size() != 2)
+            throw entryProblem(line, lastLine, "has " + fieldCount(fields.size()) + " where 2, the term and the definition, were expected" +
+                                                   separatorHint);
+        sink.entry({line, std::move(fields[0]), std::move(fields[1])});
+    });
+}
+
+namespace {
+
+// What the guess counts with one candidate separator: the records, and
+// those that split into exactly two fields.
+struct Shape {
+    std::size_t fields = 0;
+    bool blank = true; // the record so far holds nothing but spaces
+    long records = 0;
+    long fitting = 0;
+};
+
+void countField(void* text, std::size_t size, void* context)
+{
+    auto& shape = *static_cast<Shape*>(context);
+    ++shape.fields;
+    shape.blank = shape.blank && std::string_view(static_cast<const char*>(text), size).find_first_not_of(' ') == std::string_view::npos;
+}
+
+void countRecord(int, void* context)
+{
+    auto& shape = *static_cast<Shape*>(context);
+    if (!(shape.fields == 1 && shape.blank)) {
+        ++shape.records;
+        shape.fitting += shape.fields == 2;
     }
-    return tabs;
+    shape.fields = 0;
+    shape.blank = true;
+}
+
+// How `source` splits with `separator`. A quote out of place ends the count:
+// the records after it do not fit.
+Shape shapeWith(std::string_view source, char separator)
+{
+    csv_parser parser{};
+    csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI);
+    csv_set_delim(&parser, static_cast<unsigned char>(separator));
+    csv_set_space_func(&parser, noSpace);
+    Shape shape;
+    const bool whole = csv_parse(&parser, source.data(), source.size(), countField, countRecord, &shape) == source.size() &&
+                       csv_fini(&parser, countField, countRecord, &shape) == 0;
+    csv_free(&parser);
+    if (!whole)
+        ++shape.records; // the record that broke the rules
+    return shape;
+}
+
+// The separators a file named .csv may use, the one least likely inside a
+// text first: when several split every line in two, the first wins.
+constexpr char kCandidates[] = {'\t', ';', '|', ','};
+
+} // namespace
+
+char guessSeparator(std::string_view source)
+{
+    char best = ',';
+    long bestFitting = -1;
+    for (const char candidate : kCandidates) {
+        const Shape shape = shapeWith(source, candidate);
+        if (shape.records > 0 && shape.fitting == shape.records)
+            return candidate;
+        if (shape.fitting > bestFitting || (shape.fitting == bestFitting && candidate == ',')) {
+            best = candidate;
+            bestFitting = shape.fitting;
+        }
+    }
+    return best;
+}
+
+std::optional<char> separatorNamed(std::string_view name)
+{
+    for (const auto& [character, separatorName] : kSeparatorNames)
+        if (name == separatorName)
+            return character;
+    if (name.size() == 1 && name != "\"" && name != "\r" && name != "\n")
+        return name.front();
+    return std::nullopt;
+}
+
+std::string separatorName(char separator)
+{
+    for (const auto& [character, name] : kSeparatorNames)
+        if (character == separator)
+            return name;
+    return std::string("'") + separator + "'";
+}
+
+void readCsvSource(const SourceInput& input, const ReadOptions& options, SourceSink& sink)
+{
+    const std::string text = toUtf8(std::string_view(input.bytes.constData(), static_cast<std::size_t>(input.bytes.size())), options.encoding);
+    char separator = options.separator.value_or(',');
+    if (!options.separator && options.guessSeparator) {
+        separator = guessSeparator(text);
+        if (separator != ',')
+            sink.note("read as " + separatorName(separator) + "-separated text: its lines split into term and definition there, not at commas");
+    }
+    readCsv(text, separator, options.skipHeader, sink);
 }
 
 std::string csvRecord(std::string_view term, std::string_view definition)

@@ -1,9 +1,12 @@
 #pragma once
 
-#include "sourcesink.h"
+#include "sourceformat.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace deck {
 
@@ -18,9 +21,30 @@ namespace deck {
 // two fields; the line named is the one the entry begins on.
 void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSink& sink);
 
-// Whether a file named .csv holds tab-separated text instead: tabs, and no
-// comma outside quotes on any line.
-bool looksTabSeparated(std::string_view source);
+// Receives one record: the line it begins on, the line it ends on, its fields.
+using CsvRecordReader = std::function<void(long line, long lastLine, std::vector<std::string>& fields)>;
+
+// Reads the records of `source`, whatever their number of fields, numbering
+// its lines from `linesBefore` + 1. Blank lines between records are skipped.
+// Raises a malformed-line error at the first line that is not valid UTF-8 or
+// has a quote out of place, and at a quote never closed.
+void readCsvRecords(std::string_view source, char delimiter, long linesBefore, const CsvRecordReader& record);
+
+// The separator a file named .csv uses: of tab, semicolon, pipe and comma,
+// the first that splits every record of `source` into exactly two fields;
+// when none does, the one that splits the most (a comma on a tie), so that
+// the error names the line that breaks the pattern.
+char guessSeparator(std::string_view source);
+
+// The separator --separator NAME means: comma, semicolon, tab, pipe, space,
+// or any single character but a quote or a line end.
+std::optional<char> separatorNamed(std::string_view name);
+// "comma", "semicolon"… or the character in quotes.
+std::string separatorName(char separator);
+
+// Reads CSV as the options say: converted to UTF-8, the separator given or
+// guessed (the guess is noted).
+void readCsvSource(const SourceInput& input, const ReadOptions& options, SourceSink& sink);
 
 // One entry as a CSV record, ending in CR LF. A field is quoted when it holds
 // a comma, a quote, a tab or a line break, or begins or ends with a space

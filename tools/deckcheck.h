@@ -1,5 +1,7 @@
 #pragma once
 
+#include "newentry.h"
+
 #include <string>
 #include <vector>
 
@@ -9,8 +11,7 @@ class Connection;
 
 namespace deck {
 
-// The largest ID the Review screen can handle: it reads IDs as 16-bit integers.
-inline constexpr long long kLargestReviewableId = 32767;
+using store::kLargestReviewableId;
 // Past this many IDs per entry the random pick misses on most of its draws.
 inline constexpr long long kSparseFactor = 4;
 

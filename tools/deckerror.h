@@ -17,6 +17,9 @@ enum class DeckErrorCode : int {
     CannotWrite = 4005,  // the output file cannot be written
     NotTabSafe = 4006,   // a text that tab-separated output cannot hold
     Damaged = 4007,      // SQLite's integrity check found faults
+    NothingToImport = 4008, // a source that is not blank yields no entry
+    NoRoom = 4009,       // an import would give an entry an ID the Review screen cannot draw
+    NotReported = 4010,  // the work is done and stays done; only its report failed: exit status 3
 };
 
 inline store::Error deckError(DeckErrorCode code, const std::string& description)

@@ -3,8 +3,8 @@
 #include "connection.h"
 #include "csvformat.h"
 #include "deckerror.h"
-#include "fieldtext.h"
 #include "tsvformat.h"
+#include "value.h"
 
 #include <SQLiteCpp/Statement.h>
 
@@ -45,7 +45,7 @@ void refuseForTsv(long long id, const std::string& term, const char* side, const
 
 ExportedText exportEntries(store::Connection& deck, Format format)
 {
-    if (format == Format::Kvtml)
+    if (format != Format::Csv && format != Format::Tsv)
         throw deckError(DeckErrorCode::Usage, "export writes CSV or tab-separated text, not KVTML");
     deck.checkTable();
     return deck.run([&] {
@@ -53,8 +53,8 @@ ExportedText exportEntries(store::Connection& deck, Format format)
         SQLite::Statement query(deck.db(), "SELECT ID, Question, Description FROM Questions ORDER BY ID");
         while (query.executeStep()) {
             const long long id = query.getColumn(0).getInt64();
-            const std::string term = fieldText(query.getColumn(1));
-            const std::string definition = fieldText(query.getColumn(2));
+            const std::string term = store::toText(store::columnValue(query.getColumn(1)));
+            const std::string definition = store::toText(store::columnValue(query.getColumn(2)));
             if (format == Format::Csv) {
                 exported.text += csvRecord(term, definition);
             } else {

@@ -2,66 +2,109 @@
 
 #include "deckerror.h"
 #include "sourcelines.h"
+#include "textencoding.h"
 
 #include <QByteArray>
 #include <QRegularExpression>
 #include <QString>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
 namespace deck {
 namespace {
 
-struct Identifier {
+struct Language {
     QString id;
     QString name;
+    QString locale;
+
+    QString shown() const { return !name.isEmpty() ? name : "language " + (locale.isEmpty() ? id : locale); }
+};
+
+struct Translation {
+    QString text;
+    QString comment;
 };
 
 struct KvtmlEntry {
     long line = 0;
     QString id;
-    std::map<QString, QString> translations; // identifier id -> text
+    std::map<QString, Translation> translations; // language id -> its texts
 };
+
+struct Document {
+    std::vector<Language> languages;
+    std::vector<KvtmlEntry> entries;
+};
+
+// The encoding of a document that begins with a UTF-16 or UTF-32 mark.
+constexpr const char* kMarked = "byte-order mark";
 
 long lineOf(const QXmlStreamReader& xml)
 {
     return static_cast<long>(xml.lineNumber());
 }
 
-// Inside <identifiers>: each <identifier id="…"><name>…</name>.
-std::vector<Identifier> readIdentifiers(QXmlStreamReader& xml)
+// The text inside the current element, that of its children included. An
+// entity reference the reader could not resolve stops the reading: leaving
+// it out would store a text with a hole in it.
+QString elementText(QXmlStreamReader& xml)
 {
-    std::vector<Identifier> identifiers;
+    QString text;
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::Characters: text += xml.text(); break;
+        case QXmlStreamReader::StartElement: ++depth; break;
+        case QXmlStreamReader::EndElement: --depth; break;
+        case QXmlStreamReader::EntityReference:
+            throw malformedLine(lineOf(xml), "refers to the entity '" + xml.name().toString().toStdString() +
+                                                 "', which is not one of XML's five (&amp; &lt; &gt; &quot; &apos;)");
+        default: break;
+        }
+    }
+    return text;
+}
+
+// Inside <identifiers>: each <identifier id="…"> with its <name> and <locale>.
+std::vector<Language> readIdentifiers(QXmlStreamReader& xml)
+{
+    std::vector<Language> languages;
     while (xml.readNextStartElement()) {
         if (xml.name() != u"identifier") {
             xml.skipCurrentElement();
             continue;
         }
-        Identifier identifier{xml.attributes().value(QLatin1String("id")).toString(), {}};
+        Language language{xml.attributes().value(QLatin1String("id")).toString(), {}, {}};
         while (xml.readNextStartElement()) {
             if (xml.name() == u"name")
-                identifier.name = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+                language.name = elementText(xml);
+            else if (xml.name() == u"locale")
+                language.locale = elementText(xml);
             else
                 xml.skipCurrentElement();
         }
-        identifiers.push_back(identifier);
+        languages.push_back(language);
     }
-    return identifiers;
+    return languages;
 }
 
-// Inside <translation>: the <text>; comments, grades and the like are skipped.
-QString readTranslationText(QXmlStreamReader& xml)
+// Inside <translation>: the <text> and the <comment>; grades and the like are skipped.
+Translation readTranslation(QXmlStreamReader& xml)
 {
-    QString text;
+    Translation translation;
     while (xml.readNextStartElement()) {
         if (xml.name() == u"text")
-            text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            translation.text = elementText(xml);
+        else if (xml.name() == u"comment")
+            translation.comment = elementText(xml);
         else
             xml.skipCurrentElement();
     }
-    return text;
+    return translation;
 }
 
 KvtmlEntry readEntry(QXmlStreamReader& xml)
@@ -70,7 +113,7 @@ KvtmlEntry readEntry(QXmlStreamReader& xml)
     while (xml.readNextStartElement()) {
         if (xml.name() == u"translation") {
             const QString id = xml.attributes().value(QLatin1String("id")).toString();
-            entry.translations.emplace(id, readTranslationText(xml));
+            entry.translations.emplace(id, readTranslation(xml));
         } else {
             xml.skipCurrentElement();
         }
@@ -78,37 +121,17 @@ KvtmlEntry readEntry(QXmlStreamReader& xml)
     return entry;
 }
 
-// Whether the document is UTF-8: no UTF-16 or UTF-32 byte-order mark or
-// zero bytes in its first characters, and no other encoding declared.
-bool isUtf8(const QByteArray& source)
+// KVTML 2: <identifiers> names the languages, each <entry> holds a
+// <translation id="…"> in some of them.
+void readVersion2(QXmlStreamReader& xml, Document& document)
 {
-    if (source.startsWith("\xEF\xBB\xBF"))
-        return true;
-    if (source.startsWith("\xFE\xFF") || source.startsWith("\xFF\xFE") || source.left(4).contains('\0'))
-        return false;
-    static const QRegularExpression declaration(R"(^\s*<\?xml[^>]*encoding\s*=\s*["']([^"']*)["'])");
-    const QRegularExpressionMatch match = declaration.match(QString::fromLatin1(source.left(200)));
-    return !match.hasMatch() || match.captured(1).compare(u"UTF-8", Qt::CaseInsensitive) == 0;
-}
-
-// Reads the whole document: its languages and its entries, in order.
-void readDocument(QXmlStreamReader& xml, std::vector<Identifier>& identifiers, std::vector<KvtmlEntry>& entries)
-{
-    if (!xml.readNextStartElement())
-        return; // no root element: the reader has raised its error
-    if (xml.name() != u"kvtml")
-        throw malformedLine(lineOf(xml), "is not KVTML: the document's root element is <" + xml.name().toString().toStdString() + ">");
-    const QString version = xml.attributes().value(QLatin1String("version")).toString();
-    if (!version.startsWith(u"2"))
-        throw malformedLine(lineOf(xml), "is KVTML version " + (version.isEmpty() ? std::string("(none)") : version.toStdString()) +
-                                             "; only version 2.0 is read");
     while (xml.readNextStartElement()) {
         if (xml.name() == u"identifiers") {
-            identifiers = readIdentifiers(xml);
+            document.languages = readIdentifiers(xml);
         } else if (xml.name() == u"entries") {
             while (xml.readNextStartElement()) {
                 if (xml.name() == u"entry")
-                    entries.push_back(readEntry(xml));
+                    document.entries.push_back(readEntry(xml));
                 else
                     xml.skipCurrentElement();
             }
@@ -116,49 +139,181 @@ void readDocument(QXmlStreamReader& xml, std::vector<Identifier>& identifiers, s
             xml.skipCurrentElement(); // information, lessons, word types…
         }
     }
+}
+
+// KVTML 1: each <e> holds the original <o> and its translations <t>, each
+// with its language in the attribute l, or none.
+void readVersion1(QXmlStreamReader& xml, Document& document)
+{
+    const auto languageOf = [&](const QString& fallback) {
+        const QString id = xml.attributes().value(QLatin1String("l")).toString();
+        return id.isEmpty() ? fallback : id;
+    };
+    const auto remember = [&](const QString& id) {
+        if (std::none_of(document.languages.begin(), document.languages.end(), [&](const Language& known) { return known.id == id; }))
+            document.languages.push_back({id, {}, id});
+    };
+    while (xml.readNextStartElement()) {
+        if (xml.name() != u"e") {
+            xml.skipCurrentElement(); // lessons, options, articles…
+            continue;
+        }
+        KvtmlEntry entry{lineOf(xml), QString::number(document.entries.size()), {}};
+        int translations = 0;
+        while (xml.readNextStartElement()) {
+            const bool original = xml.name() == u"o";
+            if (!original && xml.name() != u"t") {
+                xml.skipCurrentElement();
+                continue;
+            }
+            const QString id = languageOf(original ? QStringLiteral("0") : QString::number(++translations));
+            remember(id);
+            entry.translations.emplace(id, Translation{elementText(xml), {}});
+        }
+        document.entries.push_back(entry);
+    }
+}
+
+void readDocument(QXmlStreamReader& xml, Document& document)
+{
+    while (!xml.atEnd() && !xml.isStartElement()) {
+        if (xml.readNext() == QXmlStreamReader::DTD && !xml.entityDeclarations().isEmpty())
+            throw malformedLine(lineOf(xml), "declares the entity '" + xml.entityDeclarations().front().name().toString().toStdString() +
+                                                 "'; entities other than XML's five (&amp; &lt; &gt; &quot; &apos;) are not read");
+    }
+    if (xml.atEnd())
+        return; // no root element: the reader has raised its error
+    if (xml.name() != u"kvtml")
+        throw malformedLine(lineOf(xml), "is not KVTML: the document's root element is <" + xml.name().toString().toStdString() + ">");
+    const QString version = xml.attributes().value(QLatin1String("version")).toString();
+    if (version.startsWith(u"2"))
+        readVersion2(xml, document);
+    else if (version.isEmpty() || version.startsWith(u"1") || version.startsWith(u"0"))
+        readVersion1(xml, document);
+    else
+        throw malformedLine(lineOf(xml), "is KVTML version " + version.toStdString() + "; versions 1 and 2 are read");
     while (!xml.atEnd())
         xml.readNext(); // what follows the root must be well-formed too
 }
 
+// The encoding the document is in: a byte-order mark, else the one given,
+// else the one its XML declaration names, else UTF-8.
+std::string encodingOf(const QByteArray& source, const std::string& given)
+{
+    if (source.startsWith(QByteArrayView(kUtf8Mark.data(), qsizetype(kUtf8Mark.size()))))
+        return "UTF-8";
+    if (source.startsWith("\xFE\xFF") || source.startsWith("\xFF\xFE") || source.startsWith(QByteArray("\0\0\xFE\xFF", 4)))
+        return kMarked;
+    if (!given.empty())
+        return given;
+    if (source.left(4).contains('\0'))
+        return "UTF-16"; // without a mark: iconv's UTF-16 takes big-endian, the XML default
+    static const QRegularExpression declaration(R"(^\s*<\?xml[^>]*encoding\s*=\s*["']([^"']*)["'])");
+    const QRegularExpressionMatch match = declaration.match(QString::fromLatin1(source.left(200)));
+    return match.hasMatch() ? match.captured(1).toStdString() : std::string("UTF-8");
+}
+
+// The two languages that become term and definition: those --languages
+// names (by id, locale or name), else the first two. With one language its
+// comment becomes the definition: `second` is then null.
+std::pair<const Language*, const Language*> chooseLanguages(const Document& document, const QStringList& wanted)
+{
+    const auto& languages = document.languages;
+    if (!wanted.isEmpty()) {
+        const Language* chosen[2] = {};
+        for (int side = 0; side < 2; ++side) {
+            const auto found = std::find_if(languages.begin(), languages.end(), [&](const Language& language) {
+                return language.id == wanted[side] || language.locale.compare(wanted[side], Qt::CaseInsensitive) == 0 ||
+                       language.name.compare(wanted[side], Qt::CaseInsensitive) == 0;
+            });
+            if (found == languages.end()) {
+                QStringList known;
+                for (const Language& language : languages)
+                    known << language.id + (language.locale.isEmpty() ? QString() : " (" + language.locale + ")");
+                throw usageError("the KVTML file has no language '" + wanted[side].toStdString() + "'; it has " +
+                                 (known.isEmpty() ? QStringLiteral("none") : known.join(", ")).toStdString());
+            }
+            chosen[side] = &*found;
+        }
+        return {chosen[0], chosen[1] == chosen[0] ? nullptr : chosen[1]};
+    }
+    if (languages.empty())
+        return {nullptr, nullptr};
+    return {&languages[0], languages.size() > 1 ? &languages[1] : nullptr};
+}
+
+const Translation* translationIn(const KvtmlEntry& entry, const Language& language)
+{
+    const auto found = entry.translations.find(language.id);
+    return found == entry.translations.end() ? nullptr : &found->second;
+}
+
+bool blank(const QString& text)
+{
+    return text.trimmed().isEmpty();
+}
+
 } // namespace
 
-void readKvtml(const QByteArray& source, SourceSink& sink)
+void readKvtml(const QByteArray& source, const ReadOptions& options, SourceSink& sink)
 {
-    // QXmlStreamReader decodes ahead of its tokens and so reports a wrongly
-    // encoded byte on the wrong line; UTF-8 lines are checked here first.
-    if (isUtf8(source))
-        for (const SourceLine& line : splitLines(std::string_view(source.constData(), static_cast<std::size_t>(source.size()))))
+    const std::string encoding = encodingOf(source, options.encoding);
+    const std::string_view bytes(source.constData(), static_cast<std::size_t>(source.size()));
+    QXmlStreamReader xml;
+    QString decoded;
+    if (QString::fromStdString(encoding).compare(u"UTF-8", Qt::CaseInsensitive) == 0) {
+        // QXmlStreamReader decodes ahead of its tokens and so reports a wrongly
+        // encoded byte on the wrong line; UTF-8 lines are checked here first.
+        for (const SourceLine& line : splitLines(bytes))
             checkEncoding(line);
+        xml.addData(source);
+    } else {
+        // Decoded here, strictly: the reader itself would put U+FFFD in place
+        // of bytes its encoding does not have. Text handed over decoded is
+        // not decoded again, whatever its declaration says.
+        decoded = QString::fromStdString(toUtf8(bytes, encoding == kMarked ? std::string() : encoding));
+        xml.addData(decoded);
+    }
 
-    QXmlStreamReader xml(source);
-    std::vector<Identifier> identifiers;
-    std::vector<KvtmlEntry> entries;
-    readDocument(xml, identifiers, entries);
+    Document document;
+    readDocument(xml, document);
     if (xml.hasError())
         throw malformedLine(lineOf(xml), "is not well-formed XML: " + xml.errorString().toStdString());
 
-    if (identifiers.size() < 2)
-        identifiers = {{QStringLiteral("0"), {}}, {QStringLiteral("1"), {}}};
-    const Identifier sides[] = {identifiers[0], identifiers[1]};
+    if (document.languages.empty() && options.languages.isEmpty())
+        document.languages = {{QStringLiteral("0"), {}, {}}, {QStringLiteral("1"), {}, {}}};
+    const auto [first, second] = chooseLanguages(document, options.languages);
 
-    for (const KvtmlEntry& entry : entries) {
-        QString texts[2];
-        const Identifier* missing = nullptr;
-        for (int side = 0; side < 2; ++side) {
-            const auto found = entry.translations.find(sides[side].id);
-            if (found != entry.translations.end())
-                texts[side] = found->second;
-            if (texts[side].trimmed().isEmpty() && !missing)
-                missing = &sides[side];
-        }
-        if (missing) {
-            const QString language = missing->name.isEmpty() ? "language " + missing->id : missing->name;
-            sink.note("line " + std::to_string(entry.line) + ": entry " + entry.id.toStdString() + " has no text in " +
-                      language.toStdString() + "; left out");
-            continue;
-        }
-        sink.entry({entry.line, texts[0].toStdString(), texts[1].toStdString()});
+    // Words in one language with no comment anywhere: nothing to learn them by.
+    const bool anyDefinition = std::any_of(document.entries.begin(), document.entries.end(), [&](const KvtmlEntry& entry) {
+        const Translation* term = translationIn(entry, *first);
+        const Translation* definition = second ? translationIn(entry, *second) : term;
+        return definition && !blank(second ? definition->text : definition->comment);
+    });
+    if (!document.entries.empty() && !anyDefinition)
+        throw deckError(DeckErrorCode::NothingToImport,
+                        "it holds words without definitions: " +
+                            (second ? "none of its entries has text in " + second->shown().toStdString()
+                                    : "its one language, " + first->shown().toStdString() + ", has no <comment> to take as the definition") +
+                            (document.languages.size() > 2 ? " (--languages chooses two of its languages)" : ""));
+
+    for (const KvtmlEntry& entry : document.entries) {
+        const Translation* term = translationIn(entry, *first);
+        const Translation* definition = second ? translationIn(entry, *second) : term;
+        const QString termText = term ? term->text : QString();
+        const QString definitionText = definition ? (second ? definition->text : definition->comment) : QString();
+        if (blank(termText))
+            sink.leftOut(entry.line, ("without text in " + first->shown()).toStdString());
+        else if (blank(definitionText))
+            sink.leftOut(entry.line, second ? ("without text in " + second->shown()).toStdString() : std::string("without a comment"));
+        else
+            sink.entry({entry.line, termText.toStdString(), definitionText.toStdString()});
     }
+}
+
+void readKvtmlSource(const SourceInput& input, const ReadOptions& options, SourceSink& sink)
+{
+    readKvtml(input.bytes, options, sink);
 }
 
 } // namespace deck

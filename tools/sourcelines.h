@@ -12,9 +12,8 @@ struct SourceLine {
     std::string_view withEnd; // the text and its line end, if it has one
 };
 
-// The source without a UTF-8 byte-order mark. A source that begins with the
-// mark of UTF-16 or UTF-32 is refused: it must be saved as UTF-8 first.
-std::string_view withoutByteOrderMark(std::string_view source);
+// The UTF-8 byte-order mark, which readers skip and writers guard against.
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // Splits a source into lines. A line ends at LF, CR LF or a lone CR; a last
 // line without an end counts too, an empty source has no lines.

@@ -20,7 +20,10 @@ class SourceSink {
 public:
     virtual ~SourceSink() = default;
     virtual void entry(SourceEntry entry) = 0;
-    // An entry the reader left out, and why.
+    // An entry the reader left out, with the line it begins on and why
+    // ("has no definition"): entries are counted by their reason.
+    virtual void leftOut(long line, std::string reason) = 0;
+    // How the source was read, said once ("read as semicolon-separated").
     virtual void note(std::string text) = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include "deckerror.h"
 #include "sourcelines.h"
+#include "textencoding.h"
 
 #include <algorithm>
 #include <utility>
@@ -24,6 +25,12 @@ void readTsv(std::string_view source, bool skipHeader, SourceSink& sink)
         const auto tab = line.text.find('\t');
         sink.entry({line.number, std::string(line.text.substr(0, tab)), std::string(line.text.substr(tab + 1))});
     }
+}
+
+void readTsvSource(const SourceInput& input, const ReadOptions& options, SourceSink& sink)
+{
+    const std::string text = toUtf8(std::string_view(input.bytes.constData(), static_cast<std::size_t>(input.bytes.size())), options.encoding);
+    readTsv(text, options.skipHeader, sink);
 }
 
 const char* tsvObstacle(std::string_view text)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sourcesink.h"
+#include "sourceformat.h"
 
 #include <string>
 #include <string_view>
@@ -15,6 +15,9 @@ namespace deck {
 // the first other line too with `skipHeader`. Raises a malformed-line error
 // at the first line that is not valid UTF-8 or holds other than one tab.
 void readTsv(std::string_view source, bool skipHeader, SourceSink& sink);
+
+// Reads tab-separated text as the options say, converted to UTF-8 first.
+void readTsvSource(const SourceInput& input, const ReadOptions& options, SourceSink& sink);
 
 // What in `text` a tab-separated line cannot hold ("a tab", "a line break"),
 // or nullptr when it can hold all of it.

@@ -1,10 +1,13 @@
 // The command line: wrong usage gives status 2, and the built executable
 // keeps results on standard output and errors on standard error.
 
+#include "ankipackagemaker.h"
 #include "decktest.h"
 #include "tempdeck.h"
 
 #include <QProcess>
+#include <QRegularExpression>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,6 +44,12 @@ private slots:
     void helpAndVersionGoToStandardOutput();
     void importReadsStandardInputAndTheExampleDeck();
     void failedImportSaysWhereOnStandardErrorOnly();
+    void restoreAddsTheBackupBackAndSaysHow_data();
+    void restoreAddsTheBackupBackAndSaysHow();
+    void notesExportAndPackagesImportTheirTexts();
+    void importFromFilesPeopleHave_data();
+    void importFromFilesPeopleHave();
+    void outputFailureAfterTheCommitExitsWith3();
 };
 
 void TestDeckTool::wrongUsageExitsWithStatus2_data()
@@ -58,7 +67,14 @@ void TestDeckTool::wrongUsageExitsWithStatus2_data()
     QTest::addRow("unknown format") << QStringList{"import", "--format", "xls", "DECK", "a.csv"} << "unknown format 'xls'";
     QTest::addRow("unknown extension") << QStringList{"import", "DECK", "a.dat"} << "cannot tell the format of 'a.dat'";
     QTest::addRow("standard input without --format") << QStringList{"import", "DECK", "-"} << "give --format";
-    QTest::addRow("--skip-header for KVTML") << QStringList{"import", "--skip-header", "DECK", "a.kvtml"} << "KVTML has no header";
+    QTest::addRow("--skip-header for KVTML") << QStringList{"import", "--skip-header", "DECK", "a.kvtml"} << "kvtml has no header line";
+    QTest::addRow("--columns for CSV") << QStringList{"import", "--columns", "1,3", "DECK", "a.csv"} << "--columns is for notes exports";
+    QTest::addRow("--columns not two numbers") << QStringList{"import", "--columns", "2,2", "DECK", "a.apkg"} << "two different column numbers";
+    QTest::addRow("unknown separator") << QStringList{"import", "--separator", "::", "DECK", "a.csv"} << "unknown separator '::'";
+    QTest::addRow("--separator for tab-separated text") << QStringList{"import", "--separator", ";", "DECK", "a.txt"} << "--separator is for CSV";
+    QTest::addRow("unknown encoding") << QStringList{"import", "--encoding", "klingon", "DECK", "a.csv"} << "unknown encoding 'klingon'";
+    QTest::addRow("one language") << QStringList{"import", "--languages", "en", "DECK", "a.kvtml"} << "--languages takes two identifiers";
+    QTest::addRow("import the deck into itself") << QStringList{"import", "DECK", "DECK"} << "is the deck itself";
     QTest::addRow("export as KVTML") << QStringList{"export", "DECK", "out.kvtml"} << "whether to write CSV or tab-separated";
     QTest::addRow("export onto the deck itself") << QStringList{"export", "--format", "csv", "DECK", "DECK"} << "is the deck itself";
 }
@@ -110,11 +126,11 @@ void TestDeckTool::importReadsStandardInputAndTheExampleDeck()
 
     const ToolRun piped = runProcess({"import", "--format", "tsv", path, "-"}, "Stdin\tfrom a pipe\n");
     QCOMPARE(piped.status, 0);
-    QCOMPARE(piped.out, QByteArray("Imported 1 entry.\n"));
+    QCOMPARE(piped.out, QByteArray("Imported 1 entry; left out 0; skipped 0 duplicates.\n"));
 
     const ToolRun example = runProcess({"import", "--skip-header", path, EXAMPLES_DIR "/elements.csv"});
     QCOMPARE(example.status, 0);
-    QCOMPARE(example.out, QByteArray("Imported 50 entries.\n"));
+    QCOMPARE(example.out, QByteArray("Imported 50 entries; left out 0; skipped 0 duplicates.\n"));
 
     const ToolRun exported = runProcess({"export", path});
     QCOMPARE(exported.status, 0);
@@ -136,6 +152,141 @@ void TestDeckTool::failedImportSaysWhereOnStandardErrorOnly()
     QVERIFY(run.out.isEmpty());
     QVERIFY2(run.err.contains("bad.csv, line 2: has 1 field where 2") && run.err.contains("Nothing was imported"), run.err.constData());
     QCOMPARE(target.entries(), TempDeck::numbered(3));
+}
+
+void TestDeckTool::restoreAddsTheBackupBackAndSaysHow_data()
+{
+    QTest::addColumn<QList<qint64>>("deckIds");
+    QTest::addColumn<bool>("backupThere");
+    QTest::addColumn<QList<qint64>>("after");
+    QTest::addColumn<QString>("says");
+
+    QTest::addRow("into the emptied deck: their own IDs")
+        << QList<qint64>{} << true << QList<qint64>{2, 5, 9} << "Restored 3 entries from '.*' to '.*', with their own IDs.";
+    QTest::addRow("into a deck with entries: after them")
+        << QList<qint64>{1} << true << QList<qint64>{1, 2, 3, 4} << "after the 1 entry it held, which stay.";
+    QTest::addRow("no backup: nothing changes") << QList<qint64>{1} << false << QList<qint64>{1} << "There is no backup";
+}
+
+void TestDeckTool::restoreAddsTheBackupBackAndSaysHow()
+{
+    QFETCH(QList<qint64>, deckIds);
+    QFETCH(bool, backupThere);
+    QFETCH(QList<qint64>, after);
+    QFETCH(QString, says);
+
+    const TempDeck target(TempDeck::withIds(deckIds));
+    if (backupThere)
+        TempDeck::createAt(target.path() + ".bak", TempDeck::withIds({2, 5, 9}));
+    const ToolRun run = runProcess({"restore", pathOf(target)});
+
+    QCOMPARE(run.status, backupThere ? 0 : 1);
+    QVERIFY2(QRegularExpression(says).match(QString::fromUtf8(backupThere ? run.out : run.err)).hasMatch(),
+             (run.out + run.err).constData());
+    QCOMPARE(idsOf(target.entries()), after);
+    if (backupThere)
+        QCOMPARE(target.entries().back().question, "term 9");
+}
+
+void TestDeckTool::notesExportAndPackagesImportTheirTexts()
+{
+    TempDeck target;
+    QTemporaryDir dir;
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    };
+    // Named .csv, told by its header lines all the same.
+    write("Spanish.csv", "#separator:tab\n#html:true\n#notetype column:1\n#tags column:4\n#deck:Spanish\n"
+                         "Basic\t<b>el perro</b>\tdog<br>Plural: los&nbsp;perros\tanimal noun\n"
+                         "Basic\t<div>la casa</div>\t\"&quot;house&quot; <img src=\"\"casa.jpg\"\">\"\thome\n");
+    write("legacy.apkg", ankiPackage({{"Hund", "dog", "der"}}, PackageKind::Anki2));
+    write("new.colpkg", ankiPackage({{"Katze", "cat[sound:katze.mp3]"}, {"<img src=a.png>", "image only"}}, PackageKind::Compressed));
+
+    const ToolRun notes = runProcess({"import", pathOf(target), dir.filePath("Spanish.csv")});
+    QCOMPARE(notes.status, 0);
+    QCOMPARE(notes.out, dir.filePath("Spanish.csv").toUtf8() + ": line 5: the header '#deck:Spanish' is ignored\n" +
+                            dir.filePath("Spanish.csv").toUtf8() + ": dropped 1 image: Verbrio shows text only\n"
+                            "Imported 2 entries; left out 0; skipped 0 duplicates.\n");
+    QCOMPARE(runProcess({"import", pathOf(target), dir.filePath("legacy.apkg")}).status, 0);
+    const ToolRun package = runProcess({"import", pathOf(target), dir.filePath("new.colpkg")});
+    QCOMPARE(package.status, 0);
+    QVERIFY2(package.out.endsWith("dropped 1 image and 1 sound reference: Verbrio shows text only\n"
+                                  "Imported 1 entry; left out 1 (1 with field 1 or 2 empty once HTML is turned into text: note 2); "
+                                  "skipped 0 duplicates.\n"),
+             package.out.constData());
+
+    const std::vector<TestEntry> expected{{1, "el perro", "dog\nPlural: los\u00a0perros"}, {2, "la casa", "\"house\""},
+                                          {3, "Hund", "dog"}, {4, "Katze", "cat"}};
+    QCOMPARE(target.entries(), expected);
+}
+
+void TestDeckTool::importFromFilesPeopleHave_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("content"); // "DECK COPY": a copy of the deck itself
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said"); // on standard output with status 0, else on standard error
+
+    QTest::addRow("restore from a copy") << "Verbrio.mdb.bak" << QByteArray("DECK COPY") << 0
+                                         << "Imported 3 entries; left out 0; skipped 0 duplicates.";
+    QTest::addRow("spreadsheet CSV with semicolons") << "list.csv" << QByteArray("Haus;house, building\r\n") << 0
+                                                     << "list.csv: read as semicolon-separated text";
+    QTest::addRow("words without definitions") << "words.kvtml"
+        << QByteArray("<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"/></identifiers><entries><entry id=\"0\">"
+                      "<translation id=\"0\"><text>Hund</text></translation></entry></entries></kvtml>")
+        << 1 << "words.kvtml: it holds words without definitions";
+    QTest::addRow("some entries left out") << "mixed.kvtml"
+        << QByteArray("<kvtml version=\"2.0\">\n<entries><entry id=\"0\"><translation id=\"0\"><text>a</text></translation>"
+                      "<translation id=\"1\"><text>b</text></translation></entry>\n<entry id=\"1\"><translation id=\"0\"><text>c</text>"
+                      "</translation></entry></entries></kvtml>\n")
+        << 0 << "Imported 1 entry; left out 1 (1 without text in language 1: line 3); skipped 0 duplicates.";
+    QTest::addRow("package of image-only notes") << "images.apkg" << ankiPackage({{"<img src=a.png>", "x"}}, PackageKind::Anki21) << 1
+                                                 << "images.apkg: none of its 1 entries can be imported: 1 with field 1 or 2 empty";
+    QTest::addRow("zip that is no package") << "other.apkg" << zipArchive({{"readme.txt", "hi"}}) << 1
+                                            << "other.apkg, is not a readable package: it holds no collection";
+}
+
+void TestDeckTool::importFromFilesPeopleHave()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, content);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+
+    TempDeck target(TempDeck::numbered(3));
+    QTemporaryDir dir;
+    const QString source = dir.filePath(fileName);
+    if (content == "DECK COPY") {
+        QVERIFY(QFile::copy(pathOf(target), source));
+    } else {
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+    const QByteArray before = snapshot(target.path());
+    const ToolRun run = runProcess({"import", pathOf(target), source});
+    QCOMPARE(run.status, status);
+    QVERIFY2((status == 0 ? run.out : run.err).contains(said.toUtf8()), (run.out + run.err).constData());
+    if (status != 0)
+        QCOMPARE(snapshot(target.path()), before);
+}
+
+// A script that retries a failed import must not import twice: once the
+// entries are in, a failure to say so is not "nothing was imported".
+void TestDeckTool::outputFailureAfterTheCommitExitsWith3()
+{
+    TempDeck target;
+    QProcess process;
+    process.setStandardOutputFile("/dev/full");
+    process.start(DECK_TOOL, {"import", "--format", "tsv", pathOf(target), "-"});
+    QVERIFY(process.waitForStarted());
+    process.write("term\tdefinition\n");
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(30000));
+    const QByteArray err = process.readAllStandardError();
+    QCOMPARE(process.exitCode(), 3);
+    QVERIFY2(err.contains("imported 1 entry into") && !err.contains("Nothing was imported"), err.constData());
+    QCOMPARE(target.entries().size(), std::size_t(1));
 }
 
 QTEST_GUILESS_MAIN(TestDeckTool)

@@ -5,12 +5,15 @@
 #include "decktest.h"
 #include "deckerror.h"
 #include "exporter.h"
+#include "csvformat.h"
 #include "importer.h"
 #include "tempdeck.h"
 
+#include <QStringEncoder>
 #include <QTest>
 
 Q_DECLARE_METATYPE(deck::Format)
+Q_DECLARE_METATYPE(std::vector<TestEntry>)
 
 using deck::DeckErrorCode;
 using deck::Format;
@@ -21,14 +24,14 @@ deck::ImportOptions optionsFor(Format format)
 {
     deck::ImportOptions options;
     options.format = format;
-    options.detectTabs = format == Format::Csv; // as for a file named .csv
+    options.read.guessSeparator = format == Format::Csv; // as for a file named .csv
     return options;
 }
 
 deck::ImportResult import(TempDeck& target, const QByteArray& source, const deck::ImportOptions& options)
 {
     store::Connection connection(target.path());
-    return deck::importEntries(connection, source, options);
+    return deck::importEntries(connection, deck::SourceInput{source, {}}, options);
 }
 
 } // namespace
@@ -47,6 +50,11 @@ private slots:
     void textsOver255Utf16UnitsAreRefusedUnlessAllowed();
     void duplicatesAreSkippedAndCounted_data();
     void duplicatesAreSkippedAndCounted();
+    void sourceGivesItsEntriesOrItsError_data();
+    void sourceGivesItsEntriesOrItsError();
+    void importPastId32767IsRefusedBeforeAnythingIsWritten_data();
+    void importPastId32767IsRefusedBeforeAnythingIsWritten();
+    void anotherDeckIsReadOnlyAndAppendedInIdOrder();
     void entriesAreAppendedInSourceOrder();
     void tabSeparatedCsvIsReadAsSuchOnlyWhenNamedCsv();
 };
@@ -134,7 +142,7 @@ void TestImportExport::malformedSourceIsRefusedWithItsLineAndNothingWritten_data
     QTest::addRow("overlong UTF-8") << Format::Csv << QByteArray("a,b\nc,\xc0\xaf\n") << malformed << "line 2:";
     QTest::addRow("UTF-16 surrogate in UTF-8") << Format::Tsv << QByteArray("a\tb\nc\t\xed\xa0\x80\n") << malformed << "line 2:";
     QTest::addRow("NUL character") << Format::Tsv << QByteArray("a\tb\n\0\td\n", 8) << malformed << "line 2:";
-    QTest::addRow("UTF-16 text") << Format::Csv << QByteArray("\xff\xfe" "a\0,\0b\0", 8) << malformed << "line 1:";
+    QTest::addRow("UTF-16 with a lone surrogate") << Format::Csv << QByteArray("\xff\xfe" "a\0,\0b\0\n\0c\0,\0\x00\xd8\n\0", 18) << malformed << "line 2:";
     QTest::addRow("tsv: no tab") << Format::Tsv << QByteArray("a\tb\n\nc\n") << malformed << "line 3:";
     QTest::addRow("tsv: two tabs") << Format::Tsv << QByteArray("a\tb\tc\n") << malformed << "line 1:";
     QTest::addRow("kvtml: not well-formed") << Format::Kvtml << QByteArray("<kvtml version=\"2.0\">\n<entries>\n</kvtml>\n") << malformed << "line 3:";
@@ -226,11 +234,204 @@ void TestImportExport::duplicatesAreSkippedAndCounted()
         QCOMPARE(target.entries().back(), (TestEntry{4, "A", "b"}));
 }
 
+// A source read with options: the options as the command line gives them.
+struct SourceCase {
+    Format format;
+    QByteArray source;
+    QString separator = {}; // --separator; a .csv name guesses without it
+    QString encoding = {};
+    QStringList languages = {};
+    bool html = false;
+};
+Q_DECLARE_METATYPE(SourceCase)
+
+namespace {
+
+const char* kOneLanguage = "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"><name>Deutsch</name></identifier></identifiers>\n"
+                           "<entries><entry id=\"0\"><translation id=\"0\"><text>Hund</text><comment>bellt</comment></translation></entry>\n"
+                           "<entry id=\"1\"><translation id=\"0\"><text>Katze</text><comment> </comment></translation></entry>\n"
+                           "<entry id=\"2\"><translation id=\"0\"><text>Maus</text><comment>piepst</comment></translation></entry></entries></kvtml>\n";
+
+const char* kThreeLanguages = "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"><locale>en</locale></identifier>"
+                              "<identifier id=\"1\"><locale>de</locale></identifier><identifier id=\"2\"><locale>fr</locale></identifier>"
+                              "</identifiers>\n<entries><entry id=\"0\"><translation id=\"0\"><text>dog</text></translation>"
+                              "<translation id=\"1\"><text>Hund</text></translation><translation id=\"2\"><text>chien</text></translation>"
+                              "</entry></entries></kvtml>\n";
+
+QByteArray kvtmlIn(const char* encoding, const QByteArray& definition)
+{
+    return "<?xml version=\"1.0\" encoding=\"" + QByteArray(encoding) + "\"?>\n<kvtml version=\"2.0\"><entries>\n"
+           "<entry id=\"0\"><translation id=\"0\"><text>term</text></translation><translation id=\"1\"><text>" + definition +
+           "</text></translation></entry></entries></kvtml>\n";
+}
+
+} // namespace
+
+void TestImportExport::sourceGivesItsEntriesOrItsError_data()
+{
+    QTest::addColumn<SourceCase>("source");
+    QTest::addColumn<std::vector<TestEntry>>("expected");
+    QTest::addColumn<QString>("error"); // how the error begins; empty when the import succeeds
+
+    const auto utf16 = [](const char* mark, const QString& text, QStringConverter::Encoding encoding) {
+        return QByteArray(mark) + QStringEncoder(encoding)(text);
+    };
+    const std::vector<TestEntry> none;
+    // Separators:
+    QTest::addRow("csv: semicolons guessed, commas in texts") << SourceCase{Format::Csv, "Haus;house, building\r\nBaum;tree\r\n"}
+        << std::vector<TestEntry>{{1, "Haus", "house, building"}, {2, "Baum", "tree"}} << "";
+    QTest::addRow("csv: tabs guessed, a comma in every definition") << SourceCase{Format::Csv, "Hund\tdog, canine\nKatze\tcat, feline\n"}
+        << std::vector<TestEntry>{{1, "Hund", "dog, canine"}, {2, "Katze", "cat, feline"}} << "";
+    QTest::addRow("csv: --separator pipe") << SourceCase{Format::Csv, "a|\"b|c\"\n", "pipe"} << std::vector<TestEntry>{{1, "a", "b|c"}} << "";
+    QTest::addRow("csv: --separator semicolon on commas") << SourceCase{Format::Csv, "a,b\n", ";"} << none
+        << "line 1: has 1 field where 2, the term and the definition, were expected (separated by semicolon";
+    QTest::addRow("csv: semicolons, one line without") << SourceCase{Format::Csv, "a;b\nc;d\ne\n"} << none << "line 3: has 1 field";
+    // Encodings:
+    QTest::addRow("tsv: UTF-16 LE with its mark") << SourceCase{Format::Tsv, utf16("\xff\xfe", "Käse\tcheese 🧀\n", QStringConverter::Utf16LE)}
+        << std::vector<TestEntry>{{1, "Käse", "cheese 🧀"}} << "";
+    QTest::addRow("csv: UTF-16 BE with its mark") << SourceCase{Format::Csv, utf16("\xfe\xff", "a,b\n", QStringConverter::Utf16BE)}
+        << std::vector<TestEntry>{{1, "a", "b"}} << "";
+    QTest::addRow("csv: windows-1252") << SourceCase{Format::Csv, "K\xe4se;\x80 5\n", {}, "windows-1252"}
+        << std::vector<TestEntry>{{1, "Käse", "€ 5"}} << "";
+    QTest::addRow("tsv: iso-8859-2") << SourceCase{Format::Tsv, "\xb3\xf3" "d\xbc\tboat\n", {}, "ISO-8859-2"}
+        << std::vector<TestEntry>{{1, "łódź", "boat"}} << "";
+    QTest::addRow("tsv: shift_jis") << SourceCase{Format::Tsv, "\x93\xfa\x96\x7b\tJapan\n", {}, "shift_jis"}
+        << std::vector<TestEntry>{{1, "日本", "Japan"}} << "";
+    QTest::addRow("tsv: windows-1252 read as UTF-8") << SourceCase{Format::Tsv, "a\tb\nK\xe4se\tcheese\n"} << none
+        << "line 2: is not valid UTF-8 text; give the file's encoding with --encoding";
+    QTest::addRow("tsv: a byte not in the given encoding") << SourceCase{Format::Tsv, "a\tb\nc\t\xe9\n", {}, "US-ASCII"} << none
+        << "line 2: holds bytes that are not valid US-ASCII text";
+    QTest::addRow("kvtml: declared ISO-8859-1") << SourceCase{Format::Kvtml, kvtmlIn("ISO-8859-1", "caf\xe9")}
+        << std::vector<TestEntry>{{1, "term", "café"}} << "";
+    QTest::addRow("kvtml: declared US-ASCII, a byte above 127") << SourceCase{Format::Kvtml, kvtmlIn("US-ASCII", "caf\xe9")} << none
+        << "line 3: holds bytes that are not valid US-ASCII text";
+    QTest::addRow("kvtml: external entity") << SourceCase{Format::Kvtml, "<?xml version=\"1.0\"?>\n<!DOCTYPE kvtml [\n<!ENTITY x SYSTEM \"passwd\">\n]>\n"
+                                                                           + kvtmlIn("UTF-8", "a&x;").mid(39)}
+        << none << "line 4: declares the entity 'x'";
+    // KVTML languages:
+    QTest::addRow("kvtml: one language, comment as definition") << SourceCase{Format::Kvtml, kOneLanguage}
+        << std::vector<TestEntry>{{1, "Hund", "bellt"}, {2, "Maus", "piepst"}} << "";
+    QTest::addRow("kvtml: one language, no comment") << SourceCase{Format::Kvtml, QByteArray(kOneLanguage).replace("<comment>bellt", "<comment>").replace("<comment>piepst", "<comment>")}
+        << none << "it holds words without definitions";
+    QTest::addRow("kvtml: version 1") << SourceCase{Format::Kvtml, "<?xml version=\"1.0\"?>\n<kvtml encoding=\"UTF-8\">\n<e><o>Hund</o><t>dog</t></e>\n"
+                                                                   "<e><o>Katze</o><t></t></e>\n<e m=\"1\"><o>Maus</o><t>mouse</t></e>\n</kvtml>\n"}
+        << std::vector<TestEntry>{{1, "Hund", "dog"}, {2, "Maus", "mouse"}} << "";
+    QTest::addRow("kvtml: --languages picks two of three") << SourceCase{Format::Kvtml, kThreeLanguages, {}, {}, {"fr", "1"}}
+        << std::vector<TestEntry>{{1, "chien", "Hund"}} << "";
+    QTest::addRow("kvtml: --languages names one it lacks") << SourceCase{Format::Kvtml, kThreeLanguages, {}, {}, {"en", "es"}} << none
+        << "the KVTML file has no language 'es'; it has 0 (en), 1 (de), 2 (fr)";
+    // HTML and notes exports:
+    QTest::addRow("csv: --html") << SourceCase{Format::Csv, "<b>a</b>,\"x&amp;y<br><img src=\"\"i.png\"\">z\"\n", {}, {}, {}, true}
+        << std::vector<TestEntry>{{1, "a", "x&y\nz"}} << "";
+    QTest::addRow("notes: windows-1252") << SourceCase{Format::Notes, "#separator:tab\n#html:false\nK\xe4se\t<b>cheese</b>\n", {}, "windows-1252"}
+        << std::vector<TestEntry>{{1, "Käse", "<b>cheese</b>"}} << "";
+    QTest::addRow("notes: --html where the file does not say so") << SourceCase{Format::Notes, "#separator:comma\na&lt;,<i>b</i>\n", {}, {}, {}, true}
+        << std::vector<TestEntry>{{1, "a<", "b"}} << "";
+    QTest::addRow("notes: unknown separator name") << SourceCase{Format::Notes, "#html:true\n#separator:dash\na\tb\n"} << none
+        << "line 2: names the separator 'dash'";
+    QTest::addRow("notes: a bad column number") << SourceCase{Format::Notes, "#separator:tab\n#tags column:x\na\tb\n"} << none
+        << "line 2: gives the tags column as 'x'";
+    QTest::addRow("notes: every row lacks a definition") << SourceCase{Format::Notes, "#separator:tab\n#tags column:2\na\ttag\nb\ttag\n"} << none
+        << "none of its 2 entries can be imported: 2 with field 1 or 3 empty or missing: lines 3, 4";
+    // Nothing to import:
+    QTest::addRow("tsv: blank lines only") << SourceCase{Format::Tsv, "\n  \r\n"} << none << "";
+    QTest::addRow("kvtml: every entry lacks a side") << SourceCase{Format::Kvtml, kvtmlIn("UTF-8", "").replace("</entries>", "<entry id=\"1\"><translation id=\"1\"><text>x</text></translation></entry></entries>")}
+        << none << "none of its 2 entries can be imported: 1 without text in language 1: line 3; 1 without text in language 0: line 3";
+}
+
+void TestImportExport::sourceGivesItsEntriesOrItsError()
+{
+    QFETCH(SourceCase, source);
+    QFETCH(std::vector<TestEntry>, expected);
+    QFETCH(QString, error);
+
+    TempDeck target;
+    const QByteArray before = snapshot(target.path());
+    deck::ImportOptions options = optionsFor(source.format);
+    if (!source.separator.isEmpty())
+        options.read.separator = deck::separatorNamed(source.separator.toStdString());
+    options.read.encoding = source.encoding.toStdString();
+    options.read.languages = source.languages;
+    options.read.html = source.html;
+    const auto raised = errorFrom([&] { import(target, source.source, options); });
+    QVERIFY2(raised.has_value() == !error.isEmpty(), raised ? raised->what() : "no error");
+    if (raised) {
+        QVERIFY2(QString::fromStdString(raised->description()).startsWith(error), raised->what());
+        QCOMPARE(snapshot(target.path()), before);
+    }
+    QCOMPARE(target.entries(), expected);
+}
+
+void TestImportExport::importPastId32767IsRefusedBeforeAnythingIsWritten_data()
+{
+    QTest::addColumn<QList<qint64>>("ids");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<qint64>("firstNewId"); // 0 when refused
+    QTest::addColumn<QString>("error");
+
+    QTest::addRow("only a negative ID: the window's rule gives 1") << QList<qint64>{-5} << 2 << qint64(1) << "";
+    QTest::addRow("the last free ID") << QList<qint64>{32766} << 1 << qint64(32767) << "";
+    QTest::addRow("one past the last") << QList<qint64>{32766} << 2 << qint64(0) << "the source has 2 new entries, but only 1 fit";
+    QTest::addRow("largest ID 2^63-1") << QList<qint64>{1, 9223372036854775807} << 1 << qint64(0)
+                                       << "no entry fits: the deck's largest ID is 9223372036854775807";
+    QTest::addRow("more than a deck holds") << QList<qint64>{} << 32768 << qint64(0) << "the source has 32768 new entries, more than a deck can hold";
+}
+
+void TestImportExport::importPastId32767IsRefusedBeforeAnythingIsWritten()
+{
+    QFETCH(QList<qint64>, ids);
+    QFETCH(int, rows);
+    QFETCH(qint64, firstNewId);
+    QFETCH(QString, error);
+
+    TempDeck target(TempDeck::withIds(ids));
+    const QByteArray before = snapshot(target.path());
+    QByteArray source;
+    for (int i = 0; i < rows; ++i)
+        source += "t" + QByteArray::number(i) + "\td\n";
+    deck::ImportOptions options = optionsFor(Format::Tsv);
+    options.allowLong = true; // about the length of texts only, never about IDs
+    const auto raised = errorFrom([&] { import(target, source, options); });
+    if (error.isEmpty()) {
+        QVERIFY2(!raised, raised ? raised->what() : "");
+        QCOMPARE(target.entries().at(std::size_t(ids.size())).id, firstNewId);
+        return;
+    }
+    QVERIFY(raised);
+    QCOMPARE(raised->number(), static_cast<int>(DeckErrorCode::NoRoom));
+    QVERIFY2(QString::fromStdString(raised->description()).startsWith(error), raised->what());
+    QCOMPARE(snapshot(target.path()), before);
+}
+
+void TestImportExport::anotherDeckIsReadOnlyAndAppendedInIdOrder()
+{
+    TempDeck source({{9, "nine", "last"}, {-2, "minus two", "first"}});
+    {
+        SQLite::Database db(source.path(), SQLite::OPEN_READWRITE);
+        db.exec("INSERT INTO Questions VALUES (3, NULL, 42)");
+    }
+    const QByteArray sourceBefore = snapshot(source.path());
+    TempDeck target({{1, "kept", "entry"}});
+    deck::ImportOptions options;
+    options.format = Format::Deck;
+    store::Connection connection(target.path());
+    deck::importEntries(connection, deck::SourceInput{sourceBefore, source.path()}, options);
+    const std::vector<TestEntry> expected{{1, "kept", "entry"}, {2, "minus two", "first"}, {3, "", "42"}, {4, "nine", "last"}};
+    QCOMPARE(target.entries(), expected);
+    QCOMPARE(snapshot(source.path()), sourceBefore);
+
+    TempDeck notADeck({}, false);
+    SQLite::Database(notADeck.path(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE).exec("CREATE TABLE Other (x)");
+    const auto error = errorFrom([&] { deck::importEntries(connection, deck::SourceInput{snapshot(notADeck.path()), notADeck.path()}, options); });
+    QVERIFY(error);
+    QVERIFY2(QString::fromStdString(error->description()).contains("has no table Questions"), error->what());
+}
+
 void TestImportExport::entriesAreAppendedInSourceOrder()
 {
     TempDeck target({{5, "old", "entry"}});
     deck::ImportOptions options = optionsFor(Format::Csv);
-    options.skipHeader = true;
+    options.read.skipHeader = true;
     const auto result = import(target, "\xEF\xBB\xBFTerm,Definition\r\n\r\nzebra,last letter\r\napple,first\r\n", options);
     QCOMPARE(result.imported, 2L);
     const std::vector<TestEntry> expected{{5, "old", "entry"}, {6, "zebra", "last letter"}, {7, "apple", "first"}};
@@ -250,7 +451,7 @@ void TestImportExport::tabSeparatedCsvIsReadAsSuchOnlyWhenNamedCsv()
     // --format csv says what the text is: no guessing.
     TempDeck chosen;
     deck::ImportOptions options = optionsFor(Format::Csv);
-    options.detectTabs = false;
+    options.read.guessSeparator = false;
     const auto error = errorFrom([&] { import(chosen, source, options); });
     QVERIFY(error);
     QCOMPARE(error->number(), static_cast<int>(DeckErrorCode::Malformed));

@@ -97,9 +97,11 @@ make_empty_database() {
 }
 
 # Reads the database as another program would; committed changes in the
-# write-ahead log are seen. Read-only, so that it never checkpoints.
+# write-ahead log are seen. Read-only, so that it never checkpoints; waiting
+# up to 2 seconds, as Verbrio does, while the program switches the file
+# between its journal modes.
 query() {
-    timeout 10 sqlite3 -readonly -batch -noheader -separator '|' "$DATABASE" "$1"
+    timeout 10 sqlite3 -readonly -batch -noheader -separator '|' -cmd '.timeout 2000' "$DATABASE" "$1"
 }
 
 launch() {

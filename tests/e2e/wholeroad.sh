@@ -3,9 +3,9 @@
 # first typed at once after Alt+C; a fourth dropped with Esc, after which
 # Enter, Enter does nothing; a drill over them that shows matching terms and
 # definitions on both sides, goes on with Enter after Restart answered No,
-# and leaves the file as it was; Restart with Yes empties the file; Next on
-# the emptied table and Review on it both report and the program carries on;
-# Alt+X ends the run.
+# and leaves the file as it was; Restart with Yes empties the file and keeps
+# the three in Verbrio.mdb.bak; Next on the emptied table and Review on it
+# both report and the program carries on; Alt+X ends the run.
 source "$(dirname "$0")/common.sh"
 
 # Points in the term box and the definition box of the main window, where
@@ -29,7 +29,9 @@ EXPECTED_ROWS=$(printf '%s\n' "1|${TERMS[0]}|${DEFINITIONS[0]}" "2|${TERMS[1]}|$
 
 entry_count_is() { [ "$(query 'SELECT count(*) FROM Questions')" = "$1" ]; }
 rows() { query 'SELECT ID, Question, Description FROM Questions ORDER BY ID'; }
-file_fingerprint() { cat "$DATABASE" "$DATABASE-wal" 2>/dev/null | md5sum; }
+file_fingerprint() { { cat "$DATABASE"; cat "$DATABASE-wal" 2>/dev/null || true; } | md5sum; }
+# Once idle after storing, the program leaves the deck alone in its folder.
+file_alone() { [ ! -e "$DATABASE-wal" ] && [ ! -e "$DATABASE-shm" ]; }
 
 box_state() { [ "$(pixel_at "$1" "$2")" = "#FFFFFF" ] && echo shown || echo hidden; }
 boxes_are() {
@@ -97,6 +99,7 @@ find_message_box && fail "a message box is shown after Esc, Enter, Enter"
 step "the file holds exactly the three entries"
 [ "$(rows)" = "$EXPECTED_ROWS" ] || fail "the file holds:
 $(rows)"
+wait_until 5 "no -wal or -shm file beside the deck once idle" file_alone
 rows_before_review=$(rows)
 fingerprint_before_review=$(file_fingerprint)
 
@@ -174,6 +177,9 @@ answer_message_box_with_enter
 wait_until 5 "the file to hold no entries" entry_count_is 0
 settle
 find_message_box && fail "a message box is shown after Restart"
+[ "$(timeout 10 sqlite3 -readonly -batch -noheader -separator '|' "$DATABASE.bak" \
+      'SELECT ID, Question, Description FROM Questions ORDER BY ID')" = "$EXPECTED_ROWS" ] \
+    || fail "Verbrio.mdb.bak does not hold the three entries"
 
 step "Next on the emptied table reports an error and the program carries on"
 click_at "${TERM_BOX[@]}"

@@ -29,7 +29,7 @@ class TestAdding : public QObject {
 private slots:
     void okStoresEachEntryWithItsOwnId_data();
     void okStoresEachEntryWithItsOwnId();
-    void okWithEmptyBoxesStoresEmptyEntry();
+    void okWithEmptyBoxesStoresNothingAndBeginsTheNext();
     void cancelDropsOnlyThePendingEntry_data();
     void cancelDropsOnlyThePendingEntry();
     void typingWithNoEntryPendingIsStoredByOk_data();
@@ -38,6 +38,7 @@ private slots:
     void choosingReviewStoresTypedEntryOnly();
     void typingIntoReviewBoxesChangesNoEntry_data();
     void typingIntoReviewBoxesChangesNoEntry();
+    void refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate();
 };
 
 void TestAdding::okStoresEachEntryWithItsOwnId_data()
@@ -78,14 +79,15 @@ void TestAdding::okStoresEachEntryWithItsOwnId()
     QVERIFY(boxes.shown.isEmpty());
 }
 
-void TestAdding::okWithEmptyBoxesStoresEmptyEntry()
+void TestAdding::okWithEmptyBoxesStoresNothingAndBeginsTheNext()
 {
     TestWindow window(TempDeck::numbered(1));
     MessageBoxes boxes;
     window.choose(0);
     click(window.w.cmdOK);
 
-    QCOMPARE(window.stored(), (QStringList{"1: term 1 / definition 1", "2:  / "}));
+    QCOMPARE(window.stored(), (QStringList{"1: term 1 / definition 1"}));
+    QVERIFY(window.pending());
     QVERIFY(boxes.shown.isEmpty());
 }
 
@@ -260,6 +262,36 @@ void TestAdding::typingIntoReviewBoxesChangesNoEntry()
 
     QCOMPARE(window.stored(), before);
     QVERIFY(boxes.shown.isEmpty());
+}
+
+// A deck made elsewhere whose table refuses the term "no".
+void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate()
+{
+    MessageBoxes boxes;
+    TestWindow window({}, {0.0f}, false); // no file yet: the two connection messages
+    {
+        SQLite::Database db(window.deck.path(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        db.exec("CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK (Question <> 'no'), Description TEXT)");
+        db.exec("INSERT INTO Questions VALUES (1, 'term 1', 'definition 1')");
+    }
+    window.choose(0);
+    boxes.takeTexts();
+    window.typeTerm(QStringLiteral("no"));
+
+    window.choose(1);
+    const QStringList said = boxes.takeTexts();
+    QCOMPARE(said.size(), 1); // once, and not "error opening the database"
+    QVERIFY2(said[0].startsWith(QLatin1String("The entry being typed could not be stored; it waits on the Create screen.\n")),
+             qPrintable(said[0]));
+    QCOMPARE(screenOf(window.w), kReviewScreen);
+    QCOMPARE(window.w.txtOutQuestion->text(), QStringLiteral("term 1"));
+    click(window.w.cmdShow);
+    click(window.w.cmdShow); // "Next": no second message
+    QCOMPARE(boxes.takeTexts(), QStringList{});
+
+    window.choose(0);
+    QCOMPARE(window.w.txtInQuestion->text(), QStringLiteral("no")); // back on the Create screen
+    QCOMPARE(window.stored(), QStringList{"1: term 1 / definition 1"});
 }
 
 QTEST_MAIN(TestAdding)

@@ -28,6 +28,7 @@ private slots:
     void yesDeletesEveryEntryAndKeepsTheScreen();
     void noChangesNothing_data();
     void noChangesNothing();
+    void backupThatCannotBeWrittenDeletesNothing();
 };
 
 void TestRestart::warningAsksWithYesAsDefault()
@@ -79,12 +80,21 @@ void TestRestart::yesDeletesEveryEntryAndKeepsTheScreen()
         window.typeTerm(typed);
     const QString drill = drillOf(window.w);
     OperationSeam seam(window.w.Data1);
+    const QString backup = QString::fromStdString(window.deck.path()) + ".bak";
+    QStringList before = window.stored();
+    if (!typed.isEmpty())
+        before << QStringLiteral("%1: new / ").arg(ids.isEmpty() ? 1 : ids.last() + 1);
 
     click(window.w.cmdRestart);
 
     QCOMPARE(boxes.texts(), QStringList{kRestartWarningText});
     QCOMPARE(seam.trace, trace);
     QCOMPARE(window.stored(), QStringList{});
+    // The way back: every entry as it was, unless there was none.
+    if (ids.isEmpty())
+        QVERIFY(!QFile::exists(backup));
+    else
+        QCOMPARE(listed(TempDeck::entriesAt(backup.toStdString())), before);
     QCOMPARE(QString::fromStdString(window.w.Data1.RecordSource()), QStringLiteral("SELECT * FROM Questions"));
     QCOMPARE(screenOf(window.w), screen);
     QCOMPARE(drillOf(window.w), drill);
@@ -122,6 +132,20 @@ void TestRestart::noChangesNothing()
     QCOMPARE(window.pending(), create);
     QCOMPARE(window.stored(), before);
     QCOMPARE(screenOf(window.w), create ? kCreateScreen : kReviewScreen);
+}
+
+void TestRestart::backupThatCannotBeWrittenDeletesNothing()
+{
+    TestWindow window(TempDeck::numbered(2));
+    QVERIFY(QDir().mkdir(QString::fromStdString(window.deck.path()) + ".bak")); // in the way of the rename
+    MessageBoxes boxes({BoxAnswer::Yes});
+
+    click(window.w.cmdRestart);
+
+    QCOMPARE(boxes.texts().size(), 2);
+    QVERIFY2(boxes.texts()[1].startsWith(QLatin1String("Error 3910\n\nCannot write the copy")), qPrintable(boxes.texts()[1]));
+    QCOMPARE(window.stored(), listed(TempDeck::numbered(2)));
+    QCOMPARE(QApplication::overrideCursor(), nullptr); // the wait cursor went with the handler
 }
 
 QTEST_MAIN(TestRestart)

@@ -12,7 +12,7 @@
 
 namespace {
 
-enum Failure { ForcedError, FailAfterOperation };
+enum Failure { ForcedError, FailAfterOperation, StandardError };
 
 void verifyPlainOkBox(const ShownMessageBox& box)
 {
@@ -177,6 +177,11 @@ void TestScreens::failedStepResumesAtItsSuccessor_data()
     QTest::addRow("C3 reopen fails: C4 still begins an entry")
         << "none" << 0 << "Refresh" << 1 << int(ForcedError)
         << QStringList{"Refresh", "AddNew"} << connectFailed << kCreateScreen << true;
+    QTest::addRow("C3 reopen meets a non-store error: reported all the same")
+        << "none" << 0 << "Refresh" << 1 << int(StandardError)
+        << QStringList{"Refresh", "AddNew"}
+        << QStringList{kOpenFailedText, QStringLiteral("%1:  disk on fire").arg(int(store::ErrorCode::Internal))}
+        << kCreateScreen << true;
     QTest::addRow("C4 AddNew fails: cancelled, then C5")
         << "none" << 0 << "AddNew" << 1 << int(ForcedError)
         << QStringList{"Refresh", "AddNew", "CancelUpdate"} << QStringList{} << kCreateScreen << false;
@@ -218,6 +223,11 @@ void TestScreens::failedStepResumesAtItsSuccessor()
     OperationSeam seam(window.w.Data1);
     if (failure == ForcedError) {
         seam.failAt(operation, occurrence);
+    } else if (failure == StandardError) {
+        seam.onOperation = [operation](const QString& name) {
+            if (name == operation)
+                throw std::runtime_error("disk on fire");
+        };
     } else {
         // The operation itself succeeds; the first change of the current
         // record after it raises the error.

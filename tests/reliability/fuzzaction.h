@@ -86,6 +86,7 @@ private:
         QStringLiteral("\U0001F1E9\U0001F1EA"), QStringLiteral("\U0001D11E"),          // a flag, outside the BMP
         QStringLiteral("e\u0301"), QStringLiteral("\u0308\u0323\u0336"),               // combining marks
         QStringLiteral("\u200F"), QStringLiteral("\u202E"), QStringLiteral("\u200B"), QStringLiteral("\uFEFF"), // format
+        QStringLiteral("\u00a0"), QStringLiteral("\u2028"),                           // no-break space, line separator
     };
     static inline const QString kControl[] = {
         "\t", "\n", "\r", "\r\n", QString(QChar(0)), "\x1b", "\x7f", "\x01",

@@ -5,13 +5,20 @@
 //   storedriver cycle DATABASE FIRST_NUMBER   store entries, delete them all, again, until killed
 //   storedriver store DATABASE FIRST_NUMBER COUNT   store COUNT entries, then exit
 //   storedriver hold DATABASE SECONDS          hold a write transaction open, then roll it back
+//   storedriver edit DATABASE FIRST_NUMBER     edit as the deck editor does, until killed
 //
 // Lines: "ready", "S <id> <number>" after an entry is stored ("S - <number>"
 // when another copy may be writing too), "B" as a
 // deletion of all entries begins, "D <id>" after an entry is deleted, "R"
 // when the deletion has ended, "held" once the write transaction is open.
+// The editor's lines: "A <id>" after a new, empty entry is stored, "T <id>
+// <number>" after its term is, "S <id> <number>" after its definition is (or
+// redone), "u" and "U <id> <number>" before and after that is undone; "B" and "R" around the
+// deletion of every entry, in one transaction.
 
+#include "connection.h"
 #include "datacontrol.h"
+#include "deckmodel.h"
 #include "entrytexts.h"
 #include "error.h"
 #include "value.h"
@@ -21,6 +28,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
 #include <random>
 #include <string>
 #include <thread>
@@ -57,13 +65,14 @@ void connect(store::DataControl& data, const std::string& path)
     data.Refresh();
 }
 
-// "Re&start" after Yes, step by step as its handler does it.
+// "Re&start" after Yes, step by step as its handler does it, backup first.
 void deleteAll(store::DataControl& data)
 {
     say("B");
     data.setRecordSource("SELECT * FROM Questions");
     data.Refresh();
     if (data.Recordset().RecordCount() != 0) {
+        data.backUp(data.DatabaseName() + ".bak");
         data.Recordset().MoveFirst();
         while (!data.Recordset().Eof()) {
             const auto id = std::get<std::int64_t>(data.Recordset().Fields("ID"));
@@ -75,6 +84,7 @@ void deleteAll(store::DataControl& data)
         data.Refresh();
     }
     say("R");
+    data.settleFile(); // the idle point after the handler
 }
 
 int cycle(const std::string& path, long number)
@@ -104,6 +114,41 @@ int storeMany(const std::string& path, long number, long count)
     return 0;
 }
 
+int edit(const std::string& path, long number)
+{
+    store::Connection deck(path);
+    DeckModel model(deck);
+    QObject::connect(&model, &DeckModel::failed, [](int code, const QString& description) {
+        throw store::Error(code, description.toStdString());
+    });
+    say("ready");
+    std::mt19937 random(static_cast<unsigned>(number));
+    for (;;) {
+        const int count = std::uniform_int_distribution<int>(20, 200)(random);
+        for (int i = 0; i < count; ++i, ++number) {
+            const int row = model.addEntry();
+            const std::string id = std::to_string(model.idAt(row));
+            say("A " + id);
+            model.setData(model.index(row, DeckModel::TermColumn), QString::fromStdString(entrytexts::termOf(number)));
+            say("T " + id + " " + std::to_string(number));
+            model.setData(model.index(row, DeckModel::DefinitionColumn), QString::fromStdString(entrytexts::definitionOf(number)));
+            say("S " + id + " " + std::to_string(number));
+            if (i % 7 == 3) {
+                say("u " + id + " " + std::to_string(number)); // about to undo: the test then expects it
+                model.undoStack()->undo();
+                say("U " + id + " " + std::to_string(number));
+                model.undoStack()->redo();
+                say("S " + id + " " + std::to_string(number));
+            }
+        }
+        say("B");
+        std::vector<int> rows(std::size_t(model.rowCount()));
+        std::iota(rows.begin(), rows.end(), 0);
+        model.removeEntries(rows);
+        say("R");
+    }
+}
+
 int hold(const std::string& path, int seconds)
 {
     SQLite::Database db(path, SQLite::OPEN_READWRITE);
@@ -124,6 +169,8 @@ int main(int argc, char* argv[])
             return cycle(argv[2], std::atol(argv[3]));
         if (command == "store" && argc == 5)
             return storeMany(argv[2], std::atol(argv[3]), std::atol(argv[4]));
+        if (command == "edit" && argc == 4)
+            return edit(argv[2], std::atol(argv[3]));
         if (command == "hold" && argc == 4)
             return hold(argv[2], std::atoi(argv[3]));
     } catch (const store::Error& e) {
@@ -133,6 +180,6 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "storedriver: %s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: storedriver cycle|store|hold DATABASE ...\n");
+    std::fprintf(stderr, "usage: storedriver cycle|store|edit|hold DATABASE ...\n");
     return 2;
 }

@@ -133,7 +133,7 @@ void TestBadFiles::badFileIsReportedAndWindowGoesOn_data()
     opens("texts of one megabyte", "", 2);
     // The pick fails: entering Review says nothing, the first "Next" reports it.
     opens("only IDs below 1", "Error 3900\n\nNo entry has an ID from 1 to 0, so none can be drawn", 1);
-    opens("largest ID 32768", "Error 6\n\nOverflow: 32768 does not fit a 16-bit integer .*", 32769);
+    opens("largest ID 32768", "Error 3006\n\nOverflow: 32768 does not fit a 16-bit integer .*", 32769);
 }
 
 void TestBadFiles::badFileIsReportedAndWindowGoesOn()

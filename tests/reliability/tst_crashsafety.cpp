@@ -1,7 +1,8 @@
 // Crash safety: a child process drives the entry store as the program does,
 // storing entries one after another and deleting them all as "Re&start"
-// does, and is killed with SIGKILL at random moments, 50 times over one file.
-// After each kill the file must pass SQLite's integrity check, hold every
+// does (with its backup first and the idle point after), and is killed with
+// SIGKILL at random moments, 50 times over one file. After each kill the
+// file and its backup must pass SQLite's integrity check, the file hold every
 // entry whose store had returned and none whose delete had returned, and
 // hold no entry with a term or definition other than the one written.
 
@@ -85,6 +86,7 @@ class TestCrashSafety : public QObject {
 
 private slots:
     void killedStoreKeepsEveryReturnedChangeAndNoHalfEntry();
+    void killedEditorKeepsEveryCommittedEditAndNoHalfEntry();
 };
 
 void TestCrashSafety::killedStoreKeepsEveryReturnedChangeAndNoHalfEntry()
@@ -138,6 +140,11 @@ void TestCrashSafety::killedStoreKeepsEveryReturnedChangeAndNoHalfEntry()
         const QString where = QStringLiteral("kill %1 (%2 ms into %3)").arg(kill + 1).arg(delayMs).arg(duringDeletion ? "a deletion" : "the run");
         const QString integrity = integrityOf(path.toStdString());
         QVERIFY2(integrity == QLatin1String("ok"), qPrintable(where + ": integrity check: " + integrity));
+        // The backup Restart writes first is whole, or the one before it.
+        if (QFile::exists(path + ".bak")) {
+            const QString backup = integrityOf((path + ".bak").toStdString());
+            QVERIFY2(backup == QLatin1String("ok"), qPrintable(where + ": the backup's integrity check: " + backup));
+        }
 
         QStringList broken;
         const auto file = readEntries(path, broken);
@@ -171,6 +178,115 @@ void TestCrashSafety::killedStoreKeepsEveryReturnedChangeAndNoHalfEntry()
           "%d changes made but not yet reported when killed",
           kKills, clock.elapsed(), killedStoring, killedDeleting, stored, deleted, unreported);
     QVERIFY2(killedDeleting >= kKills / 4, "too few kills landed inside a deletion of all entries");
+}
+
+namespace {
+
+// An entry as the deck editor leaves it between its steps: added empty, its
+// term typed, its definition typed. Any other texts are a half-written entry.
+enum class Stage { Empty, Term, Full };
+using EditedEntries = std::map<std::int64_t, std::pair<long, Stage>>; // ID -> number, stage
+
+EditedEntries readEdited(const QString& path, QStringList& broken)
+{
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement query(db, "SELECT ID, Question, Description FROM Questions");
+    EditedEntries entries;
+    while (query.executeStep()) {
+        const std::int64_t id = query.getColumn(0).getInt64();
+        const std::string term = query.getColumn(1).getString();
+        const std::string definition = query.getColumn(2).getString();
+        const auto number = entrytexts::numberOf(term);
+        if (term.empty() && definition.empty())
+            entries[id] = {0, Stage::Empty};
+        else if (number && term == entrytexts::termOf(*number) && definition.empty())
+            entries[id] = {*number, Stage::Term};
+        else if (number && term == entrytexts::termOf(*number) && definition == entrytexts::definitionOf(*number))
+            entries[id] = {*number, Stage::Full};
+        else
+            broken << QString::number(id);
+    }
+    return entries;
+}
+
+// Whether `file` is what the reported steps left, or the step after the
+// last line further on: the kill may fall between a commit and its line.
+bool oneStepOn(const EditedEntries& reported, const EditedEntries& file, const QList<QByteArray>& last)
+{
+    if (file == reported)
+        return true;
+    const QByteArray step = last.value(0);
+    if (step == "B")
+        return file.empty(); // every entry deleted in one transaction
+    const std::int64_t id = last.value(1).toLongLong();
+    const long number = last.value(2).toLong();
+    std::vector<EditedEntries> next;
+    const auto with = [&](std::int64_t at, long n, Stage stage) {
+        EditedEntries e = reported;
+        e[at] = {n, stage};
+        next.push_back(e);
+    };
+    const std::int64_t newId = std::max<std::int64_t>(reported.empty() ? 0 : reported.rbegin()->first, 0) + 1;
+    if (step == "A" && file.contains(id))
+        with(id, file.at(id).first, Stage::Term); // the term of the number the driver chose
+    if (step == "T" || step == "U")
+        with(id, number, Stage::Full);
+    if (step == "u")
+        with(id, number, Stage::Term); // the undo announced
+    if (step == "S" || step == "R" || step.isEmpty())
+        with(newId, 0, Stage::Empty); // the next entry added
+    return std::find(next.begin(), next.end(), file) != next.end();
+}
+
+} // namespace
+
+// The deck editor's changes, killed at random moments: each change it has
+// committed (a new entry, a term, a definition, an undo, a deletion of all)
+// is in the file, and no entry holds texts other than the steps write.
+void TestCrashSafety::killedEditorKeepsEveryCommittedEditAndNoHalfEntry()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Verbrio.mdb"));
+    TempDeck::createAt(path.toStdString());
+    std::mt19937 random(20261207);
+    EditedEntries reported;
+    for (int kill = 0; kill < kKills / 2; ++kill) {
+        QProcess child;
+        child.start(QStringLiteral(STOREDRIVER), {QStringLiteral("edit"), path, QString::number((kill + 1) * 1'000'000L)});
+        QVERIFY2(child.waitForStarted(10'000), qPrintable(child.errorString()));
+        QVERIFY(child.waitForReadyRead(10'000));
+        QTest::qSleep(std::uniform_int_distribution<int>(0, 150)(random));
+        QVERIFY2(child.state() == QProcess::Running, qPrintable("the driver stopped: " + child.readAllStandardError()));
+        child.kill();
+        QVERIFY(child.waitForFinished(10'000));
+        QByteArray output = child.readAllStandardOutput();
+        output.truncate(output.lastIndexOf('\n') + 1);
+
+        QList<QByteArray> last;
+        for (const QByteArray& line : output.split('\n')) {
+            const QList<QByteArray> words = line.split(' ');
+            if (!line.isEmpty() && line != "ready")
+                last = words;
+            const std::int64_t id = words.size() > 1 ? words[1].toLongLong() : 0;
+            const long number = words.size() > 2 ? words[2].toLong() : 0;
+            if (words[0] == "A")
+                reported[id] = {0, Stage::Empty};
+            else if (words[0] == "T" || words[0] == "U")
+                reported[id] = {number, Stage::Term};
+            else if (words[0] == "S")
+                reported[id] = {number, Stage::Full};
+            else if (words[0] == "R")
+                reported.clear();
+        }
+        const QString where = QStringLiteral("kill %1").arg(kill + 1);
+        QCOMPARE(integrityOf(path.toStdString()), QStringLiteral("ok"));
+        QStringList broken;
+        const EditedEntries file = readEdited(path, broken);
+        QVERIFY2(broken.isEmpty(), qPrintable(where + ": half-written entries, IDs " + broken.join(", ")));
+        QVERIFY2(oneStepOn(reported, file, last),
+                 qPrintable(where + QStringLiteral(": the file holds %1 entries, the reported steps %2").arg(file.size()).arg(reported.size())));
+        reported = file;
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCrashSafety)

@@ -43,10 +43,13 @@ bool hasLoneSurrogate(const QString& text)
 // `text` after typing `typed` at its end, one character at a time, into a box
 // that keeps at most `limit` UTF-16 units (0: no limit): a character that
 // does not fit whole is cut.
-QString afterTyping(QString text, const QString& typed, int limit)
+// What a box holds after `typed` was typed into it: every character as it
+// was typed, save that a multi-line box stores a line separator as a line feed.
+QString afterTyping(QString text, const QString& typed, int limit, bool multiLine)
 {
     for (const char32_t c : typed.toUcs4()) {
-        const QString character = QString::fromUcs4(&c, 1);
+        const bool separator = multiLine && (c == U'\u2028' || c == U'\u2029');
+        const QString character = separator ? QStringLiteral("\n") : QString::fromUcs4(&c, 1);
         if (limit == 0 || text.size() + character.size() <= limit)
             text += character;
     }
@@ -464,7 +467,7 @@ private:
         const QString after = box(action.target)->text();
         const int limit = limitOf(action.target);
         if (action.kind == FuzzAction::Type) {
-            const QString expected = afterTyping(before, action.text, limit);
+            const QString expected = afterTyping(before, action.text, limit, qobject_cast<QPlainTextEdit*>(box(action.target)->widget()));
             if (after != expected) {
                 check = "typed text";
                 detail = action.target + " holds \"" + escaped(after, 300) + "\", expected \"" + escaped(expected, 300) + "\"";

@@ -86,8 +86,8 @@ public:
 
     void cmdOK_Click(const Typed& typed)
     {
-        if (pending)
-            store(typed); // "OK" stores what the boxes hold, empty or not
+        if (pending && (!typed.term.isEmpty() || !typed.definition.isEmpty()))
+            store(typed); // "OK" stores what the boxes hold, unless both are empty
         pending = true;
         focusInTerm = true;
     }

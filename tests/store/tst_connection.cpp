@@ -9,10 +9,12 @@
 #include "unprivilegeduser.h"
 
 #include <QElapsedTimer>
+#include <QSet>
 #include <QTest>
 #include <sqlite3.h>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,6 +75,15 @@ private slots:
     void storedChangeSurvivesKill_data();
     void storedChangeSurvivesKill();
     void twoDataControlsShareOneFile();
+    void refusedWriteLeavesFileByteForByte_data();
+    void refusedWriteLeavesFileByteForByte();
+    void idlePointLeavesOneSelfContainedFile();
+    void idlePointNeverWaitsForAnotherCopy();
+    void fileReplacedWhileIdleIsReadAfresh_data();
+    void fileReplacedWhileIdleIsReadAfresh();
+    void refusedTypedEntryNeverBlocksReadingAndIsKeptAtTheEnd();
+    void backUpWritesACopyOrRaises();
+    void storeErrorNumbersAreDistinctAndNoneIsSqlites();
 };
 
 void TestConnection::databasePathAddsSeparatorOnlyWhenMissing_data()
@@ -316,6 +327,210 @@ void TestConnection::twoDataControlsShareOneFile()
     QCOMPARE(currentId(writer), 3);
     QCOMPARE(idsOf(deck.entries()), (QList<qint64>{3, 4}));
     QVERIFY2(timer.elapsed() < 1500, "a busy wait happened: one connection held a lock");
+}
+
+// A deck whose table refuses some entries, as a file made elsewhere may.
+void TestConnection::refusedWriteLeavesFileByteForByte_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addRow("CHECK constraint") << "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK (length(Question) < 3), Description TEXT)";
+    QTest::addRow("UNIQUE term") << "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT UNIQUE, Description TEXT)";
+    QTest::addRow("NOT NULL on a column the program leaves out")
+        << "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT, Topic TEXT NOT NULL)";
+}
+
+void TestConnection::refusedWriteLeavesFileByteForByte()
+{
+    QFETCH(QString, table);
+    const TempDeck deck({}, false);
+    const QString path = QString::fromStdString(deck.path());
+    badfile::sql(path, {table.toStdString()});
+    if (table.contains(QLatin1String("UNIQUE")))
+        badfile::sql(path, {"INSERT INTO Questions (ID, Question) VALUES (1, 'long')"});
+    const QByteArray before = snapshot(deck.path());
+    {
+        store::DataControl data;
+        openWholeTable(data, deck);
+        data.Recordset().AddNew();
+        data.Recordset().setPendingField(&store::Record::question, "long");
+        const auto raised = errorFrom([&] { data.Recordset().Update(); });
+        QVERIFY(raised.has_value());
+        QCOMPARE(raised->number() & 0xff, SQLITE_CONSTRAINT);
+        QVERIFY(data.Recordset().pending());
+        data.Recordset().CancelUpdate();
+    }
+    QVERIFY(snapshot(deck.path()) == before);
+    QCOMPARE(QDir(QString::fromStdString(deck.directory())).entryList(QDir::Files), QStringList{"Verbrio.mdb"});
+}
+
+// After a burst of changes the idle point leaves the file alone in its
+// folder, in the rollback journal, holding every entry: a copy of it alone
+// is complete, and it reads from a folder where nothing can be created.
+void TestConnection::idlePointLeavesOneSelfContainedFile()
+{
+    const TempDeck deck(TempDeck::numbered(2));
+    const QString dir = QString::fromStdString(deck.directory());
+    store::DataControl data;
+    openWholeTable(data, deck);
+    for (const char* term : {"a", "b", "c"}) {
+        data.Recordset().AddNew();
+        data.Recordset().setPendingField(&store::Record::question, term);
+        data.Recordset().Update();
+    }
+    data.Recordset().Delete(); // entry 1
+    QCOMPARE(journalMode(deck.path()), "wal");
+
+    QVERIFY(data.settleFile());
+
+    QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{"Verbrio.mdb"});
+    QCOMPARE(journalMode(deck.path()), "delete");
+    const TempDeck copy({}, false);
+    QVERIFY(QFile::copy(QString::fromStdString(deck.path()), QString::fromStdString(copy.path())));
+    QCOMPARE(idsOf(copy.entries()), (QList<qint64>{2, 3, 4, 5}));
+    // The connection goes on writing, and the next idle point settles again.
+    data.Recordset().AddNew();
+    data.Recordset().setPendingField(&store::Record::question, "d");
+    data.Recordset().Update();
+    QVERIFY(data.settleFile());
+    QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{"Verbrio.mdb"});
+    QCOMPARE(deck.entries().size(), std::size_t(5));
+}
+
+void TestConnection::idlePointNeverWaitsForAnotherCopy()
+{
+    const TempDeck deck(TempDeck::numbered(2));
+    store::DataControl data;
+    auto other = std::make_unique<store::DataControl>();
+    openWholeTable(data, deck);
+    data.Recordset().Delete();
+    openWholeTable(*other, deck); // opens the file in WAL
+
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!data.settleFile());
+    QVERIFY2(timer.elapsed() < 500, "the idle point waited for the other copy");
+    QCOMPARE(deck.entries(), TempDeck::withIds({2})); // checkpointed or not, the entry is gone
+
+    other.reset(); // the other copy ends
+    QVERIFY(data.settleFile());
+    QCOMPARE(journalMode(deck.path()), "delete");
+}
+
+void TestConnection::fileReplacedWhileIdleIsReadAfresh_data()
+{
+    QTest::addColumn<bool>("inPlace"); // else a new file renamed over the path
+    QTest::addColumn<bool>("typed");   // an entry typed and pending meanwhile
+    QTest::addRow("overwritten in place") << true << false;
+    QTest::addRow("overwritten in place, an entry typed") << true << true;
+    QTest::addRow("renamed over, an entry typed") << false << true;
+}
+
+void TestConnection::fileReplacedWhileIdleIsReadAfresh()
+{
+    QFETCH(bool, inPlace);
+    QFETCH(bool, typed);
+    const TempDeck deck(TempDeck::numbered(3));
+    const TempDeck other(TempDeck::withIds({7, 8}));
+    store::DataControl data;
+    openWholeTable(data, deck);
+    data.Recordset().Delete();
+    QVERIFY(data.settleFile());
+    if (typed) {
+        data.Recordset().AddNew();
+        data.Recordset().setPendingField(&store::Record::question, "typed");
+    }
+
+    const QString path = QString::fromStdString(deck.path());
+    if (inPlace) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate)); // cp over it
+        file.write(snapshot(other.path()));
+    } else {
+        const QString next = path + ".new";
+        QVERIFY(QFile::copy(QString::fromStdString(other.path()), next));
+        QCOMPARE(::rename(next.toLocal8Bit().constData(), path.toLocal8Bit().constData()), 0);
+    }
+    data.Refresh();
+    data.Recordset().MoveLast();
+    data.Recordset().AddNew();
+    data.Recordset().setPendingField(&store::Record::question, "after");
+    data.Recordset().Update();
+    data.endRun();
+
+    QCOMPARE(integrityOf(deck.path()), "ok");
+    auto expected = TempDeck::withIds({7, 8});
+    if (typed)
+        expected.push_back({9, "typed", ""});
+    expected.push_back({typed ? 10 : 9, "after", ""});
+    QCOMPARE(deck.entries(), expected);
+}
+
+// The file refuses the typed entry at a reopen: the reopen still opens, the
+// entry is held aside and the reason said once, AddNew brings it back, and
+// at the end of the run it goes to the unsaved-entries file.
+void TestConnection::refusedTypedEntryNeverBlocksReadingAndIsKeptAtTheEnd()
+{
+    const TempDeck deck({}, false);
+    badfile::sql(QString::fromStdString(deck.path()),
+                 {"CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK (Question <> 'no'), Description TEXT)",
+                  "INSERT INTO Questions VALUES (1, 'term 1', 'definition 1')"});
+    const QByteArray before = snapshot(deck.path());
+    const QString unsaved = QString::fromStdString(deck.directory()) + "/Verbrio.unsaved.csv";
+    {
+        store::DataControl data;
+        QStringList said;
+        data.hooks.entryNotStored = [&](const store::Error& e) { said << QString::number(e.number() & 0xff); };
+        openWholeTable(data, deck);
+        data.Recordset().AddNew();
+        data.Recordset().setPendingField(&store::Record::question, "no");
+        data.Recordset().setPendingField(&store::Record::description, "a \"quoted\", two-line\ntext");
+
+        openWholeTable(data, deck);
+        openWholeTable(data, deck);
+        QCOMPARE(said, QStringList{QString::number(SQLITE_CONSTRAINT)});
+        QCOMPARE(currentId(data), 1); // reading goes on
+        QVERIFY(!data.Recordset().pending());
+        data.Recordset().AddNew();
+        QCOMPARE(fieldText(data, "Question"), "no");
+        openWholeTable(data, deck);
+        QCOMPARE(said.size(), 2); // held anew after it was back on screen
+    }
+    QVERIFY(snapshot(deck.path()) == before);
+    QFile csv(unsaved);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QCOMPARE(csv.readAll(), QByteArray("\"no\",\"a \"\"quoted\"\", two-line\ntext\"\r\n"));
+}
+
+void TestConnection::backUpWritesACopyOrRaises()
+{
+    const TempDeck deck(TempDeck::numbered(3));
+    store::DataControl data;
+    openWholeTable(data, deck);
+    data.Recordset().Delete(); // in the WAL only
+    const std::string backup = deck.path() + ".bak";
+
+    data.backUp(backup);
+    QCOMPARE(TempDeck::entriesAt(backup), TempDeck::withIds({2, 3}));
+    QCOMPARE(journalMode(backup), "delete");
+    QVERIFY(!QFile::exists(QString::fromStdString(backup + ".partial")));
+
+    VERIFY_STORE_ERROR(data.backUp(deck.directory() + "/no such folder/Verbrio.mdb.bak"), ErrorCode::CannotBackUp,
+                       "so nothing was deleted");
+}
+
+void TestConnection::storeErrorNumbersAreDistinctAndNoneIsSqlites()
+{
+    const ErrorCode codes[] = {ErrorCode::Overflow, ErrorCode::TypeMismatch, ErrorCode::NoCurrentRecord,
+                               ErrorCode::UnsupportedRecordSource, ErrorCode::NoField, ErrorCode::NotOpen,
+                               ErrorCode::BadTable, ErrorCode::NoEntryInRange, ErrorCode::CannotBackUp, ErrorCode::Internal};
+    QSet<int> seen;
+    for (const ErrorCode code : codes) {
+        const int number = int(code);
+        QVERIFY2(!seen.contains(number), qPrintable(QString::number(number)));
+        seen << number;
+        // SQLite names every code it uses, extended ones by their low byte.
+        QCOMPARE(sqlite3_errstr(number), "unknown error");
+    }
 }
 
 QTEST_GUILESS_MAIN(TestConnection)

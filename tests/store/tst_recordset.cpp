@@ -236,6 +236,7 @@ void TestRecordSet::updateStoresPendingEntryWithNextId_data()
     QTest::addRow("gaps, inserted out of order") << QList<qint64>{9, 2} << qint64(10);
     QTest::addRow("all IDs below 1") << QList<qint64>{-5, 0} << qint64(1);
     QTest::addRow("only a negative ID") << QList<qint64>{-7} << qint64(1);
+    QTest::addRow("largest ID 2^63-1: refused, never a random ID") << QList<qint64>{1, 9223372036854775807} << qint64(0);
 }
 
 void TestRecordSet::updateStoresPendingEntryWithNextId()
@@ -252,7 +253,13 @@ void TestRecordSet::updateStoresPendingEntryWithNextId()
     data.Recordset().AddNew();
     data.Recordset().setPendingField(&store::Record::question, term);
     data.Recordset().setPendingField(&store::Record::description, definition);
-    data.Recordset().Update();
+    const auto error = errorFrom([&] { data.Recordset().Update(); });
+    if (newId == 0) {
+        QVERIFY(error);
+        QCOMPARE(deck.entries(), TempDeck::withIds(ids));
+        return;
+    }
+    QVERIFY2(!error, error ? error->what() : "");
 
     QVERIFY(!data.Recordset().pending());
     auto expected = TempDeck::withIds(ids);

@@ -40,7 +40,7 @@ void TestRecordSource::acceptsTheThreeForms()
     QFETCH(bool, wholeTable);
     QFETCH(qint64, id);
 
-    const store::RecordSource source = store::parseRecordSource(text.toStdString());
+    const store::EntrySelection source = store::parseRecordSource(text.toStdString());
     QCOMPARE(source.wholeTable(), wholeTable);
     if (!wholeTable)
         QCOMPARE(*source.id, id);

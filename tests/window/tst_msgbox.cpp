@@ -35,10 +35,10 @@ void MsgBoxTest::boxShowsPlainTextUnderTheProgramTitle_data()
 
     const QMessageBox::StandardButtons ok(QMessageBox::Ok);
     const QMessageBox::StandardButtons yesNo(QMessageBox::Yes | QMessageBox::No);
-    QTest::addRow("OK only") << "Hello" << int(vbOKOnly) << "Hello" << ok;
-    QTest::addRow("markup shows literally") << "<b>bold</b> & <i>file.mdb</i>" << int(vbOKOnly) << "<b>bold</b> & <i>file.mdb</i>" << ok;
-    QTest::addRow("CR LF starts a new line") << "one\r\ntwo\r\n\r\nfour" << int(vbOKOnly) << "one\ntwo\n\nfour" << ok;
-    QTest::addRow("Yes and No") << "Sure?\r\nReally?" << int(vbYesNo) << "Sure?\nReally?" << yesNo;
+    QTest::addRow("OK only") << "Hello" << int(MsgBoxButtons::OKOnly) << "Hello" << ok;
+    QTest::addRow("markup shows literally") << "<b>bold</b> & <i>file.mdb</i>" << int(MsgBoxButtons::OKOnly) << "<b>bold</b> & <i>file.mdb</i>" << ok;
+    QTest::addRow("CR LF starts a new line") << "one\r\ntwo\r\n\r\nfour" << int(MsgBoxButtons::OKOnly) << "one\ntwo\n\nfour" << ok;
+    QTest::addRow("Yes and No") << "Sure?\r\nReally?" << int(MsgBoxButtons::YesNo) << "Sure?\nReally?" << yesNo;
 }
 
 void MsgBoxTest::boxShowsPlainTextUnderTheProgramTitle()
@@ -50,7 +50,7 @@ void MsgBoxTest::boxShowsPlainTextUnderTheProgramTitle()
 
     QWidget parent;
     MessageBoxes boxes;
-    MsgBox(&parent, prompt, buttons);
+    MsgBox(&parent, prompt, MsgBoxButtons(buttons));
 
     QCOMPARE(boxes.shown.size(), 1);
     const ShownMessageBox& box = boxes.shown[0];
@@ -59,7 +59,7 @@ void MsgBoxTest::boxShowsPlainTextUnderTheProgramTitle()
     QCOMPARE(box.format, Qt::PlainText);
     QCOMPARE(box.icon, QMessageBox::NoIcon);
     QCOMPARE(box.buttons, standardButtons);
-    if (buttons == vbYesNo)
+    if (MsgBoxButtons(buttons) == MsgBoxButtons::YesNo)
         QCOMPARE(box.defaultButton, QMessageBox::Yes);
 }
 
@@ -69,11 +69,11 @@ void MsgBoxTest::resultNamesTheButtonPressed_data()
     QTest::addColumn<int>("answer"); // a BoxAnswer: a button clicked, or a key pressed where the box's focus is
     QTest::addColumn<int>("result");
 
-    QTest::addRow("OK") << int(vbOKOnly) << int(BoxAnswer::Yes) << int(vbOK);
-    QTest::addRow("Yes") << int(vbYesNo) << int(BoxAnswer::Yes) << 6;
-    QTest::addRow("No") << int(vbYesNo) << int(BoxAnswer::No) << 7;
-    QTest::addRow("Enter answers Yes") << int(vbYesNo) << int(BoxAnswer::Enter) << 6;
-    QTest::addRow("Esc answers No") << int(vbYesNo) << int(BoxAnswer::Esc) << 7;
+    QTest::addRow("OK") << int(MsgBoxButtons::OKOnly) << int(BoxAnswer::Yes) << int(MsgBoxResult::OK);
+    QTest::addRow("Yes") << int(MsgBoxButtons::YesNo) << int(BoxAnswer::Yes) << int(MsgBoxResult::Yes);
+    QTest::addRow("No") << int(MsgBoxButtons::YesNo) << int(BoxAnswer::No) << int(MsgBoxResult::No);
+    QTest::addRow("Enter answers Yes") << int(MsgBoxButtons::YesNo) << int(BoxAnswer::Enter) << int(MsgBoxResult::Yes);
+    QTest::addRow("Esc answers No") << int(MsgBoxButtons::YesNo) << int(BoxAnswer::Esc) << int(MsgBoxResult::No);
 }
 
 void MsgBoxTest::resultNamesTheButtonPressed()
@@ -87,7 +87,7 @@ void MsgBoxTest::resultNamesTheButtonPressed()
     QVERIFY(QTest::qWaitForWindowExposed(&parent));
     MessageBoxes boxes({BoxAnswer(answer)});
 
-    QCOMPARE(MsgBox(&parent, QStringLiteral("Continue?"), buttons), result);
+    QCOMPARE(int(MsgBox(&parent, QStringLiteral("Continue?"), MsgBoxButtons(buttons))), result);
     QCOMPARE(boxes.shown.size(), 1);
 }
 
@@ -102,9 +102,11 @@ void MsgBoxTest::escapingErrorBecomesOneReport_data()
     QTest::addRow("description with markup") << Throw([] { throw store::Error(14, "Cannot open '<b>x.mdb</b>'"); })
                                              << "Error 14\n\nCannot open '<b>x.mdb</b>'";
     QTest::addRow("standard exception") << Throw([] { throw std::runtime_error("disk on fire"); })
-                                        << QStringLiteral("Error %1\n\ndisk on fire").arg(kInternalError);
+                                        << QStringLiteral("Error %1\n\ndisk on fire").arg(int(store::ErrorCode::Internal));
     QTest::addRow("out of memory") << Throw([] { throw std::bad_alloc(); })
                                    << QStringLiteral("Error %1\n\nOut of memory").arg(kOutOfMemoryError);
+    QTest::addRow("not an exception class") << Throw([] { throw 42; })
+                                            << QStringLiteral("Error %1\n\nUnknown error").arg(int(store::ErrorCode::Internal));
     QTest::addRow("no error") << Throw([] {}) << "";
 }
 

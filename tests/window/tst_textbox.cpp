@@ -15,11 +15,10 @@ namespace {
 
 const QString kSmile = QStringLiteral("\U0001F600"); // two UTF-16 units
 
+// The text the box reports to the record set: what is stored.
 QString text(QWidget* box)
 {
-    if (auto* line = qobject_cast<QLineEdit*>(box))
-        return line->text();
-    return qobject_cast<QPlainTextEdit*>(box)->toPlainText();
+    return dynamic_cast<TextBox*>(box)->text();
 }
 
 } // namespace
@@ -107,6 +106,16 @@ void TextBoxTest::lengthLimitHoldsForTypingAndPasting_data()
             << b.screen << b.name << QStringList{"paste:" + x255, QStringLiteral("key:") + b.toStart, "type:zz"} << x255;
         QTest::addRow("%s: short text is kept whole", b.name)
             << b.screen << b.name << QStringList{"type:abc", "paste:" + kSmile} << "abc" + kSmile;
+        const QString exact = QStringLiteral("a\u00a0b\u200bc\u0301\u2060") + kSmile + QStringLiteral("\u05e9");
+        QTest::addRow("%s: no-break and zero-width spaces, marks kept exactly", b.name)
+            << b.screen << b.name << QStringList{"type:" + exact, "paste:" + exact} << exact + exact;
+    }
+    for (const char* name : {"txtInAnswer", "txtOutAnswer"}) {
+        const char* screen = name[3] == 'I' ? "create" : "definitions";
+        QTest::addRow("%s: Enter and Shift+Enter each give a line feed", name)
+            << screen << name << QStringList{"type:a", "key:Return", "type:b", "key:Shift+Return", "type:c"} << "a\nb\nc";
+        QTest::addRow("%s: a pasted line separator gives a line feed", name)
+            << screen << name << QStringList{QStringLiteral("paste:a\u2028b\u2029c")} << "a\nb\nc";
     }
     QTest::addRow("txtOutQuestion: typing has no limit")
         << "review" << "txtOutQuestion" << QStringList{"type:" + digits} << digits;

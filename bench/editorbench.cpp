@@ -1,0 +1,132 @@
+#include "editorbench.h"
+
+#include "benchdeck.h"
+#include "connection.h"
+#include "deckmodel.h"
+#include "deckwindow.h"
+#include "searchfilter.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTableView>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+
+namespace {
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Notes when the table's rows are first painted.
+class PaintWatch : public QObject {
+public:
+    bool painted = false;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        painted |= event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// The keystrokes of a search: a word typed letter by letter, then erased.
+const QString kTyped = QStringLiteral("tion");
+
+// Open: the connection, every entry read, the window built and shown, up to
+// the end of the first paint of the table's rows.
+void editorOpen(benchmark::State& state)
+{
+    const BenchDeck deck(BenchDeck::consecutive(state.range(0)));
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        store::Connection connection(deck.path());
+        DeckWindow window(connection, QString::fromStdString(deck.path()));
+        PaintWatch watch;
+        window.table()->viewport()->installEventFilter(&watch);
+        window.show();
+        while (!watch.painted)
+            QCoreApplication::processEvents();
+        state.SetIterationTime(secondsSince(start));
+        window.table()->viewport()->removeEventFilter(&watch);
+    }
+}
+
+// A keystroke in the search field, up to the table painted again.
+void editorSearchKey(benchmark::State& state)
+{
+    const BenchDeck deck(BenchDeck::consecutive(state.range(0)));
+    store::Connection connection(deck.path());
+    DeckWindow window(connection, QString::fromStdString(deck.path()));
+    window.show();
+    QCoreApplication::processEvents();
+    long keys = 0;
+    for (auto _ : state) {
+        const int step = int(keys++ % (2 * kTyped.size()));
+        const auto start = std::chrono::steady_clock::now();
+        if (step < kTyped.size())
+            window.searchField()->insert(kTyped.mid(step, 1));
+        else
+            window.searchField()->backspace();
+        window.table()->viewport()->repaint();
+        state.SetIterationTime(secondsSince(start));
+    }
+}
+
+// The same keystrokes as the matching alone (one pass of SQLite over the
+// file), no proxy and no view: what the filtering and painting add to it.
+void editorSearchScan(benchmark::State& state)
+{
+    const BenchDeck deck(BenchDeck::consecutive(state.range(0)));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    long keys = 0;
+    int found = 0;
+    for (auto _ : state) {
+        const int step = int(keys++ % (2 * kTyped.size()));
+        const QString search = kTyped.left(step < kTyped.size() ? step + 1 : 2 * int(kTyped.size()) - step - 1);
+        const auto start = std::chrono::steady_clock::now();
+        const TextMatch match(search);
+        const std::vector<char> rows = model.matchingRows(match);
+        found = int(std::count(rows.begin(), rows.end(), 1));
+        state.SetIterationTime(secondsSince(start));
+    }
+    benchmark::DoNotOptimize(found);
+}
+
+// An edit of a term, committed: the transaction written, the row updated.
+void editorEdit(benchmark::State& state)
+{
+    const BenchDeck deck(BenchDeck::consecutive(state.range(0)));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    const QModelIndex cell = model.index(model.rowCount() / 2, DeckModel::TermColumn);
+    long edits = 0;
+    for (auto _ : state) {
+        const QString text = QStringLiteral("edited term %1").arg(edits++ % 2);
+        const auto start = std::chrono::steady_clock::now();
+        if (!model.setData(cell, text))
+            state.SkipWithError("the edit was not stored");
+        state.SetIterationTime(secondsSince(start));
+    }
+}
+
+} // namespace
+
+void registerEditorBenchmarks(bool smoke)
+{
+    const std::int64_t n = smoke ? 10 : 32767;
+    const auto add = [smoke, n](const char* name, void (*function)(benchmark::State&), benchmark::TimeUnit unit) {
+        auto* b = benchmark::RegisterBenchmark(name, function)->UseManualTime()->Unit(unit)->Arg(n);
+        return smoke ? b->Iterations(1) : b;
+    };
+    add("editor_open", editorOpen, benchmark::kMillisecond);
+    add("editor_search_key", editorSearchKey, benchmark::kMillisecond);
+    add("editor_search_scan", editorSearchScan, benchmark::kMillisecond);
+    auto* edit = add("editor_edit", editorEdit, benchmark::kMicrosecond);
+    if (!smoke)
+        edit->Iterations(1000);
+}

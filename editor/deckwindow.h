@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QMainWindow>
+
+class DeckModel;
+class EntryArea;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class SearchFilter;
+
+namespace store {
+class Connection;
+}
+
+// The deck editor's window: a search field, the table of entries, the
+// current entry in full below it, and the deck's figures in the status bar.
+// It wires the model to the widgets; the changes themselves are the model's.
+class DeckWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // Raises store::Error when the file is not a deck the program can open.
+    DeckWindow(store::Connection& deck, const QString& deckPath, QWidget* parent = nullptr);
+    ~DeckWindow() override;
+
+    DeckModel& model() { return *model_; }
+    QTableView* table() const { return table_; }
+    QLineEdit* searchField() const { return search_; }
+    EntryArea* entryArea() const { return area_; }
+
+    // Imports `source` after showing what it would add; the deck tool's
+    // own code and messages.
+    void importFile(const QString& source);
+    void exportTo(const QString& target);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void addEntry();
+    void deleteSelected();
+    void compact();
+    void showCurrent();
+    void updateStatus();
+    void updateFigures();
+    void report(int number, const QString& description);
+    // Runs verbrio-deck with `arguments`; its output, or its errors.
+    bool runTool(const QStringList& arguments, QString& said);
+
+    store::Connection& deck_;
+    QString deckPath_;
+    DeckModel* model_;
+    SearchFilter* filter_;
+    QLineEdit* search_;
+    QTableView* table_;
+    EntryArea* area_;
+    QLabel* status_;
+    QLabel* warning_;
+    QPushButton* compact_;
+};

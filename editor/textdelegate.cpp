@@ -1,0 +1,32 @@
+#include "textdelegate.h"
+
+#include "typinglimit.h"
+
+#include <QLineEdit>
+
+QWidget* TextDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
+{
+    if (index.data(Qt::EditRole).toString().contains(u'\n')) {
+        emit editInArea(index);
+        return nullptr;
+    }
+    auto* box = new QLineEdit(parent);
+    box->setFrame(false);
+    box->setAccessibleName(index.model()->headerData(index.column(), Qt::Horizontal).toString());
+    new TypingLimit(box);
+    return box;
+}
+
+void TextDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    auto* box = static_cast<QLineEdit*>(editor);
+    // Shown again when another program changes the file: an edit in progress stays.
+    if (box->isModified())
+        return;
+    box->findChild<TypingLimit*>()->show(index.data(Qt::EditRole).toString());
+}
+
+void TextDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+{
+    model->setData(index, static_cast<QLineEdit*>(editor)->text());
+}

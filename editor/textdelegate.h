@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+// Edits a term or a definition in its cell, in a line box that keeps typed
+// text to the Create screen's limit. A text with line breaks does not fit a
+// line box: its edit goes to the entry area instead (editInArea).
+class TextDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+
+signals:
+    void editInArea(const QModelIndex& index) const;
+};

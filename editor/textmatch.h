@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+// A search text, matched without regard to case against UTF-8 texts.
+//
+// Unicode-aware: a text with any non-ASCII character is compared as QString
+// does with Qt::CaseInsensitive. Most texts of a deck are plain ASCII, and
+// for those the match runs over the bytes as they are, without converting
+// them: that keeps a search over every entry of a large deck within a
+// keystroke.
+class TextMatch {
+public:
+    explicit TextMatch(const QString& needle = {});
+
+    bool empty() const { return needle_.isEmpty(); }
+    // Whether `text` contains the needle; `ascii` says that it is plain ASCII.
+    bool in(std::string_view text, bool ascii) const;
+
+private:
+    QString needle_;
+    std::string asciiNeedle_; // the needle in lower case, when it folds to ASCII
+    bool needleAscii_ = false;
+};
+
+// Whether every byte of `text` is ASCII.
+bool isAscii(std::string_view text);

@@ -1,0 +1,224 @@
+// The deck editor's model, headless: each change written at once, undone and
+// redone; the search; changes another program makes to the file.
+#include "connection.h"
+#include "deckmodel.h"
+#include "error.h"
+#include "searchfilter.h"
+#include "tempdeck.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+using Entries = std::vector<TestEntry>;
+
+// The model's rows, as the test entries they should equal.
+Entries rowsOf(const DeckModel& model)
+{
+    Entries rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const DeckEntry& e = model.entry(row);
+        rows.push_back({e.id, e.term, e.definition});
+    }
+    return rows;
+}
+
+// Runs one step of a script: "edit ID term|definition TEXT", "add",
+// "delete ID...", "undo", "redo", "other-add TEXT" (another connection
+// stores an entry), "other-delete ID", then the model refreshes.
+void runStep(DeckModel& model, TempDeck& deck, const QString& step)
+{
+    const QStringList words = step.split(u' ');
+    const QString& verb = words[0];
+    if (verb == u"edit") {
+        const int row = model.rowOfId(words[1].toLongLong());
+        const int column = words[2] == u"term" ? DeckModel::TermColumn : DeckModel::DefinitionColumn;
+        QVERIFY(model.setData(model.index(row, column), words.mid(3).join(u' ')));
+    } else if (verb == u"add") {
+        QVERIFY(model.addEntry() >= 0);
+    } else if (verb == u"delete") {
+        std::vector<int> rows;
+        for (const QString& id : words.mid(1))
+            rows.push_back(model.rowOfId(id.toLongLong()));
+        model.removeEntries(rows);
+    } else if (verb == u"undo") {
+        model.undoStack()->undo();
+    } else if (verb == u"redo") {
+        model.undoStack()->redo();
+    } else if (verb.startsWith(u"other-")) {
+        SQLite::Database other(deck.path(), SQLite::OPEN_READWRITE);
+        if (verb == u"other-add")
+            other.exec("INSERT INTO Questions (Question, Description) VALUES ('" + words[1].toStdString() + "', 'by another program')");
+        else
+            other.exec("DELETE FROM Questions WHERE ID = " + words[1].toStdString());
+        QVERIFY(model.refresh());
+    } else {
+        QFAIL(qPrintable("unknown step " + step));
+    }
+}
+
+} // namespace
+
+class TestDeckModel : public QObject {
+    Q_OBJECT
+private slots:
+    void changesAreWrittenAtOnce_data();
+    void changesAreWrittenAtOnce();
+    void searchIgnoresCaseInAnyScript_data();
+    void searchIgnoresCaseInAnyScript();
+    void narrowedSearchSeesChangedRows();
+    void refreshKeepsPersistentRows();
+    void editOfAnEntryGoneElsewhereIsReported();
+    void refusesAFileItCannotOpen();
+};
+
+void TestDeckModel::changesAreWrittenAtOnce_data()
+{
+    QTest::addColumn<QList<qint64>>("ids");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QList<qint64>>("expectedIds");
+    QTest::addColumn<QStringList>("expectedTerms"); // in ID order
+
+    const QStringList t123{"term 1", "term 2", "term 3"};
+    QTest::addRow("edit a term") << QList<qint64>{1, 2, 3} << QStringList{"edit 2 term two"} << QList<qint64>{1, 2, 3}
+                                 << QStringList{"term 1", "two", "term 3"};
+    QTest::addRow("edit, undo") << QList<qint64>{1, 2, 3} << QStringList{"edit 2 term two", "undo"} << QList<qint64>{1, 2, 3} << t123;
+    QTest::addRow("edit, undo, redo") << QList<qint64>{1, 2, 3} << QStringList{"edit 2 term two", "undo", "redo"}
+                                      << QList<qint64>{1, 2, 3} << QStringList{"term 1", "two", "term 3"};
+    QTest::addRow("add takes largest + 1") << QList<qint64>{1, 7} << QStringList{"add"} << QList<qint64>{1, 7, 8}
+                                           << QStringList{"term 1", "term 7", ""};
+    QTest::addRow("add to an empty deck takes 1") << QList<qint64>{} << QStringList{"add"} << QList<qint64>{1} << QStringList{""};
+    QTest::addRow("add below one takes 1") << QList<qint64>{-5} << QStringList{"add"} << QList<qint64>{-5, 1} << QStringList{"term -5", ""};
+    QTest::addRow("add, edit, undo both") << QList<qint64>{1} << QStringList{"add", "edit 2 term new", "undo", "undo"}
+                                          << QList<qint64>{1} << QStringList{"term 1"};
+    QTest::addRow("add, undo, redo keeps the ID") << QList<qint64>{1} << QStringList{"add", "undo", "redo"} << QList<qint64>{1, 2}
+                                                  << QStringList{"term 1", ""};
+    QTest::addRow("delete two") << QList<qint64>{1, 2, 3} << QStringList{"delete 1 3"} << QList<qint64>{2} << QStringList{"term 2"};
+    QTest::addRow("delete, undo restores IDs") << QList<qint64>{1, 2, 3} << QStringList{"delete 1 3", "undo"} << QList<qint64>{1, 2, 3}
+                                               << t123;
+    QTest::addRow("delete, undo, redo") << QList<qint64>{1, 2, 3} << QStringList{"delete 2", "undo", "redo"} << QList<qint64>{1, 3}
+                                        << QStringList{"term 1", "term 3"};
+    QTest::addRow("entry stored elsewhere appears") << QList<qint64>{1} << QStringList{"other-add drill"} << QList<qint64>{1, 2}
+                                                    << QStringList{"term 1", "drill"};
+    QTest::addRow("entry deleted elsewhere goes") << QList<qint64>{1, 2} << QStringList{"other-delete 1"} << QList<qint64>{2}
+                                                  << QStringList{"term 2"};
+    // The drill took the deleted last entry's ID: the undone delete comes back under a new one.
+    QTest::addRow("undo delete after its ID was taken") << QList<qint64>{1, 2} << QStringList{"delete 2", "other-add drill", "undo"}
+                                                        << QList<qint64>{1, 2, 3} << QStringList{"term 1", "drill", "term 2"};
+    QTest::addRow("undo add after it was deleted elsewhere") << QList<qint64>{1} << QStringList{"add", "other-delete 2", "undo"}
+                                                             << QList<qint64>{1} << QStringList{"term 1"};
+}
+
+void TestDeckModel::changesAreWrittenAtOnce()
+{
+    QFETCH(QList<qint64>, ids);
+    QFETCH(QStringList, steps);
+    QFETCH(QList<qint64>, expectedIds);
+    QFETCH(QStringList, expectedTerms);
+
+    TempDeck deck(TempDeck::withIds(ids));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    for (const QString& step : steps)
+        runStep(model, deck, step);
+
+    const Entries stored = deck.entries();
+    QCOMPARE(rowsOf(model), stored); // the model shows exactly what is committed
+    QCOMPARE(qsizetype(stored.size()), expectedIds.size());
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        QCOMPARE(stored[i].id, expectedIds[qsizetype(i)]);
+        QCOMPARE(QString::fromStdString(stored[i].question), expectedTerms[qsizetype(i)]);
+    }
+}
+
+void TestDeckModel::searchIgnoresCaseInAnyScript_data()
+{
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QList<qint64>>("expected");
+    // 1 "Concatenate"/"join strings", 2 "École"/"school", 3 "ΣΟΦΙΑ"/"wisdom",
+    // 4 "Kelvin"/"a unit: K", 5 "emoji 😀"/"smile"
+    QTest::addRow("empty shows all") << QString() << QList<qint64>{1, 2, 3, 4, 5};
+    QTest::addRow("ASCII, other case") << "CAT" << QList<qint64>{1};
+    QTest::addRow("in the definition") << "SCHOOL" << QList<qint64>{2};
+    QTest::addRow("accented, other case") << "école" << QList<qint64>{2};
+    QTest::addRow("Greek lower case") << "σοφια" << QList<qint64>{3};
+    QTest::addRow("Kelvin sign folds to k") << QString(QChar(0x212A)) + "elvin" << QList<qint64>{4};
+    QTest::addRow("non-ASCII never in ASCII text") << "é" << QList<qint64>{2};
+    QTest::addRow("emoji") << "😀" << QList<qint64>{5};
+    QTest::addRow("no match") << "zzz" << QList<qint64>{};
+}
+
+void TestDeckModel::searchIgnoresCaseInAnyScript()
+{
+    QFETCH(QString, search);
+    QFETCH(QList<qint64>, expected);
+    TempDeck deck({{1, "Concatenate", "join strings"},
+                   {2, "École", "school"},
+                   {3, "ΣΟΦΙΑ", "wisdom"},
+                   {4, "Kelvin", "a unit: K"},
+                   {5, "emoji 😀", "smile"}});
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    SearchFilter filter(model);
+    filter.setSearch(search);
+    QList<qint64> found;
+    for (int row = 0; row < filter.rowCount(); ++row)
+        found << filter.index(row, DeckModel::IdColumn).data().toLongLong();
+    QCOMPARE(found, expected);
+}
+
+void TestDeckModel::narrowedSearchSeesChangedRows()
+{
+    TempDeck deck({{1, "Concord", ""}, {2, "other", ""}});
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    SearchFilter filter(model);
+    filter.setSearch("con");
+    QCOMPARE(filter.rowCount(), 1);
+    QVERIFY(model.setData(model.index(1, DeckModel::TermColumn), "Concert"));
+    filter.setSearch("conc"); // typing on: the edited row must be matched again
+    QCOMPARE(filter.rowCount(), 2);
+}
+
+void TestDeckModel::refreshKeepsPersistentRows()
+{
+    TempDeck deck(TempDeck::numbered(5));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    const QPersistentModelIndex selected = model.index(model.rowOfId(4), DeckModel::TermColumn);
+    QVERIFY(!model.refresh()); // nothing changed: no reload
+    {
+        SQLite::Database other(deck.path(), SQLite::OPEN_READWRITE);
+        other.exec("DELETE FROM Questions WHERE ID IN (1, 2); UPDATE Questions SET Question = 'changed' WHERE ID = 3; INSERT INTO Questions VALUES (9, 'new', '')");
+    }
+    QVERIFY(model.refresh());
+    QVERIFY(selected.isValid());
+    QCOMPARE(selected.row(), 1); // rows 3, 4, 5, 9: ID 4 moved up two rows
+    QCOMPARE(selected.data().toString(), QString("term 4"));
+    QCOMPARE(rowsOf(model), deck.entries());
+}
+
+void TestDeckModel::editOfAnEntryGoneElsewhereIsReported()
+{
+    TempDeck deck(TempDeck::numbered(2));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    QSignalSpy failed(&model, &DeckModel::failed);
+    SQLite::Database(deck.path(), SQLite::OPEN_READWRITE).exec("DELETE FROM Questions WHERE ID = 2");
+    QVERIFY(!model.setData(model.index(1, DeckModel::TermColumn), "lost?"));
+    QCOMPARE(failed.size(), 1);
+    QVERIFY(failed[0][1].toString().contains("no longer in the deck"));
+    QCOMPARE(model.undoStack()->count(), 0); // nothing to undo
+}
+
+void TestDeckModel::refusesAFileItCannotOpen()
+{
+    TempDeck deck({}, false);
+    SQLite::Database(deck.path(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE).exec("CREATE TABLE Other (x)");
+    store::Connection connection(deck.path());
+    QVERIFY_THROWS_EXCEPTION(store::Error, DeckModel model(connection));
+}
+
+QTEST_GUILESS_MAIN(TestDeckModel)
+#include "tst_deckmodel.moc"
