@@ -233,6 +233,16 @@ public:
         return {};
     }
 
+    // Each step in turn, up to the first that fails: why it did, else empty.
+    QString perform(const QStringList& steps)
+    {
+        for (const QString& step : steps) {
+            if (const QString failed = perform(step); !failed.isEmpty())
+                return step + QStringLiteral(": ") + failed;
+        }
+        return {};
+    }
+
     // Typing where the keyboard focus is, at the cursor.
     void type(const QString& text) { typeKeys(focusOrWindow(), text); }
     void typeTerm(const QString& text) { typeInto(w.txtInQuestion, text); }

@@ -62,11 +62,8 @@ QString pressFrom(const State& state, const std::vector<int>& keys, std::size_t 
     TestWindow window(TempDeck::numbered(state.fileAtStart ? 3 : 0), {0.0f}, state.fileAtStart);
     if (!window.active())
         return QStringLiteral("the window did not become active");
-    for (const QString& step : state.steps) {
-        const QString failed = window.perform(step);
-        if (!failed.isEmpty())
-            return QStringLiteral("reaching the state, %1: %2").arg(step, failed);
-    }
+    if (const QString failed = window.perform(state.steps); !failed.isEmpty())
+        return QStringLiteral("reaching the state, ") + failed;
     const QStringList before = window.stored();
     if (before.isEmpty())
         return QStringLiteral("the state holds no entries to lose");
