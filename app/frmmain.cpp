@@ -1,5 +1,6 @@
 #include "frmmain.h"
 
+#include "accesskeys.h"
 #include "databasepath.h"
 #include "icon.h"
 #include "layout.h"
@@ -64,6 +65,10 @@ FrmMain::FrmMain(const QString& programDirectory, QWidget* parent)
     createControls();
     applyLayout();
     connectHandlers();
+    installAccessKeys(this);
+    // The first stop of the tab order that can take the focus: Enter and
+    // Space here start nothing that changes the file.
+    screenChoice()->setFocus(Qt::OtherFocusReason);
 }
 
 FrmMain::~FrmMain()
@@ -75,6 +80,9 @@ FrmMain::~FrmMain()
 void FrmMain::createControls()
 {
     cmdRestart = make<QPushButton>("cmdRestart", this);
+    // Only Tab brings the focus here: after a click or Alt+S, Enter goes on
+    // with what the user was doing instead of asking to delete everything again.
+    cmdRestart->setFocusPolicy(Qt::TabFocus);
     cmdExit = make<QPushButton>("cmdExit", this);
     pbxChoice = make<QFrame>("pbxChoice", this);
     pbxChoice->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -117,7 +125,9 @@ void FrmMain::createControls()
 
 void FrmMain::applyLayout()
 {
-    const QRect client = layout::toPixels({layout::kClientLeft, layout::kClientTop, layout::kClientWidth, layout::kClientHeight});
+    // A larger font scales the whole layout, as a large-fonts desktop does.
+    const double scale = layout::scaleFor(font());
+    const QRect client = layout::toPixels({layout::kClientLeft, layout::kClientTop, layout::kClientWidth, layout::kClientHeight}, scale);
     setGeometry(client);
     setFixedSize(client.size());
 
@@ -126,12 +136,13 @@ void FrmMain::applyLayout()
         auto* widget = findChild<QWidget*>(QString::fromLatin1(control.name));
         auto* container = control.container ? findChild<QFrame*>(QString::fromLatin1(control.container)) : nullptr;
         const QPoint inner = container ? container->contentsRect().topLeft() : QPoint();
-        widget->setGeometry(layout::toPixels(layout::placeOf(control)).translated(inner));
+        widget->setGeometry(layout::toPixels({control.left, control.top, control.width, control.height}, scale).translated(inner));
         if (auto* button = qobject_cast<QAbstractButton*>(widget))
             button->setText(QString::fromLatin1(control.caption));
         if (control.tabIndex >= 0)
             byTabIndex.push_back(&control);
     }
+    layout::fitCaptions(this);
     std::sort(byTabIndex.begin(), byTabIndex.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
     QWidget* previous = nullptr;
     for (const auto* control : byTabIndex) {
@@ -249,6 +260,25 @@ void FrmMain::keyPressEvent(QKeyEvent* event)
     target->click();
 }
 
+// The focus.
+
+QWidget* FrmMain::screenChoice() const
+{
+    return (*optScreen)[optScreen->Value(1) ? 1 : 0];
+}
+
+void FrmMain::hideControl(QWidget* control)
+{
+    // Qt would move the focus on along the tab order, past the end of the
+    // panels to "E&xit" or "Re&start", where Enter would act on them. The
+    // window's own record of its focus counts too: while a message box is
+    // up, it is where the focus returns.
+    QWidget* focus = focusWidget();
+    if (focus && (focus == control || control->isAncestorOf(focus)))
+        screenChoice()->setFocus(Qt::OtherFocusReason);
+    control->setVisible(false);
+}
+
 // Start-up and exit.
 
 void FrmMain::Form_Load()
@@ -305,7 +335,7 @@ void FrmMain::optScreen_Click(std::int16_t Index)
     std::optional<DisplayBatch> display;
     display.emplace(*this);
     const Row steps[] = {
-        /* C1 */ {C2, [&] { pbxReview->setVisible(false); return C2; }},
+        /* C1 */ {C2, [&] { hideControl(pbxReview); return C2; }},
         /* C2 */ {C3, [&] { pbxCreate->setVisible(true); return C3; }},
         /* C3 */ {C4, [&] { ConnectDatabase(); return C4; }},
         /* C4 */ {C5, [&] { Data1.Recordset().AddNew(); return C5; }},
@@ -315,7 +345,7 @@ void FrmMain::optScreen_Click(std::int16_t Index)
         /* R3 */ {R4, [&] { display.reset(); MsgBox(this, messages::kNoEntries); return R4; }},
         /* R4 */ {Return, [&] { optScreen->setValue(1, false); return Return; }},
         /* R5 */ {R6, [&] { optShow->setValue(0, true); return R6; }},
-        /* R6 */ {R7, [&] { pbxCreate->setVisible(false); return R7; }},
+        /* R6 */ {R7, [&] { hideControl(pbxCreate); return R7; }},
         /* R7 */ {R8, [&] { pbxReview->setVisible(true); return R8; }},
         /* R8 */ {Return, [&] { PickRandomEntry(); return Return; }},
     };
@@ -352,7 +382,7 @@ void FrmMain::cmdOK_Click()
 void FrmMain::cmdCancel_Click()
 {
     Data1.Recordset().CancelUpdate();
-    pbxCreate->setVisible(false);
+    hideControl(pbxCreate);
     optScreen->setValue(0, false);
 }
 
@@ -367,7 +397,7 @@ void FrmMain::cmdShow_Click()
         cmdShow->setText(kNext);
     } else {
         // Hidden before the record set moves: the next answer is never on screen.
-        answer->setVisible(false);
+        hideControl(answer);
         {
             // The boxes show the picked entry only, not the first entry of the
             // reopened table before it.
@@ -382,10 +412,10 @@ void FrmMain::cmdShow_Click()
 void FrmMain::optShow_Click(std::int16_t Index)
 {
     if (Index == 0) {
-        txtOutAnswer->setVisible(false);
+        hideControl(txtOutAnswer);
         txtOutQuestion->setVisible(true);
     } else {
-        txtOutQuestion->setVisible(false);
+        hideControl(txtOutQuestion);
         txtOutAnswer->setVisible(true);
     }
 }

@@ -70,6 +70,11 @@ private:
     void ConnectDatabase();
     void PickRandomEntry();
 
+    // The screen choice: the selected option of optScreen, else "&Create".
+    QWidget* screenChoice() const;
+    // Hides `control`. A focus on it or inside it goes to the screen choice first.
+    void hideControl(QWidget* control);
+
     void createControls();
     void applyLayout();
     void connectHandlers();

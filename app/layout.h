@@ -2,9 +2,12 @@
 
 #include <QRect>
 
+class QFont;
+class QWidget;
+
 // The window's fixed layout, in twips (1/1440 inch; 15 twips are one pixel
-// at 96 dots per inch). Left and Top are measured from the top-left corner of
-// the inner area of the container.
+// at 96 dots per inch and the toolkit's default font). Left and Top are
+// measured from the top-left corner of the inner area of the container.
 
 namespace layout {
 
@@ -45,27 +48,32 @@ inline constexpr Control kControls[] = {
     {"txtOutQuestion", "pbxReview", 45, 90, 5370, 285, nullptr, 4},
 };
 
-// Controls whose caption would be clipped in the toolkit's default font at
-// the place above, in twips. Only width and height grow, within the
-// container; "Show &definitions" alone also moves right, since "Show &terms"
-// needs more room than the space before it at any size of font the toolkit
-// offers by default, and the two would overlap.
-struct Adjustment {
-    const char* name = nullptr;
-    int left = 0, width = 0, height = 0;
+// The one control that moves: when the caption of `after` needs more room
+// than lies between the two, `moves` goes right, keeping the gap it had.
+// ("Show &terms" needs more room than the place before "Show &definitions"
+// at any font the toolkit offers by default.)
+struct Move {
+    const char* moves = nullptr;
+    const char* after = nullptr;
 };
+inline constexpr Move kMoves[] = {{"optShow(1)", "optShow(0)"}};
 
-inline constexpr Adjustment kAdjustments[] = {
-    {"optScreen(0)", 45, 960, 270},
-    {"optScreen(1)", 45, 960, 270},
-    {"optShow(0)", 45, 1440, 300},
-    {"optShow(1)", 1500, 1860, 300},
-};
+// The size in points of the font the twips above are made for: the
+// toolkit's default.
+inline constexpr double kDesignPointSize = 9.0;
 
-// The control's place after any adjustment, in twips.
-QRect placeOf(const Control& control);
+// Pixels per twip, as a multiple of 1/15: 1 at the design font or a smaller
+// one; for a larger font, the ratio of its line height to the design font's,
+// as a large-fonts desktop setting scales a layout in twips.
+double scaleFor(const QFont& font);
 
-// Twips to pixels.
-QRect toPixels(const QRect& twips);
+// Twips to pixels at `scale`. Both edges are rounded, so that controls that
+// meet in twips meet in pixels.
+QRect toPixels(const QRect& twips, double scale = 1.0);
+
+// Grows each control of `window` whose caption does not show whole at its
+// place to the size its style asks for, within its container and short of
+// its neighbours; Left and Top stay, but for the controls of kMoves.
+void fitCaptions(QWidget* window);
 
 } // namespace layout

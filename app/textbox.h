@@ -43,6 +43,7 @@ public:
     void showText(const QString& text) override
     {
         setText(text);
+        setCursorPosition(0); // the start of a long term in sight, not its end
         lengthBefore_ = int(text.size());
     }
     QWidget* widget() override { return this; }

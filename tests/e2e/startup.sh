@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# On an empty database the program shows its window at its fixed place and
-# size, and both Alt+X and closing the window end the run with status 0. A
-# database that is only read stays byte-for-byte as it was.
+# The program shows its window at its fixed place and size; Enter, Enter
+# right after start-up changes nothing; both Alt+X and closing the window end
+# the run with status 0. A database that is only read stays byte-for-byte as
+# it was.
 source "$(dirname "$0")/common.sh"
 
 start_x_server
 make_program_folder
 make_empty_database
+sqlite3 "$DATABASE" "INSERT INTO Questions (Question, Description) VALUES ('Neon', 'A noble gas'), ('Argon', 'Another one')"
 cp "$DATABASE" "$E2E_DIR/before.mdb"
 
 launch
@@ -25,6 +27,12 @@ if ! grep -q "minimum size: 444 by 178" <<<"$hints" || ! grep -q "maximum size: 
     fail "size hints are not fixed at 444x178: $hints"
 fi
 xprop -id "$MAIN" _NET_WM_ICON | grep -q "Icon (16 x 16)" || fail "no 16x16 icon on the window"
+
+step "Enter, Enter right after start-up asks nothing and deletes nothing"
+keys_to "$MAIN" Return Return
+settle
+find_message_box && fail "a message box is shown after Enter, Enter"
+[ "$(query 'SELECT count(*) FROM Questions')" = 2 ] || fail "the file holds $(query 'SELECT count(*) FROM Questions') entries"
 
 step "Alt+X ends the run at once"
 keys_to "$MAIN" alt+x

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The whole road by keyboard: three entries typed and stored with Alt+O, a
-# fourth dropped with Esc; a drill over them that shows matching terms and
-# definitions on both sides and leaves the file as it was; Restart with Yes
-# empties the file and keeps the three in Verbrio.mdb.bak; Next on the emptied table and Review on it both report
-# and the program carries on; Alt+X ends the run.
+# The whole road by keyboard: three entries typed and stored with Alt+O, the
+# first typed at once after Alt+C; a fourth dropped with Esc, after which
+# Enter, Enter does nothing; a drill over them that shows matching terms and
+# definitions on both sides, goes on with Enter after Restart answered No,
+# and leaves the file as it was; Restart with Yes empties the file and keeps
+# the three in Verbrio.mdb.bak; Next on the emptied table and Review on it
+# both report and the program carries on; Alt+X ends the run.
 source "$(dirname "$0")/common.sh"
 
 # Points in the term box and the definition box of the main window, where
@@ -15,8 +17,9 @@ DEFINITION_BOX=(250 90)
 TERM_PROBE=(430 18)
 DEFINITION_PROBE=(100 125)
 
-TERMS=("Photosynthesis" "Osmosis" "Ohm's law")
-DEFINITIONS=("Plants turn light into sugar" "Water crossing a membrane" "Current is voltage over resistance")
+TERMS=("Neon" "Osmosis" "Ohm's law")
+DEFINITIONS=("A noble gas" "Water crossing a membrane" "Current is voltage over resistance")
+RESTART_BUTTON=(38 122)
 declare -A DEFINITION_OF TERM_OF
 for i in 0 1 2; do
     DEFINITION_OF[${TERMS[i]}]=${DEFINITIONS[i]}
@@ -63,19 +66,22 @@ make_empty_database
 launch
 wait_for_main_window
 
-step "Alt+C opens the Create screen"
+step "Alt+C opens the Create screen, and the term typed at once lands in the term box"
 expect_boxes hidden hidden
-keys_to "$MAIN" alt+c
+focus "$MAIN"
+xdotool key alt+c type --delay 0 "${TERMS[0]}"
 expect_boxes shown shown
 
 for i in 0 1 2; do
     step "type entry $((i + 1)) and store it with Alt+O"
-    type_to "$MAIN" "${TERMS[i]}"
+    [ "$i" -eq 0 ] || type_to "$MAIN" "${TERMS[i]}"
     keys_to "$MAIN" Tab
     type_to "$MAIN" "${DEFINITIONS[i]}"
     [ "$i" -eq 0 ] && screenshot create
     keys_to "$MAIN" alt+o
     wait_until 5 "entry $((i + 1)) to be in the file" entry_count_is $((i + 1))
+    [ "$(query "SELECT Question FROM Questions WHERE ID = $((i + 1))")" = "${TERMS[i]}" ] \
+        || fail "entry $((i + 1)) has the term \"$(query "SELECT Question FROM Questions WHERE ID = $((i + 1))")\""
 done
 
 step "type a fourth entry and drop it with Esc"
@@ -84,6 +90,11 @@ keys_to "$MAIN" Tab
 type_to "$MAIN" "Never to be stored"
 keys_to "$MAIN" Escape
 expect_boxes hidden hidden
+
+step "Enter, Enter after Esc asks nothing and deletes nothing"
+keys_to "$MAIN" Return Return
+settle
+find_message_box && fail "a message box is shown after Esc, Enter, Enter"
 
 step "the file holds exactly the three entries"
 [ "$(rows)" = "$EXPECTED_ROWS" ] || fail "the file holds:
@@ -95,6 +106,17 @@ fingerprint_before_review=$(file_fingerprint)
 step "Alt+R opens the Review screen, showing terms"
 keys_to "$MAIN" alt+r
 expect_boxes shown hidden
+
+step "Restart clicked and answered No; Enter, Enter go on with the drill"
+click_at "${RESTART_BUTTON[@]}"
+wait_for_message_box
+keys_to "$MSGBOX" Escape
+wait_until 5 "the message box to close after Esc" window_gone "$MSGBOX"
+keys_to "$MAIN" Return
+expect_boxes shown shown
+keys_to "$MAIN" Return
+expect_boxes shown hidden
+entry_count_is 3 || fail "the file holds $(query 'SELECT count(*) FROM Questions') entries"
 
 for round in 1 2 3; do
     step "drill round $round: the term box shows a stored term"

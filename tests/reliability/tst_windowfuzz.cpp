@@ -247,7 +247,6 @@ private:
         }
         case FuzzAction::AccessKey:
             QTest::keyClick(focus, Qt::Key(Qt::Key_A + (action.target[0].unicode() - 'A')), Qt::AltModifier);
-            finishAnimatedClicks(w_.get());
             break;
         case FuzzAction::Key: {
             const std::pair<const char*, std::pair<Qt::Key, Qt::KeyboardModifiers>> keys[] = {
@@ -602,7 +601,7 @@ void TestWindowFuzz::sequencesThatOnceFailedPass_data()
         << 0 << QStringList{"Alt+C", "click optScreen(0)", "key Down", "key Up", "type txtInQuestion:x", "close"};
     QTest::addRow("Left after an emoji that follows Devanagari does not stop inside the emoji")
         << 2 << QStringList{"Alt+C", QStringLiteral("type txtInQuestion:\u0928\u092e\u0938\u094d\u0924\u0947\U0001F469\u200D\U0001F4BB"),
-                            "key Left", "Alt+T", "Alt+O"}; // Alt+T types "t" where no option shows
+                            "key Left", "Alt+T", "Alt+O"}; // Alt+T types nothing where no option shows
     QTest::addRow("Right and Left switch the sides")
         << 1 << QStringList{"Alt+R", "Alt+D", "key Left", "key Right", "key Enter", "key Enter"};
 }

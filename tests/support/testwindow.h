@@ -13,7 +13,6 @@
 #include "textbox.h"
 
 #include <QAbstractButton>
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -31,7 +30,14 @@
 // Access keys and Enter need it.
 inline bool activate(QWidget& window)
 {
+    if (QApplication::activeWindow() == &window)
+        return true;
     window.activateWindow();
+    // Most often the platform's events are already queued: handle them
+    // before waiting in steps of 10 ms.
+    QCoreApplication::processEvents();
+    if (QApplication::activeWindow() == &window)
+        return true;
     return QTest::qWaitForWindowActive(&window) && QApplication::activeWindow() == &window;
 }
 
@@ -42,21 +48,6 @@ inline bool startWindow(FrmMain& w)
     w.Form_Load();
     w.show();
     return activate(w);
-}
-
-// Access keys click through QAbstractButton::animateClick, which holds the
-// button down on a 100 ms timer; deliver that timer's event at once, so that
-// the click happens before the next key (and thousands take seconds).
-inline void finishAnimatedClicks(QWidget* window)
-{
-    for (auto* button : window->findChildren<QAbstractButton*>()) {
-        if (!button->isDown())
-            continue;
-        for (const auto& timer : QAbstractEventDispatcher::instance()->registeredTimers(button)) {
-            QTimerEvent event(timer.timerId);
-            QCoreApplication::sendEvent(button, &event);
-        }
-    }
 }
 
 // A mouse click on a button, or on an option's round mark, where a click
@@ -191,13 +182,65 @@ public:
         return focusName() == name;
     }
 
-    // Each key combination to the focused widget, as a keyboard sends it.
+    // Each key combination to the focused widget, as a keyboard sends it, one
+    // right after the other: no timer runs in between, so a click that Qt
+    // would delay (an animated one) has not happened by the next key.
     void press(const QKeySequence& keys)
     {
-        for (int i = 0; i < keys.count(); ++i) {
+        for (int i = 0; i < keys.count(); ++i)
             QTest::keyClick(focusOrWindow(), keys[i].key(), keys[i].keyboardModifiers());
-            finishAnimatedClicks(&w);
+    }
+
+    // One step of a user's as the tables write it; empty when it was done,
+    // else why not. "keys K": QKeySequence text K to the focused control;
+    // "click NAME": the mouse on a button or option; "focus NAME": a click
+    // into a box; "type TEXT" where the focus is; "tab to NAME": Tab until
+    // NAME has the focus; "choose N": optScreen N selected from code;
+    // "file with N entries": the missing file appears, holding N entries;
+    // "sql STATEMENT": the file changed behind the program's back.
+    QString perform(const QString& step)
+    {
+        const QString argument = step.section(QLatin1Char(' '), 1);
+        if (step.startsWith(QLatin1String("keys "))) {
+            press(QKeySequence(argument));
+        } else if (step.startsWith(QLatin1String("click "))) {
+            if (!click(control<QAbstractButton>(argument)))
+                return QStringLiteral("no visible button %1").arg(argument);
+        } else if (step.startsWith(QLatin1String("focus "))) {
+            if (!focusOn(argument))
+                return QStringLiteral("%1 did not take the focus").arg(argument);
+        } else if (step.startsWith(QLatin1String("type "))) {
+            type(argument);
+        } else if (step.startsWith(QLatin1String("tab to "))) {
+            const QString target = step.section(QLatin1Char(' '), 2);
+            for (int i = 0; i < 20 && focusName() != target; ++i)
+                press(QKeySequence(Qt::Key_Tab));
+            if (focusName() != target)
+                return QStringLiteral("Tab never reached %1").arg(target);
+        } else if (step.startsWith(QLatin1String("choose "))) {
+            choose(argument.toInt());
+        } else if (step.startsWith(QLatin1String("sql "))) {
+            execOnFile(argument.toUtf8().constData());
+        } else if (step.startsWith(QLatin1String("file with "))) {
+            TempDeck::createAt(deck.path(), TempDeck::numbered(step.section(QLatin1Char(' '), 2, 2).toInt()));
+        } else {
+            return QStringLiteral("no such step: ") + step;
         }
+        // A message box the step opened has closed by now; the window manager
+        // gives the window the activation back.
+        if (w.isVisible() && !active())
+            return QStringLiteral("the window did not become active again");
+        return {};
+    }
+
+    // Each step in turn, up to the first that fails: why it did, else empty.
+    QString perform(const QStringList& steps)
+    {
+        for (const QString& step : steps) {
+            if (const QString failed = perform(step); !failed.isEmpty())
+                return step + QStringLiteral(": ") + failed;
+        }
+        return {};
     }
 
     // Typing where the keyboard focus is, at the cursor.

@@ -35,6 +35,10 @@ private slots:
     void longerStoredTextIsNotCutByTyping();
     void hiddenDefinitionBoxShowsTheCurrentEntryOnceRevealed_data();
     void hiddenDefinitionBoxShowsTheCurrentEntryOnceRevealed();
+    void altTypesNothingButAltGrTypes_data();
+    void altTypesNothingButAltGrTypes();
+    void oneLineBoxShowsTheStartOfAnEntry_data();
+    void oneLineBoxShowsTheStartOfAnEntry();
 };
 
 void TextBoxTest::excessBeforeCursor_data()
@@ -221,6 +225,91 @@ void TextBoxTest::hiddenDefinitionBoxShowsTheCurrentEntryOnceRevealed()
     QVERIFY(definition->isVisible());
     QCOMPARE(definition->toPlainText(), QStringLiteral("definition 2"));
     QVERIFY(boxes.shown.isEmpty());
+}
+
+void TextBoxTest::altTypesNothingButAltGrTypes_data()
+{
+    // A key with its text and modifiers, sent to a box holding "ab" with the
+    // cursor at its end. No control of the window carries Q or E.
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+
+    const QString euro = QStringLiteral("\u20AC");
+    const struct {
+        const char* screen;
+        const char* box;
+    } boxes[] = {{"create", "txtInQuestion"}, {"create", "txtInAnswer"}, {"review", "txtOutQuestion"}, {"definitions", "txtOutAnswer"}};
+    for (const auto& b : boxes) {
+        QTest::addRow("%s: Alt+Q types nothing", b.box) << b.screen << b.box << int(Qt::AltModifier) << "q" << "ab";
+        QTest::addRow("%s: Alt+Shift+E types nothing", b.box) << b.screen << b.box << int(Qt::AltModifier | Qt::ShiftModifier) << "E" << "ab";
+        // X11's AltGr is a modifier of its own; elsewhere it arrives as Ctrl+Alt.
+        QTest::addRow("%s: AltGr+E types the euro sign", b.box) << b.screen << b.box << int(Qt::GroupSwitchModifier) << euro << "ab" + euro;
+        QTest::addRow("%s: Ctrl+Alt+E types the euro sign", b.box) << b.screen << b.box << int(Qt::ControlModifier | Qt::AltModifier) << euro << "ab" + euro;
+        QTest::addRow("%s: Q without Alt types q", b.box) << b.screen << b.box << int(Qt::NoModifier) << "q" << "abq";
+    }
+}
+
+void TextBoxTest::altTypesNothingButAltGrTypes()
+{
+    QFETCH(QString, screen);
+    QFETCH(QString, box);
+    QFETCH(int, modifiers);
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+
+    MessageBoxes boxes;
+    TestWindow window(TempDeck::numbered(3));
+    window.reach(screen);
+    QVERIFY(window.active());
+    QVERIFY(window.focusOn(box));
+    window.press(QKeySequence(QStringLiteral("Ctrl+A, Del"))); // a Review box shows its entry
+    window.type(QStringLiteral("ab"));
+
+    const Qt::Key key = text.compare(QLatin1String("q"), Qt::CaseInsensitive) == 0 ? Qt::Key_Q : Qt::Key_E;
+    QTest::sendKeyEvent(QTest::Click, window.control(box), key, text, Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(::text(window.control(box)), expected);
+    QCOMPARE(focusName(), box);
+    QVERIFY(boxes.shown.isEmpty());
+}
+
+void TextBoxTest::oneLineBoxShowsTheStartOfAnEntry_data()
+{
+    // Steps as TestWindow::perform takes them, on a deck of two entries whose
+    // terms are far longer than the box is wide.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("entry"); // whose term the box shows; 0: empty
+
+    QTest::addRow("Review") << QStringList{"keys Alt+R"} << "txtOutQuestion" << 1;
+    QTest::addRow("Next, the cursor left at the end of the previous term, typed into")
+        << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys End", "type more", "keys Return, Return"} << "txtOutQuestion" << 2;
+    QTest::addRow("Review again, from Create") << QStringList{"keys Alt+R", "keys Alt+C", "keys Alt+R"} << "txtOutQuestion" << 2;
+    QTest::addRow("Create after Review: the empty new entry") << QStringList{"keys Alt+R", "keys Alt+C"} << "txtInQuestion" << 0;
+}
+
+void TextBoxTest::oneLineBoxShowsTheStartOfAnEntry()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, box);
+    QFETCH(int, entry);
+
+    const auto longTerm = [](int id) { return QStringLiteral("Start%1 ").arg(id) + QString(300, QLatin1Char('w')) + QStringLiteral(" end"); };
+    MessageBoxes boxes;
+    TestWindow window({{1, longTerm(1).toStdString(), "definition 1"}, {2, longTerm(2).toStdString(), "definition 2"}}, {0.0f, 0.9f});
+    QVERIFY(window.active());
+    const QString failed = window.perform(steps);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
+
+    auto* line = window.control<QLineEdit>(box);
+    QCOMPARE(line->text(), entry ? longTerm(entry) : QString());
+    QCOMPARE(line->cursorPosition(), 0);
+    // The cursor, at the start of the text, is at the left edge of the box:
+    // the box is scrolled all the way left.
+    const QRect cursor = line->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QVERIFY2(cursor.left() <= line->contentsRect().left() + 8, qPrintable(QStringLiteral("cursor at x %1").arg(cursor.left())));
 }
 
 QTEST_MAIN(TextBoxTest)
