@@ -43,7 +43,8 @@ private:
     static bool typesNothing(const QKeyEvent* event)
     {
         const Qt::KeyboardModifiers modifiers = event->modifiers();
-        if (!modifiers.testFlag(Qt::AltModifier) || modifiers.testFlag(Qt::ControlModifier) || modifiers.testFlag(Qt::MetaModifier))
+        if (!modifiers.testFlag(Qt::AltModifier) || modifiers.testFlag(Qt::ControlModifier)
+            || modifiers.testFlag(Qt::MetaModifier))
             return false;
         const QString text = event->text();
         return !text.isEmpty() && (text.front().isPrint() || text.front().isHighSurrogate());

@@ -61,7 +61,8 @@ DisplayCheck::DisplayCheck()
         tried += (tried.empty() ? "" : ", ") + std::string("WAYLAND_DISPLAY=") + waylandDisplay;
     if (tried.empty())
         problem_ = x && wayland ? "no display to open the window on: neither DISPLAY nor WAYLAND_DISPLAY is set"
-                                : std::string("no display to open the window on: ") + (x ? "DISPLAY" : "WAYLAND_DISPLAY") + " is not set";
+                                : std::string("no display to open the window on: ")
+                                      + (x ? "DISPLAY" : "WAYLAND_DISPLAY") + " is not set";
     else
         problem_ = "cannot connect to the display (" + tried + ") to open the window on";
 }

@@ -55,9 +55,9 @@ Widget* make(const char* name, QWidget* parent, Args&&... args)
 } // namespace
 
 FrmMain::FrmMain(const QString& programDirectory, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
-    , programDirectory_(programDirectory)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                          | Qt::WindowCloseButtonHint),
+      programDirectory_(programDirectory)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(messages::kApplicationTitle);
@@ -103,8 +103,10 @@ void FrmMain::createControls()
     txtOutQuestion = make<LineTextBox>("txtOutQuestion", pbxReview, 0);
 
     const auto userClick = [this](const std::function<void()>& handler) { guarded(this, handler); };
-    optScreen = std::make_unique<OptionArray>(std::array{create, review}, [this](std::int16_t i) { optScreen_Click(i); }, userClick);
-    optShow = std::make_unique<OptionArray>(std::array{terms, definitions}, [this](std::int16_t i) { optShow_Click(i); }, userClick);
+    optScreen = std::make_unique<OptionArray>(
+        std::array{create, review}, [this](std::int16_t i) { optScreen_Click(i); }, userClick);
+    optShow = std::make_unique<OptionArray>(
+        std::array{terms, definitions}, [this](std::int16_t i) { optShow_Click(i); }, userClick);
 
     // Nothing labels the boxes on screen; a screen reader still tells them apart.
     for (auto* box : {txtInQuestion->widget(), txtOutQuestion->widget()})
@@ -127,7 +129,8 @@ void FrmMain::applyLayout()
 {
     // A larger font scales the whole layout, as a large-fonts desktop does.
     const double scale = layout::scaleFor(font());
-    const QRect client = layout::toPixels({layout::kClientLeft, layout::kClientTop, layout::kClientWidth, layout::kClientHeight}, scale);
+    const QRect client =
+        layout::toPixels({layout::kClientLeft, layout::kClientTop, layout::kClientWidth, layout::kClientHeight}, scale);
     setGeometry(client);
     setFixedSize(client.size());
 
@@ -136,7 +139,8 @@ void FrmMain::applyLayout()
         auto* widget = findChild<QWidget*>(QString::fromLatin1(control.name));
         auto* container = control.container ? findChild<QFrame*>(QString::fromLatin1(control.container)) : nullptr;
         const QPoint inner = container ? container->contentsRect().topLeft() : QPoint();
-        widget->setGeometry(layout::toPixels({control.left, control.top, control.width, control.height}, scale).translated(inner));
+        widget->setGeometry(
+            layout::toPixels({control.left, control.top, control.width, control.height}, scale).translated(inner));
         if (auto* button = qobject_cast<QAbstractButton*>(widget))
             button->setText(QString::fromLatin1(control.caption));
         if (control.tabIndex >= 0)
@@ -174,8 +178,9 @@ void FrmMain::connectHandlers()
     Data1.hooks.currentChanged = [this] { currentChanged(); };
     Data1.hooks.fileChanged = [this] { idleTimer_.start(); };
     Data1.hooks.entryNotStored = [this](const store::Error& e) {
-        MsgBox(this, QString::fromLatin1(messages::kEntryNotStored) + QStringLiteral("\r\n") + QString::number(e.number())
-                         + messages::kErrorSeparator + QString::fromStdString(e.description()));
+        MsgBox(this, QString::fromLatin1(messages::kEntryNotStored) + QStringLiteral("\r\n")
+                         + QString::number(e.number()) + messages::kErrorSeparator
+                         + QString::fromStdString(e.description()));
     };
     idleTimer_.setSingleShot(true);
     idleTimer_.setInterval(kIdleDelayMs);
@@ -200,7 +205,8 @@ FrmMain::DisplayBatch::~DisplayBatch()
         // An error is on its way to its report: the boxes catch up once it is
         // handled, from the event loop, rather than redraw in between.
         try {
-            QMetaObject::invokeMethod(&window_, [&window = window_] { window.showIfStale(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &window_, [&window = window_] { window.showIfStale(); }, Qt::QueuedConnection);
         } catch (...) {
             // Out of memory: the next change of record redraws them.
         }
@@ -334,6 +340,8 @@ void FrmMain::optScreen_Click(std::int16_t Index)
     // are no entries finds them already showing the empty table.
     std::optional<DisplayBatch> display;
     display.emplace(*this);
+    // One step a line, so the table reads as the steps and their resume points.
+    // clang-format off
     const Row steps[] = {
         /* C1 */ {C2, [&] { hideControl(pbxReview); return C2; }},
         /* C2 */ {C3, [&] { pbxCreate->setVisible(true); return C3; }},
@@ -349,6 +357,7 @@ void FrmMain::optScreen_Click(std::int16_t Index)
         /* R7 */ {R8, [&] { pbxReview->setVisible(true); return R8; }},
         /* R8 */ {Return, [&] { PickRandomEntry(); return Return; }},
     };
+    // clang-format on
 
     Step step = Index == 0 ? C1 : R1;
     while (step != Return) {

@@ -86,8 +86,10 @@ private:
     // (deleting all, drawing over gaps) does not redraw the boxes each time.
     class DisplayBatch {
     public:
-        explicit DisplayBatch(FrmMain& window)
-            : window_(window), exceptionsBefore_(std::uncaught_exceptions()) { ++window_.displayBatches_; }
+        explicit DisplayBatch(FrmMain& window) : window_(window), exceptionsBefore_(std::uncaught_exceptions())
+        {
+            ++window_.displayBatches_;
+        }
         ~DisplayBatch();
         DisplayBatch(const DisplayBatch&) = delete;
         DisplayBatch& operator=(const DisplayBatch&) = delete;

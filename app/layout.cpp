@@ -30,7 +30,8 @@ bool captionFits(const QAbstractButton* button)
     option.initFrom(button);
     option.text = button->text();
     const bool push = qobject_cast<const QPushButton*>(button) != nullptr;
-    const QRect contents = button->style()->subElementRect(push ? QStyle::SE_PushButtonContents : QStyle::SE_RadioButtonContents, &option, button);
+    const QRect contents = button->style()->subElementRect(
+        push ? QStyle::SE_PushButtonContents : QStyle::SE_RadioButtonContents, &option, button);
     const QSize text = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
     return text.width() <= contents.width() && text.height() <= contents.height();
 }
@@ -99,7 +100,8 @@ QRect toPixels(const QRect& twips, double scale)
 {
     const int left = pixels(twips.x(), scale);
     const int top = pixels(twips.y(), scale);
-    return {left, top, pixels(twips.x() + twips.width(), scale) - left, pixels(twips.y() + twips.height(), scale) - top};
+    return {left, top, pixels(twips.x() + twips.width(), scale) - left,
+            pixels(twips.y() + twips.height(), scale) - top};
 }
 
 void fitCaptions(QWidget* window)

@@ -22,8 +22,8 @@ struct Control {
     const char* name = nullptr;      // the control's objectName
     const char* container = nullptr; // nullptr: the window itself
     int left = 0, top = 0, width = 0, height = 0;
-    const char* caption = nullptr;   // nullptr: none
-    int tabIndex = -1;               // -1: takes no focus
+    const char* caption = nullptr; // nullptr: none
+    int tabIndex = -1;             // -1: takes no focus
 };
 
 // Every control, in the order the window creates them: a container first,

@@ -7,19 +7,17 @@ namespace messages {
 
 inline constexpr const char* kApplicationTitle = "Verbrio";
 
-inline constexpr const char* kOpenDatabaseFailed =
-    "There was an error opening the database!\r\n"
-    "A detailed message will follow.  Please write down the message\r\n"
-    "and consult the Readme.txt file for contact information";
+inline constexpr const char* kOpenDatabaseFailed = "There was an error opening the database!\r\n"
+                                                   "A detailed message will follow.  Please write down the message\r\n"
+                                                   "and consult the Readme.txt file for contact information";
 
 // Followed by the error's number, then kErrorSeparator and its description.
 inline constexpr const char* kErrorSeparator = ":  ";
 
 inline constexpr const char* kNoEntries = "There are no entries in the database!";
 
-inline constexpr const char* kRestartWarning =
-    "Warning! This will permanently delete all entries in the database!\r\n"
-    "Are you sure you want to continue?";
+inline constexpr const char* kRestartWarning = "Warning! This will permanently delete all entries in the database!\r\n"
+                                               "Are you sure you want to continue?";
 
 // Followed by CR LF, the store's error number, kErrorSeparator and its
 // description.

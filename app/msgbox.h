@@ -4,7 +4,6 @@
 
 #include <QString>
 
-
 class QWidget;
 
 // Modal message boxes as the program uses them: no icon, the application's

@@ -45,8 +45,7 @@ void endRunOnSignalsAndSessionEnd(FrmMain& window)
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
     QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
         char bytes[16];
-        while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
-        }
+        while (::read(signalPipe[0], bytes, sizeof bytes) > 0) { }
         guarded(&window, [&] { window.cmdExit_Click(); });
     });
     struct sigaction action = {};

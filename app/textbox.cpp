@@ -1,8 +1,8 @@
 #include "textbox.h"
 
 #include <QScopedValueRollback>
-#include <QTextDocument>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextOption>
 
 #include <algorithm>

@@ -37,8 +37,7 @@ void settle()
 // benchmark did not measure what it claims, and fails it.
 struct Window {
     explicit Window(const BenchDeck& deck, std::deque<BoxAnswer> answers = {})
-        : boxes(std::move(answers))
-        , frm(QString::fromStdString(deck.directory()))
+        : boxes(std::move(answers)), frm(QString::fromStdString(deck.directory()))
     {
         frm.setRandomSource(&random);
         frm.Form_Load();
@@ -167,7 +166,8 @@ void narrowedRefresh(benchmark::State& state)
     generator.seed(12345.0f);
     long found = 0;
     for (auto _ : state) {
-        data.setRecordSource(store::kOneEntryQuery + std::to_string(store::candidateId(generator.next(), std::int16_t(largest))));
+        data.setRecordSource(store::kOneEntryQuery
+                             + std::to_string(store::candidateId(generator.next(), std::int16_t(largest))));
         state.SetIterationTime(secondsOf([&] {
             data.Refresh();
             found += data.Recordset().RecordCount();
@@ -260,7 +260,8 @@ void bulkDelete(benchmark::State& state)
         const BenchDeck deck = BenchDeck::copyOf(templateDeck(state.range(0)));
         store::Connection connection(deck.path());
         connection.db().exec("PRAGMA journal_mode = WAL"); // as the program writes
-        cpu += cpuSecondsOf([&] { state.SetIterationTime(secondsOf([&] { connection.db().exec("DELETE FROM Questions"); })); });
+        cpu += cpuSecondsOf(
+            [&] { state.SetIterationTime(secondsOf([&] { connection.db().exec("DELETE FROM Questions"); })); });
     }
     state.counters["cpu_ms"] = benchmark::Counter(cpu * 1e3, benchmark::Counter::kAvgIterations);
 }

@@ -29,7 +29,8 @@ int runTool(const QStringList& arguments)
 // command line to the summary: reading, checking, the one transaction and
 // the deck's figures afterwards. `cpu_ms` is the thread's CPU time, which a
 // loaded machine does not inflate.
-void timeImports(benchmark::State& state, const QByteArray& sourceBytes, const char* sourceName, const QStringList& options)
+void timeImports(benchmark::State& state, const QByteArray& sourceBytes, const char* sourceName,
+                 const QStringList& options)
 {
     QTemporaryDir dir;
     const QString source = dir.filePath(sourceName);
@@ -49,7 +50,11 @@ void timeImports(benchmark::State& state, const QByteArray& sourceBytes, const c
         }
         int status = 0;
         double wall = 0;
-        cpu += cpuSecondsOf([&] { wall = secondsOf([&] { status = runTool(QStringList{"import"} + options + QStringList{deckPath, source}); }); });
+        cpu += cpuSecondsOf([&] {
+            wall = secondsOf([&] {
+                status = runTool(QStringList{"import"} + options + QStringList{deckPath, source});
+            });
+        });
         state.SetIterationTime(wall);
         if (status != deck::kSuccess) {
             state.SkipWithError("import failed");
@@ -78,8 +83,9 @@ void importPackage(benchmark::State& state)
     for (std::int64_t id = 1; id <= state.range(0); ++id) {
         const std::string definition = BenchDeck::definition(id);
         const std::size_t half = definition.size() / 2;
-        notes.push_back({"<b>" + BenchDeck::term(id) + "</b>",
-                         "<div>" + definition.substr(0, half) + "</div><div>" + definition.substr(half) + "&nbsp;!</div>", "tags"});
+        notes.push_back(
+            {"<b>" + BenchDeck::term(id) + "</b>",
+             "<div>" + definition.substr(0, half) + "</div><div>" + definition.substr(half) + "&nbsp;!</div>", "tags"});
     }
     timeImports(state, ankiPackage(notes, PackageKind::Compressed), "source.apkg", {"--allow-long"});
 }

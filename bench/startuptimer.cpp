@@ -32,7 +32,8 @@ long windowPid(Display* display, Window window, Atom netWmPid)
     unsigned long items = 0, after = 0;
     unsigned char* data = nullptr;
     long pid = -1;
-    if (XGetWindowProperty(display, window, netWmPid, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) == Success
+    if (XGetWindowProperty(display, window, netWmPid, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data)
+            == Success
         && data && format == 32 && items == 1)
         pid = *reinterpret_cast<long*>(data);
     if (data)

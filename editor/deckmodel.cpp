@@ -63,13 +63,13 @@ void sqlMatches(sqlite3_context* context, int, sqlite3_value** values)
 
 } // namespace
 
-DeckModel::DeckModel(store::Connection& deck, QObject* parent)
-    : QAbstractTableModel(parent), deck_(deck)
+DeckModel::DeckModel(store::Connection& deck, QObject* parent) : QAbstractTableModel(parent), deck_(deck)
 {
     dataVersion_ = dataVersion();
     ids_ = readIds();
-    sqlite3_create_function_v2(deck_.db().getHandle(), "verbrio_matches", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY,
-                               &searching_, &sqlMatches, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(deck_.db().getHandle(), "verbrio_matches", 2,
+                               SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, &searching_, &sqlMatches,
+                               nullptr, nullptr, nullptr);
 }
 
 int DeckModel::rowCount(const QModelIndex& parent) const
@@ -180,7 +180,8 @@ std::vector<char> DeckModel::matchingRows(const TextMatch& match)
         const auto reset = qScopeGuard([&] { searching_ = nullptr; });
         deck_.checkTable();
         deck_.run([&] {
-            auto query = deck_.prepare("SELECT ID FROM Questions WHERE verbrio_matches(Question, Description) ORDER BY ID");
+            auto query =
+                deck_.prepare("SELECT ID FROM Questions WHERE verbrio_matches(Question, Description) ORDER BY ID");
             auto row = ids_.begin();
             while (query->executeStep()) {
                 row = std::lower_bound(row, ids_.end(), query->getColumn(0).getInt64());
@@ -220,13 +221,14 @@ bool DeckModel::settle() noexcept
 bool DeckModel::refresh()
 {
     return attempt([&] {
-        const int version = dataVersion();
-        if (version == dataVersion_)
-            return;
-        dataVersion_ = version; // read first: a change made while reading shows next time
-        takeIn(readIds());
-        lastRefreshed_ = true;
-    }) && std::exchange(lastRefreshed_, false);
+               const int version = dataVersion();
+               if (version == dataVersion_)
+                   return;
+               dataVersion_ = version; // read first: a change made while reading shows next time
+               takeIn(readIds());
+               lastRefreshed_ = true;
+           })
+           && std::exchange(lastRefreshed_, false);
 }
 
 void DeckModel::writeText(std::int64_t id, int column, const std::string& text)
@@ -257,8 +259,9 @@ void DeckModel::writeEntries(std::vector<DeckEntry>& entries, bool keepIds)
         for (DeckEntry& entry : entries) {
             if (keepIds) {
                 // Back under its own ID, unless another program has taken it meanwhile.
-                auto insert = deck_.prepare("INSERT INTO Questions (ID, Question, Description) "
-                                            "SELECT ?1, ?2, ?3 WHERE NOT EXISTS (SELECT 1 FROM Questions WHERE ID = ?1)");
+                auto insert =
+                    deck_.prepare("INSERT INTO Questions (ID, Question, Description) "
+                                  "SELECT ?1, ?2, ?3 WHERE NOT EXISTS (SELECT 1 FROM Questions WHERE ID = ?1)");
                 insert->bind(1, entry.id);
                 insert->bind(2, entry.term);
                 insert->bind(3, entry.definition);
@@ -353,7 +356,8 @@ void DeckModel::takeIn(const std::vector<std::int64_t>& fresh)
         while (end < fresh.size() && (row == ids_.size() || fresh[end] < ids_[row]))
             ++end;
         beginInsertRows({}, int(row), int(row + (end - i)) - 1);
-        ids_.insert(ids_.begin() + std::ptrdiff_t(row), fresh.begin() + std::ptrdiff_t(i), fresh.begin() + std::ptrdiff_t(end));
+        ids_.insert(ids_.begin() + std::ptrdiff_t(row), fresh.begin() + std::ptrdiff_t(i),
+                    fresh.begin() + std::ptrdiff_t(end));
         endInsertRows();
         row += end - i;
         i = end;

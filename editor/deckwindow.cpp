@@ -63,13 +63,15 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     table_->setAccessibleName(tr("Entries"));
     table_->setModel(filter_);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                            | QAbstractItemView::AnyKeyPressed);
     table_->setWordWrap(false);
     table_->setTabKeyNavigation(false); // Tab moves between the window's parts
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-    table_->horizontalHeader()->resizeSection(DeckModel::IdColumn, table_->fontMetrics().horizontalAdvance(u"0000000"_qs));
+    table_->horizontalHeader()->resizeSection(DeckModel::IdColumn,
+                                              table_->fontMetrics().horizontalAdvance(u"0000000"_qs));
     table_->horizontalHeader()->resizeSection(DeckModel::TermColumn, table_->fontMetrics().averageCharWidth() * 30);
     table_->horizontalHeader()->setStretchLastSection(true);
     auto* delegate = new TextDelegate(this);
@@ -148,8 +150,8 @@ void DeckWindow::buildMenus()
     // Every action has a menu item and a shortcut.
     QMenu* file = menuBar()->addMenu(tr("&File"));
     file->addAction(tr("&Import..."), QKeySequence(tr("Ctrl+I")), this, [this] {
-        const QString source = QFileDialog::getOpenFileName(this, tr("Import Entries"), QString(),
-                                                            tr("Entries (*.csv *.tsv *.tab *.txt *.kvtml);;All files (*)"));
+        const QString source = QFileDialog::getOpenFileName(
+            this, tr("Import Entries"), QString(), tr("Entries (*.csv *.tsv *.tab *.txt *.kvtml);;All files (*)"));
         if (!source.isEmpty())
             importFile(source);
     });
@@ -189,7 +191,8 @@ void DeckWindow::buildMenus()
         search_->selectAll();
     });
     edit->addAction(tr("&Go to Entries"), QKeySequence(tr("Ctrl+L")), table_, qOverload<>(&QWidget::setFocus));
-    edit->addAction(tr("Edit in &Area"), QKeySequence(tr("Ctrl+Shift+E")), this, [this] { area_->box(DeckModel::TermColumn)->setFocus(); });
+    edit->addAction(tr("Edit in &Area"), QKeySequence(tr("Ctrl+Shift+E")), this,
+                    [this] { area_->box(DeckModel::TermColumn)->setFocus(); });
 
     QMenu* deckMenu = menuBar()->addMenu(tr("&Deck"));
     deckMenu->addAction(tr("&Compact..."), QKeySequence(tr("Ctrl+Shift+K")), this, &DeckWindow::compact);
@@ -240,7 +243,9 @@ void DeckWindow::updateStatus()
 {
     QString text = count(model_->rowCount(), "entry", "entries");
     if (model_->rowCount() > 0)
-        text += tr(", IDs %1 to %2").arg(QLocale().toString(qlonglong(model_->idAt(0))), QLocale().toString(qlonglong(model_->idAt(model_->rowCount() - 1))));
+        text += tr(", IDs %1 to %2")
+                    .arg(QLocale().toString(qlonglong(model_->idAt(0))),
+                         QLocale().toString(qlonglong(model_->idAt(model_->rowCount() - 1))));
     if (!filter_->search().isEmpty())
         text += tr("; %1").arg(count(filter_->rowCount(), "match", "matches"));
     status_->setText(text);
@@ -298,8 +303,8 @@ void DeckWindow::importFile(const QString& source)
         DeckModel entries(trialConnection);
         added = entries.rowCount();
         for (int row = 0; row < std::min(entries.rowCount(), kPreviewEntries); ++row)
-            preview += QStringLiteral("\n  ") + entries.index(row, DeckModel::TermColumn).data().toString() +
-                       QStringLiteral(" \u2014 ") + entries.index(row, DeckModel::DefinitionColumn).data().toString();
+            preview += QStringLiteral("\n  ") + entries.index(row, DeckModel::TermColumn).data().toString()
+                       + QStringLiteral(" \u2014 ") + entries.index(row, DeckModel::DefinitionColumn).data().toString();
     }
     if (added == 0) {
         QMessageBox::information(this, tr("Import"), said);
@@ -308,7 +313,8 @@ void DeckWindow::importFile(const QString& source)
     if (added > kPreviewEntries)
         preview += QStringLiteral("\n  \u2026");
     const auto answer = QMessageBox::question(
-        this, tr("Import"), tr("Add %1 from '%2' to the deck?\n%3").arg(count(added, "entry", "entries"), source, preview));
+        this, tr("Import"),
+        tr("Add %1 from '%2' to the deck?\n%3").arg(count(added, "entry", "entries"), source, preview));
     if (answer != QMessageBox::Yes)
         return;
     if (!runTool({u"import"_qs, deckPath_, source}, said))
@@ -348,7 +354,8 @@ void DeckWindow::compact()
 
 void DeckWindow::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasUrls() && event->mimeData()->urls().size() == 1 && event->mimeData()->urls()[0].isLocalFile())
+    if (event->mimeData()->hasUrls() && event->mimeData()->urls().size() == 1
+        && event->mimeData()->urls()[0].isLocalFile())
         event->acceptProposedAction();
 }
 

@@ -17,7 +17,8 @@
 
 namespace {
 
-constexpr const char* kDescription = "Opens a window to browse, search, edit, add and delete the entries of the deck FILE.";
+constexpr const char* kDescription =
+    "Opens a window to browse, search, edit, add and delete the entries of the deck FILE.";
 
 int wrongUsage(const QString& problem)
 {
@@ -38,7 +39,8 @@ int runEditor(int argc, char* argv[])
     const QCommandLineOption help({u"h"_qs, u"help"_qs}, u"Shows this help."_qs);
     parser.addOption(help);
     parser.addPositionalArgument(u"edit"_qs, u"The command."_qs, u"edit"_qs);
-    parser.addPositionalArgument(u"FILE"_qs, u"The deck to edit; the Verbrio.mdb beside verbrio-deck if left out."_qs, u"[FILE]"_qs);
+    parser.addPositionalArgument(u"FILE"_qs, u"The deck to edit; the Verbrio.mdb beside verbrio-deck if left out."_qs,
+                                 u"[FILE]"_qs);
     if (!parser.parse(arguments))
         return wrongUsage(parser.errorText());
     if (parser.isSet(help)) {
@@ -59,9 +61,10 @@ int runEditor(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Verbrio Deck"_qs);
-    const QString path = positional.size() == 2
-                             ? positional[1]
-                             : QString::fromStdString(store::databasePath(QApplication::applicationDirPath().toStdString()));
+    const QString path =
+        positional.size() == 2
+            ? positional[1]
+            : QString::fromStdString(store::databasePath(QApplication::applicationDirPath().toStdString()));
 
     // The file is opened and its table checked before any window shows: a
     // file the editor would damage is refused.

@@ -41,7 +41,8 @@ void EntryArea::showEntry(qint64 id, const QString& term, const QString& definit
     if (id == id_ && (term_->document()->isModified() || definition_->document()->isModified()))
         return; // an edit in progress stays
     id_ = id;
-    for (auto [box, limit, text] : {std::tuple(term_, termLimit_, term), std::tuple(definition_, definitionLimit_, definition)}) {
+    for (auto [box, limit, text] :
+         {std::tuple(term_, termLimit_, term), std::tuple(definition_, definitionLimit_, definition)}) {
         limit->show(text);
         box->document()->setModified(false);
         box->setEnabled(id >= 0);

@@ -29,7 +29,8 @@ SQLite::Database openExisting(const std::string& path, Connection::Access access
     if (std::filesystem::is_directory(status))
         throw Error(SQLITE_CANTOPEN, "'" + path + "' is a directory, not a database file");
     try {
-        return SQLite::Database(path, access == Connection::Access::ReadOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE,
+        return SQLite::Database(path,
+                                access == Connection::Access::ReadOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE,
                                 kBusyTimeoutMs);
     } catch (const SQLite::Exception& e) {
         // SQLite's own message ("unable to open database file") would not
@@ -56,9 +57,7 @@ void protectFromUntrustedFile(SQLite::Database& db)
     db.exec("PRAGMA cell_size_check = ON");
 }
 
-Connection::Connection(std::string path, Access access)
-    : path_(std::move(path))
-    , db_(openExisting(path_, access))
+Connection::Connection(std::string path, Access access) : path_(std::move(path)), db_(openExisting(path_, access))
 {
     run([&] {
         protectFromUntrustedFile(db_);
@@ -89,11 +88,13 @@ void Connection::checkTable()
         if (version == checkedSchemaVersion_)
             return;
 
-        SQLite::Statement table(db_, "SELECT type, wr FROM pragma_table_list WHERE schema = 'main' AND name = 'Questions' COLLATE NOCASE");
+        SQLite::Statement table(
+            db_, "SELECT type, wr FROM pragma_table_list WHERE schema = 'main' AND name = 'Questions' COLLATE NOCASE");
         if (!table.executeStep() || table.getColumn(0).getString() != "table")
             throw Error(ErrorCode::BadTable, "The database file '" + path_ + "' has no table Questions");
         if (table.getColumn(1).getInt() != 0)
-            throw Error(ErrorCode::BadTable, "The table Questions in '" + path_ + "' is a WITHOUT ROWID table; its ID must be an INTEGER PRIMARY KEY");
+            throw Error(ErrorCode::BadTable, "The table Questions in '" + path_
+                                                 + "' is a WITHOUT ROWID table; its ID must be an INTEGER PRIMARY KEY");
 
         bool hasQuestion = false, hasDescription = false, idIsKey = false;
         int keyColumns = 0;
@@ -109,7 +110,8 @@ void Connection::checkTable()
         }
         const char* missing = !hasQuestion ? "Question" : !hasDescription ? "Description" : nullptr;
         if (missing)
-            throw Error(ErrorCode::BadTable, std::string("The table Questions in '") + path_ + "' has no column " + missing);
+            throw Error(ErrorCode::BadTable,
+                        std::string("The table Questions in '") + path_ + "' has no column " + missing);
         // "INTEGER PRIMARY KEY DESC" reads like the row's key but makes an
         // ordinary, indexed column that can hold NULL, text or real numbers.
         SQLite::Statement keyIndex(db_, "SELECT count(*) FROM pragma_index_list('Questions') WHERE origin = 'pk'");
@@ -117,12 +119,15 @@ void Connection::checkTable()
         if (keyIndex.getColumn(0).getInt() != 0)
             idIsKey = false;
         if (!idIsKey || keyColumns != 1)
-            throw Error(ErrorCode::BadTable, "The table Questions in '" + path_ + "' must have the column ID as its INTEGER PRIMARY KEY");
+            throw Error(ErrorCode::BadTable,
+                        "The table Questions in '" + path_ + "' must have the column ID as its INTEGER PRIMARY KEY");
 
-        SQLite::Statement triggers(db_, "SELECT count(*) FROM sqlite_schema WHERE type = 'trigger' AND tbl_name = 'Questions' COLLATE NOCASE");
+        SQLite::Statement triggers(
+            db_, "SELECT count(*) FROM sqlite_schema WHERE type = 'trigger' AND tbl_name = 'Questions' COLLATE NOCASE");
         triggers.executeStep();
         if (triggers.getColumn(0).getInt() != 0)
-            throw Error(ErrorCode::BadTable, "The table Questions in '" + path_ + "' carries a trigger; Verbrio does not open such files");
+            throw Error(ErrorCode::BadTable,
+                        "The table Questions in '" + path_ + "' carries a trigger; Verbrio does not open such files");
 
         checkedSchemaVersion_ = version;
     });
@@ -146,8 +151,10 @@ void Connection::afterWrite()
             inWal_ = true;
         } else {
             walRefused_ = true;
-            std::fprintf(stderr, "Verbrio: '%s' cannot use a write-ahead log; it keeps its own journal, "
-                                 "and each change takes longer to store\n", path_.c_str());
+            std::fprintf(stderr,
+                         "Verbrio: '%s' cannot use a write-ahead log; it keeps its own journal, "
+                         "and each change takes longer to store\n",
+                         path_.c_str());
         }
     } catch (const std::exception&) {
         // The change is stored; only the switch failed (the file is busy).

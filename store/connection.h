@@ -82,7 +82,7 @@ public:
     // lock, and the program's few statements are prepared only once.
     class CachedStatement {
     public:
-        explicit CachedStatement(SQLite::Statement& statement) : statement_(statement) {}
+        explicit CachedStatement(SQLite::Statement& statement) : statement_(statement) { }
         ~CachedStatement();
         CachedStatement(const CachedStatement&) = delete;
         CachedStatement& operator=(const CachedStatement&) = delete;
@@ -113,8 +113,8 @@ private:
     SQLite::Database db_;
     std::unordered_map<std::string, std::unique_ptr<SQLite::Statement>> statements_;
     int checkedSchemaVersion_ = -1;
-    bool inWal_ = false;       // switched to WAL by this connection, not left since
-    bool walRefused_ = false;  // the switch failed once: the file keeps its own journal
+    bool inWal_ = false;      // switched to WAL by this connection, not left since
+    bool walRefused_ = false; // the switch failed once: the file keeps its own journal
     bool wrote_ = false;
 };
 

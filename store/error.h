@@ -11,26 +11,24 @@ namespace store {
 // has a SQLite primary code in its low byte, so no number here is also one of
 // SQLite's, nor one of another error here.
 enum class ErrorCode : int {
-    Overflow = 3006,               // a value does not fit a 16-bit signed integer
-    TypeMismatch = 3013,           // a value is not a number where one is needed
-    NoCurrentRecord = 3021,        // the record set has no current record
-    UnsupportedRecordSource = 3251,// the record source is none of the forms we open
-    NoField = 3265,                // the record set has no field of that name
-    NotOpen = 3420,                // no record set has been opened yet
-    BadTable = 3800,               // table Questions is missing or not of the expected shape
-    NoEntryInRange = 3900,         // no entry has an ID from 1 to the largest ID
-    CannotBackUp = 3910,           // the copy of the file before deleting all could not be written
-    Internal = 51,                 // not the store's: an error of the library or the toolkit around it
+    Overflow = 3006,                // a value does not fit a 16-bit signed integer
+    TypeMismatch = 3013,            // a value is not a number where one is needed
+    NoCurrentRecord = 3021,         // the record set has no current record
+    UnsupportedRecordSource = 3251, // the record source is none of the forms we open
+    NoField = 3265,                 // the record set has no field of that name
+    NotOpen = 3420,                 // no record set has been opened yet
+    BadTable = 3800,                // table Questions is missing or not of the expected shape
+    NoEntryInRange = 3900,          // no entry has an ID from 1 to the largest ID
+    CannotBackUp = 3910,            // the copy of the file before deleting all could not be written
+    Internal = 51,                  // not the store's: an error of the library or the toolkit around it
 };
 
 // The one error type of the store: a number and a description, raised and
 // never returned.
 class Error : public std::runtime_error {
 public:
-    Error(int number, const std::string& description)
-        : std::runtime_error(description), number_(number) {}
-    Error(ErrorCode code, const std::string& description)
-        : Error(static_cast<int>(code), description) {}
+    Error(int number, const std::string& description) : std::runtime_error(description), number_(number) { }
+    Error(ErrorCode code, const std::string& description) : Error(static_cast<int>(code), description) { }
 
     int number() const noexcept { return number_; }
     std::string description() const { return what(); }

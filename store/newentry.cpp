@@ -19,7 +19,8 @@ const std::string kNextId = "(SELECT max(coalesce(max(ID), 0), 0) + 1 FROM Quest
 void insertEntry(Connection& connection, const std::string& question, const std::string& description)
 {
     connection.run([&] {
-        auto insert = connection.prepare("INSERT INTO Questions (ID, Question, Description) VALUES (" + kNextId + ", ?1, ?2)");
+        auto insert =
+            connection.prepare("INSERT INTO Questions (ID, Question, Description) VALUES (" + kNextId + ", ?1, ?2)");
         insert->bind(1, question);
         insert->bind(2, description);
         insert->exec();

@@ -8,8 +8,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <utility>
 #include <limits>
+#include <utility>
 
 namespace store {
 namespace {
@@ -34,7 +34,8 @@ constexpr std::pair<std::string_view, Value Record::*> kFields[] = {
 Value Record::*fieldNamed(std::string_view name)
 {
     for (const auto& [fieldName, member] : kFields) {
-        if (name.size() == fieldName.size() && sqlite3_strnicmp(name.data(), fieldName.data(), static_cast<int>(name.size())) == 0)
+        if (name.size() == fieldName.size()
+            && sqlite3_strnicmp(name.data(), fieldName.data(), static_cast<int>(name.size())) == 0)
             return member;
     }
     throw Error(ErrorCode::NoField, "The record set has no field '" + std::string(name) + "'");
@@ -79,7 +80,8 @@ void RecordSet::MoveNext()
 {
     enter("MoveNext");
     if (eof_ || !position_)
-        throw Error(ErrorCode::NoCurrentRecord, noCurrentRecord(source_, empty_, "the record set is past its last entry"));
+        throw Error(ErrorCode::NoCurrentRecord,
+                    noCurrentRecord(source_, empty_, "the record set is past its last entry"));
     moveTo(Direction::Next);
 }
 
@@ -112,7 +114,8 @@ Value RecordSet::Fields(std::string_view name) const
     const auto field = fieldNamed(name);
     const auto record = current();
     if (!record)
-        throw Error(ErrorCode::NoCurrentRecord, noCurrentRecord(source_, empty_, "there is no entry to read '" + std::string(name) + "' from"));
+        throw Error(ErrorCode::NoCurrentRecord,
+                    noCurrentRecord(source_, empty_, "there is no entry to read '" + std::string(name) + "' from"));
     return (*record).*field;
 }
 
@@ -237,7 +240,8 @@ std::deque<Record> RecordSet::fetch(Direction direction) const
             query->bind(3, *position_);
         std::deque<Record> rows;
         while (query->executeStep())
-            rows.push_back({columnValue(query->getColumn(0)), columnValue(query->getColumn(1)), columnValue(query->getColumn(2))});
+            rows.push_back(
+                {columnValue(query->getColumn(0)), columnValue(query->getColumn(1)), columnValue(query->getColumn(2))});
         return rows;
     });
 }

@@ -115,7 +115,7 @@ private:
     Connection& connection_;
     EntrySelection source_;
     const RecordSetHooks& hooks_;
-    std::optional<Record> row_;           // the current stored record
+    std::optional<Record> row_;            // the current stored record
     std::optional<std::int64_t> position_; // its ID; kept after Delete, so MoveNext goes on from there
     std::optional<Record> pending_;        // its ID stays NULL until it is stored
     std::optional<Record> held_;           // a typed entry the file refused

@@ -21,8 +21,9 @@ EntrySelection parseRecordSource(const std::string& text)
             return {id};
     }
     throw Error(ErrorCode::UnsupportedRecordSource,
-                "The record source '" + text + "' is not supported: use the table Questions, "
-                "\"SELECT * FROM Questions\" or \"SELECT * FROM Questions WHERE ID = \" and a number");
+                "The record source '" + text
+                    + "' is not supported: use the table Questions, "
+                      "\"SELECT * FROM Questions\" or \"SELECT * FROM Questions WHERE ID = \" and a number");
 }
 
 } // namespace store

@@ -48,7 +48,8 @@ std::int16_t toInt16(const Value& value)
     constexpr auto lowest = std::numeric_limits<std::int16_t>::min();
     constexpr auto highest = std::numeric_limits<std::int16_t>::max();
     if (!(number >= lowest && number <= highest))
-        throw Error(ErrorCode::Overflow, "Overflow: " + toText(value) + " does not fit a 16-bit integer (-32768 to 32767)");
+        throw Error(ErrorCode::Overflow,
+                    "Overflow: " + toText(value) + " does not fit a 16-bit integer (-32768 to 32767)");
     return static_cast<std::int16_t>(number);
 }
 

@@ -49,7 +49,8 @@ Archive openArchive(const QByteArray& package)
 {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(package.constData(), static_cast<zip_uint64_t>(package.size()), 0, &error);
+    zip_source_t* source =
+        zip_source_buffer_create(package.constData(), static_cast<zip_uint64_t>(package.size()), 0, &error);
     zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
     if (!archive) {
         zip_source_free(source);
@@ -149,8 +150,8 @@ void readNotes(std::string& collection, NoteEntries& notes)
     SQLite::Database db(":memory:", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
     store::protectFromUntrustedFile(db);
     const int status = sqlite3_deserialize(db.getHandle(), "main", reinterpret_cast<unsigned char*>(collection.data()),
-                                           static_cast<sqlite3_int64>(collection.size()), static_cast<sqlite3_int64>(collection.size()),
-                                           SQLITE_DESERIALIZE_READONLY);
+                                           static_cast<sqlite3_int64>(collection.size()),
+                                           static_cast<sqlite3_int64>(collection.size()), SQLITE_DESERIALIZE_READONLY);
     if (status != SQLITE_OK)
         throw unreadable(std::string("its collection cannot be opened: ") + sqlite3_errstr(status));
     sqlite3_collation_needed(db.getHandle(), nullptr, anyCollation);

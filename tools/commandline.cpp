@@ -46,12 +46,15 @@ struct Command {
 const std::vector<Command>& commands()
 {
     static const std::vector<Command> table = {
-        {"init", "Writes a new, empty deck.",
+        {"init",
+         "Writes a new, empty deck.",
          "Writes a new, empty deck FILE. Refuses to touch a file that exists.",
          {{"FILE", "The deck to write, e.g. Verbrio.mdb."}},
          {},
-         runInit, nullptr},
-        {"import", "Adds the entries of a text file, a KVTML file, a flashcard package or another deck to a deck.",
+         runInit,
+         nullptr},
+        {"import",
+         "Adds the entries of a text file, a KVTML file, a flashcard package or another deck to a deck.",
          "Adds the entries of SOURCE to the deck FILE, in the order of SOURCE: all of them, or none if a line "
          "is malformed or the IDs would pass 32767. SOURCE is tab-separated text (.tsv, .tab, .txt; term, tab, "
          "definition), CSV (.csv; its separator is guessed from its lines unless given), KVTML (.kvtml; KDE's "
@@ -62,40 +65,55 @@ const std::vector<Command>& commands()
          {{"FILE", "An existing deck."}, {"SOURCE", "The file to read, or - for standard input (with --format)."}},
          {{"format", "format", "Reads SOURCE as tsv, csv, kvtml, notes, anki or deck, whatever its name."},
           {"separator", "separator", "CSV: the separator, comma, semicolon, tab, pipe, space or one character."},
-          {"encoding", "encoding", "The encoding of the text, e.g. windows-1252, iso-8859-2, shift_jis (any iconv knows)."},
+          {"encoding", "encoding",
+           "The encoding of the text, e.g. windows-1252, iso-8859-2, shift_jis (any iconv knows)."},
           {"languages", "A,B", "KVTML: the identifiers of the languages for term and definition, e.g. en,de."},
-          {"columns", "N,M", "Notes exports and packages: the columns (fields) for term and definition, counted from 1, e.g. 1,3."},
-          {"html", nullptr, "Reads the texts as HTML and keeps the text a browser shows (notes exports that say #html:true and packages always are)."},
+          {"columns", "N,M",
+           "Notes exports and packages: the columns (fields) for term and definition, counted from 1, e.g. 1,3."},
+          {"html", nullptr,
+           "Reads the texts as HTML and keeps the text a browser shows (notes exports that say #html:true and packages "
+           "always are)."},
           {"skip-header", nullptr, "Skips the first line (the first entry) of tab-separated or CSV text."},
           {"allow-long", nullptr, "Imports terms and definitions longer than the 255 characters Verbrio's boxes take."},
           {"skip-duplicates", nullptr, "Leaves out an entry whose term and definition both equal a stored entry's."}},
-         runImport, "Nothing was imported; the deck is unchanged."},
-        {"export", "Writes a deck's entries as CSV or tab-separated text.",
+         runImport,
+         "Nothing was imported; the deck is unchanged."},
+        {"export",
+         "Writes a deck's entries as CSV or tab-separated text.",
          "Writes every entry of the deck FILE, in ID order, as CSV or tab-separated text. CSV keeps any text "
          "exactly; tab-separated text cannot hold tabs or line breaks.",
-         {{"FILE", "The deck to read."}, {"OUT", "The file to write; its name (.csv, .tsv) chooses the format. Standard output (CSV) if left out.", true}},
+         {{"FILE", "The deck to read."},
+          {"OUT", "The file to write; its name (.csv, .tsv) chooses the format. Standard output (CSV) if left out.",
+           true}},
          {{"format", "format", "Writes csv or tsv, whatever OUT's name."}},
-         runExport, nullptr},
-        {"check", "Reports a deck's entries, IDs, gaps and integrity.",
+         runExport,
+         nullptr},
+        {"check",
+         "Reports a deck's entries, IDs, gaps and integrity.",
          "Reports the deck's number of entries, its ID range and gaps, and SQLite's integrity check, with a "
          "warning when the Review screen cannot pick from it or picks slowly.",
          {{"FILE", "The deck to check; nothing is written to it."}},
          {},
-         runCheck, nullptr},
-        {"compact", "Renumbers a deck's entries 1 to n and reclaims free space.",
+         runCheck,
+         nullptr},
+        {"compact",
+         "Renumbers a deck's entries 1 to n and reclaims free space.",
          "Renumbers the entries of FILE 1 to n in their present order, in one transaction, and reclaims the "
          "free space. Waits up to 2 seconds for another program writing to the deck, then gives up. Close "
          "Verbrio first.",
          {{"FILE", "The deck to compact."}},
          {},
-         runCompact, "The deck is unchanged."},
-        {"restore", "Adds back the entries Verbrio kept before \"Restart\" deleted them.",
+         runCompact,
+         "The deck is unchanged."},
+        {"restore",
+         "Adds back the entries Verbrio kept before \"Restart\" deleted them.",
          "Adds every entry of BACKUP (FILE.bak unless given: the copy Verbrio writes before \"Restart\" deletes "
          "every entry) to the deck FILE, all of them or none. Into an empty deck they go with their own IDs, so the "
          "deck is as it was; otherwise after its largest ID, and its own entries stay. BACKUP is only read.",
          {{"FILE", "The deck to restore into."}, {"BACKUP", "The copy to read; FILE.bak if left out.", true}},
          {},
-         runRestore, "Nothing was restored; the deck is unchanged."},
+         runRestore,
+         "Nothing was restored; the deck is unchanged."},
     };
     return table;
 }
@@ -113,15 +131,20 @@ const QCommandLineOption kVersion({"v", "version"}, "Shows the version.");
 
 std::string generalHelp()
 {
-    std::string text = std::string("Usage: ") + kProgram + " COMMAND [options] ARGUMENTS\n"
-                       "Fills, exports, checks, compacts and edits Verbrio decks (Verbrio.mdb files).\n\nCommands:\n";
+    std::string text = std::string("Usage: ") + kProgram
+                       + " COMMAND [options] ARGUMENTS\n"
+                         "Fills, exports, checks, compacts and edits Verbrio decks (Verbrio.mdb files).\n\nCommands:\n";
     for (const Command& command : commands())
-        text += "  " + std::string(command.name) + std::string(9 - std::string(command.name).size(), ' ') + command.brief + "\n";
+        text += "  " + std::string(command.name) + std::string(9 - std::string(command.name).size(), ' ')
+                + command.brief + "\n";
     // Run by main() before this parser: the window needs a QApplication.
     text += "  edit     Opens a window to browse, search, edit, add and delete a deck's entries.\n";
     text += std::string("\nOptions:\n"
-                        "  -h, --help     Shows this help; '") + kProgram + " COMMAND --help' shows a command's.\n"
-                        "  -v, --version  Shows the version.\n\n" + kExitStatuses;
+                        "  -h, --help     Shows this help; '")
+            + kProgram
+            + " COMMAND --help' shows a command's.\n"
+              "  -v, --version  Shows the version.\n\n"
+            + kExitStatuses;
     return text;
 }
 
@@ -142,7 +165,8 @@ void setUp(QCommandLineParser& parser, const Command& command)
 
 std::string commandHelp(const QCommandLineParser& parser, const Command& command)
 {
-    std::string usageLine = std::string("Usage: ") + kProgram + " " + command.name + (command.options.empty() ? "" : " [options]");
+    std::string usageLine =
+        std::string("Usage: ") + kProgram + " " + command.name + (command.options.empty() ? "" : " [options]");
     for (const Argument& argument : command.arguments)
         usageLine += argument.optional ? " [" + std::string(argument.name) + "]" : " " + std::string(argument.name);
     // Qt's own first line names the executable's path and not the command.
@@ -176,7 +200,8 @@ int runCommand(const Command& command, const QString& program, const QStringList
     if (arguments.size() < required)
         throw usageError(std::string(command.name) + " needs " + requiredArguments(command));
     if (arguments.size() > allowed)
-        throw usageError(std::string("too many arguments for ") + command.name + ": '" + arguments.at(allowed).toStdString() + "'");
+        throw usageError(std::string("too many arguments for ") + command.name + ": '"
+                         + arguments.at(allowed).toStdString() + "'");
     command.run(Invocation{parser, arguments, console});
     return kSuccess;
 }
@@ -186,7 +211,8 @@ int report(const store::Error& error, const Command* command, Console& console)
     const std::string prefix = std::string(kProgram) + ": ";
     if (error.number() == static_cast<int>(DeckErrorCode::Usage)) {
         say(console.err, prefix + error.description());
-        say(console.err, std::string("Try '") + kProgram + " " + (command ? std::string(command->name) + " " : "") + "--help'.");
+        say(console.err,
+            std::string("Try '") + kProgram + " " + (command ? std::string(command->name) + " " : "") + "--help'.");
         return kWrongUsage;
     }
     if (error.number() == static_cast<int>(DeckErrorCode::NotReported)) {
@@ -194,8 +220,10 @@ int report(const store::Error& error, const Command* command, Console& console)
         return kNotReported;
     }
     if (error.number() == SQLITE_BUSY)
-        say(console.err, prefix + "the deck is in use: another program has been writing to it for 2 seconds without "
-                                  "finishing. Close that program, or wait, and try again. (" + error.description() + ")");
+        say(console.err, prefix
+                             + "the deck is in use: another program has been writing to it for 2 seconds without "
+                               "finishing. Close that program, or wait, and try again. ("
+                             + error.description() + ")");
     else
         say(console.err, prefix + error.description());
     if (command && command->afterFailure)
@@ -231,7 +259,8 @@ int runDeckTool(const QStringList& arguments, Console& console)
                 throw usageError("no command given: init, import, export, check or compact");
             command = commandNamed(positional.first());
             if (!command)
-                throw usageError("unknown command '" + positional.first().toStdString() + "': give init, import, export, check or compact");
+                throw usageError("unknown command '" + positional.first().toStdString()
+                                 + "': give init, import, export, check or compact");
             return runCommand(*command, arguments.value(0, kProgram), positional.mid(1), console);
         } catch (const store::Error& error) {
             return report(error, command, console);

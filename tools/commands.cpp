@@ -2,11 +2,11 @@
 
 #include "compactor.h"
 #include "connection.h"
+#include "csvformat.h"
 #include "deckcheck.h"
 #include "deckerror.h"
 #include "deckinit.h"
 #include "exporter.h"
-#include "csvformat.h"
 #include "importer.h"
 #include "restorer.h"
 #include "sourceformat.h"
@@ -61,7 +61,8 @@ QByteArray readSource(const Invocation& call, const QString& source)
         throw deckError(DeckErrorCode::CannotRead, "Cannot read " + quoted(source) + ": it is a directory");
     QFile file(source);
     if (!file.open(QIODevice::ReadOnly))
-        throw deckError(DeckErrorCode::CannotRead, "Cannot read " + quoted(source) + ": " + file.errorString().toStdString());
+        throw deckError(DeckErrorCode::CannotRead,
+                        "Cannot read " + quoted(source) + ": " + file.errorString().toStdString());
     return file.readAll();
 }
 
@@ -109,12 +110,14 @@ ReadOptions readOptions(const Invocation& call, Format format)
     ReadOptions options;
     options.skipHeader = parser.isSet("skip-header");
     if (options.skipHeader && !sourceFormat(format).hasHeaderLine)
-        throw usageError(std::string("--skip-header is for tab-separated and CSV text; ") + sourceFormat(format).name + " has no header line");
+        throw usageError(std::string("--skip-header is for tab-separated and CSV text; ") + sourceFormat(format).name
+                         + " has no header line");
     if (parser.isSet("separator")) {
         const QString name = parser.value("separator");
         options.separator = separatorNamed(name.toStdString());
         if (!options.separator)
-            throw usageError("unknown separator '" + name.toStdString() + "': give comma, semicolon, tab, pipe, space or one character");
+            throw usageError("unknown separator '" + name.toStdString()
+                             + "': give comma, semicolon, tab, pipe, space or one character");
         if (format != Format::Csv)
             throw usageError("--separator is for CSV text (--format csv, or a name ending in .csv)");
     }
@@ -126,7 +129,8 @@ ReadOptions readOptions(const Invocation& call, Format format)
         const QString value = parser.value("columns");
         options.columns = fieldPairNamed(value.toStdString());
         if (!options.columns)
-            throw usageError("--columns takes two different column numbers from 1, as in --columns 1,3, not '" + value.toStdString() + "'");
+            throw usageError("--columns takes two different column numbers from 1, as in --columns 1,3, not '"
+                             + value.toStdString() + "'");
         if (format != Format::Notes && format != Format::Anki)
             throw usageError("--columns is for notes exports and packages");
     }
@@ -182,15 +186,17 @@ void runImport(const Invocation& call)
         const std::string notePrefix = sourceName + ": ";
         for (const std::string& note : result.notes)
             say(out, notePrefix + note);
-        std::string summary = "Imported " + entries(result.imported) + "; left out " + std::to_string(result.leftOutCount());
+        std::string summary =
+            "Imported " + entries(result.imported) + "; left out " + std::to_string(result.leftOutCount());
         if (result.leftOutCount() > 0)
             summary += " (" + leftOutText(result) + ")";
-        summary += "; skipped " + std::to_string(result.duplicates) + (result.duplicates == 1 ? " duplicate." : " duplicates.");
+        summary += "; skipped " + std::to_string(result.duplicates)
+                   + (result.duplicates == 1 ? " duplicate." : " duplicates.");
         say(out, summary);
         sayWarnings(out, measureDeck(deck), deckPath);
     } catch (const store::Error& e) {
-        throw deckError(DeckErrorCode::NotReported, "imported " + entries(result.imported) + " into " + quoted(deckPath) +
-                                                        ", but could not say so: " + e.description());
+        throw deckError(DeckErrorCode::NotReported, "imported " + entries(result.imported) + " into " + quoted(deckPath)
+                                                        + ", but could not say so: " + e.description());
     }
 }
 
@@ -210,7 +216,8 @@ void runExport(const Invocation& call)
     } else if (toFile) {
         const auto named = formatOfFileName(target);
         if (!named || !isTextFormat(*named))
-            throw usageError("cannot tell by the name " + quoted(target) + " whether to write CSV or tab-separated text: give --format csv or tsv");
+            throw usageError("cannot tell by the name " + quoted(target)
+                             + " whether to write CSV or tab-separated text: give --format csv or tsv");
         format = *named;
     }
     if (toFile && sameFile(target, deckPath))
@@ -224,12 +231,14 @@ void runExport(const Invocation& call)
     }
     // Written whole or not at all: an old file of that name stays until the new one is complete.
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(exported.text.data(), static_cast<qint64>(exported.text.size())) != static_cast<qint64>(exported.text.size()) ||
-        !file.commit())
-        throw deckError(DeckErrorCode::CannotWrite, "Cannot write " + quoted(target) + ": " + file.errorString().toStdString());
-    say(call.console.out, "Exported " + entries(exported.count) + " to " + quoted(target) + " as " +
-                              (format == Format::Csv ? "CSV." : "tab-separated text."));
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write(exported.text.data(), static_cast<qint64>(exported.text.size()))
+               != static_cast<qint64>(exported.text.size())
+        || !file.commit())
+        throw deckError(DeckErrorCode::CannotWrite,
+                        "Cannot write " + quoted(target) + ": " + file.errorString().toStdString());
+    say(call.console.out, "Exported " + entries(exported.count) + " to " + quoted(target) + " as "
+                              + (format == Format::Csv ? "CSV." : "tab-separated text."));
 }
 
 void runCheck(const Invocation& call)
@@ -241,21 +250,23 @@ void runCheck(const Invocation& call)
     QIODevice& out = call.console.out;
     say(out, "Deck:       " + deckPath.toStdString());
     say(out, "Entries:    " + std::to_string(figures.count));
-    say(out, "IDs:        " + (figures.count == 0 ? std::string("none")
-                                                   : std::to_string(figures.lowest) + " to " + std::to_string(figures.highest)));
+    say(out, "IDs:        "
+                 + (figures.count == 0 ? std::string("none")
+                                       : std::to_string(figures.lowest) + " to " + std::to_string(figures.highest)));
     if (figures.missing == 0)
         say(out, "Gaps:       none");
     else
-        say(out, "Gaps:       " + std::to_string(figures.gaps) + " (" + std::to_string(figures.missing) + " IDs from 1 to " +
-                     std::to_string(figures.highest) + " have no entry)");
+        say(out, "Gaps:       " + std::to_string(figures.gaps) + " (" + std::to_string(figures.missing)
+                     + " IDs from 1 to " + std::to_string(figures.highest) + " have no entry)");
     say(out, std::string("Integrity:  ") + (figures.intact() ? "ok" : "FAILED"));
     if (!figures.intact())
         for (const std::string& finding : figures.integrity)
             say(out, "  " + finding);
     sayWarnings(out, figures, deckPath);
     if (!figures.intact())
-        throw deckError(DeckErrorCode::Damaged, quoted(deckPath) + " is damaged: SQLite's integrity check found faults. "
-                                                "Export what can still be read, and import it into a new deck.");
+        throw deckError(DeckErrorCode::Damaged, quoted(deckPath)
+                                                    + " is damaged: SQLite's integrity check found faults. "
+                                                      "Export what can still be read, and import it into a new deck.");
 }
 
 void runCompact(const Invocation& call)
@@ -268,10 +279,11 @@ void runCompact(const Invocation& call)
     if (result.count == 0)
         say(out, "The deck " + quoted(deckPath) + " has no entries to renumber.");
     else
-        say(out, "Renumbered " + entries(result.count) + " of " + quoted(deckPath) + " to IDs 1 to " + std::to_string(result.count) +
-                     " (" + std::to_string(result.renumbered) + " changed).");
+        say(out, "Renumbered " + entries(result.count) + " of " + quoted(deckPath) + " to IDs 1 to "
+                     + std::to_string(result.count) + " (" + std::to_string(result.renumbered) + " changed).");
     if (result.notReclaimed.empty())
-        say(out, "File size: " + std::to_string(result.bytesBefore) + " bytes before, " + std::to_string(result.bytesAfter) + " after.");
+        say(out, "File size: " + std::to_string(result.bytesBefore) + " bytes before, "
+                     + std::to_string(result.bytesAfter) + " after.");
     else
         say(out, "warning: the free space was not reclaimed: " + result.notReclaimed);
     sayWarnings(out, measureDeck(deck), deckPath);
@@ -284,12 +296,17 @@ void runRestore(const Invocation& call)
     if (sameFile(backupPath, deckPath))
         throw usageError(quoted(backupPath).append(" is the deck itself; name its backup"));
     if (!QFileInfo::exists(backupPath))
-        throw deckError(DeckErrorCode::CannotRead, std::string("There is no backup ").append(quoted(backupPath)).append(" to restore from"));
+        throw deckError(DeckErrorCode::CannotRead,
+                        std::string("There is no backup ").append(quoted(backupPath)).append(" to restore from"));
     store::Connection deck(localPath(deckPath));
     const RestoreResult result = restoreEntries(deck, localPath(backupPath));
 
     std::string said = "Restored ";
-    said.append(entries(result.restored)).append(" from ").append(quoted(backupPath)).append(" to ").append(quoted(deckPath));
+    said.append(entries(result.restored))
+        .append(" from ")
+        .append(quoted(backupPath))
+        .append(" to ")
+        .append(quoted(deckPath));
     if (result.alreadyThere == 0)
         said.append(", with their own IDs.");
     else

@@ -70,7 +70,8 @@ private:
     {
         const int status = csv_error(&parser_);
         if (status != CSV_EPARSE)
-            throw deckError(DeckErrorCode::CannotRead, std::string("Cannot read the CSV text: ") + csv_strerror(status));
+            throw deckError(DeckErrorCode::CannotRead,
+                            std::string("Cannot read the CSV text: ") + csv_strerror(status));
         return false;
     }
 
@@ -88,14 +89,14 @@ store::Error entryProblem(long entryLine, long line, const std::string& problem)
 {
     if (line == entryLine)
         return malformedLine(entryLine, problem);
-    return malformedLine(entryLine, "the entry that begins on this line " + problem + " on line " + std::to_string(line) +
-                                        "; is a quote on this line left open?");
+    return malformedLine(entryLine, "the entry that begins on this line " + problem + " on line " + std::to_string(line)
+                                        + "; is a quote on this line left open?");
 }
 
 bool needsQuotes(std::string_view text)
 {
-    return text.find_first_of(",\"\r\n\t") != std::string_view::npos || text.starts_with(' ') || text.ends_with(' ') ||
-           text.starts_with(kUtf8Mark);
+    return text.find_first_of(",\"\r\n\t") != std::string_view::npos || text.starts_with(' ') || text.ends_with(' ')
+           || text.starts_with(kUtf8Mark);
 }
 
 void appendField(std::string& record, std::string_view text)
@@ -113,7 +114,8 @@ void appendField(std::string& record, std::string_view text)
 
 void readCsvRecords(std::string_view source, char delimiter, long linesBefore, const CsvRecordReader& record)
 {
-    const std::string quoteHint = delimiter == '\t' ? " (to read quotes as ordinary characters, give --format tsv)" : "";
+    const std::string quoteHint =
+        delimiter == '\t' ? " (to read quotes as ordinary characters, give --format tsv)" : "";
     CsvParser parser(delimiter);
     Collected collected;
     long entryLine = 0; // the line the entry being read begins on; 0 between entries
@@ -137,7 +139,9 @@ void readCsvRecords(std::string_view source, char delimiter, long linesBefore, c
             entryLine = line.number;
         }
         if (!parser.parse(line.withEnd, collected))
-            throw entryProblem(entryLine, line.number, "has a quote out of place: quote the whole field and double each quote inside it" + quoteHint);
+            throw entryProblem(entryLine, line.number,
+                               "has a quote out of place: quote the whole field and double each quote inside it"
+                                   + quoteHint);
         if (collected.rowEnded)
             endEntry(line.number);
     }
@@ -151,15 +155,17 @@ void readCsvRecords(std::string_view source, char delimiter, long linesBefore, c
 
 void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSink& sink)
 {
-    const std::string separatorHint = " (separated by " + (delimiter == ',' ? std::string("commas") : separatorName(delimiter)) +
-                                      "; give --separator if the file uses another)";
+    const std::string separatorHint = " (separated by "
+                                      + (delimiter == ',' ? std::string("commas") : separatorName(delimiter))
+                                      + "; give --separator if the file uses another)";
     bool headerPending = skipHeader;
     readCsvRecords(source, delimiter, 0, [&](long line, long lastLine, std::vector<std::string>& fields) {
         if (std::exchange(headerPending, false))
             return;
         if (fields.size() != 2)
-            throw entryProblem(line, lastLine, "has " + fieldCount(fields.size()) + " where 2, the term and the definition, were expected" +
-                                                   separatorHint);
+            throw entryProblem(line, lastLine,
+                               "has " + fieldCount(fields.size())
+                                   + " where 2, the term and the definition, were expected" + separatorHint);
         sink.entry({line, std::move(fields[0]), std::move(fields[1])});
     });
 }
@@ -179,7 +185,9 @@ void countField(void* text, std::size_t size, void* context)
 {
     auto& shape = *static_cast<Shape*>(context);
     ++shape.fields;
-    shape.blank = shape.blank && std::string_view(static_cast<const char*>(text), size).find_first_not_of(' ') == std::string_view::npos;
+    shape.blank =
+        shape.blank
+        && std::string_view(static_cast<const char*>(text), size).find_first_not_of(' ') == std::string_view::npos;
 }
 
 void countRecord(int, void* context)
@@ -202,8 +210,9 @@ Shape shapeWith(std::string_view source, char separator)
     csv_set_delim(&parser, static_cast<unsigned char>(separator));
     csv_set_space_func(&parser, noSpace);
     Shape shape;
-    const bool whole = csv_parse(&parser, source.data(), source.size(), countField, countRecord, &shape) == source.size() &&
-                       csv_fini(&parser, countField, countRecord, &shape) == 0;
+    const bool whole =
+        csv_parse(&parser, source.data(), source.size(), countField, countRecord, &shape) == source.size()
+        && csv_fini(&parser, countField, countRecord, &shape) == 0;
     csv_free(&parser);
     if (!whole)
         ++shape.records; // the record that broke the rules
@@ -252,12 +261,14 @@ std::string separatorName(char separator)
 
 void readCsvSource(const SourceInput& input, const ReadOptions& options, SourceSink& sink)
 {
-    const std::string text = toUtf8(std::string_view(input.bytes.constData(), static_cast<std::size_t>(input.bytes.size())), options.encoding);
+    const std::string text = toUtf8(
+        std::string_view(input.bytes.constData(), static_cast<std::size_t>(input.bytes.size())), options.encoding);
     char separator = options.separator.value_or(',');
     if (!options.separator && options.guessSeparator) {
         separator = guessSeparator(text);
         if (separator != ',')
-            sink.note("read as " + separatorName(separator) + "-separated text: its lines split into term and definition there, not at commas");
+            sink.note("read as " + separatorName(separator)
+                      + "-separated text: its lines split into term and definition there, not at commas");
     }
     readCsv(text, separator, options.skipHeader, sink);
 }

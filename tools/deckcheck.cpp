@@ -11,7 +11,8 @@ DeckFigures measureDeck(store::Connection& deck)
     deck.checkTable();
     return deck.run([&] {
         DeckFigures figures;
-        SQLite::Statement range(deck.db(), "SELECT count(*), min(ID), max(ID), count(*) FILTER (WHERE ID < 1) FROM Questions");
+        SQLite::Statement range(deck.db(),
+                                "SELECT count(*), min(ID), max(ID), count(*) FILTER (WHERE ID < 1) FROM Questions");
         range.executeStep();
         figures.count = range.getColumn(0).getInt64();
         figures.lowest = range.getColumn(1).getInt64();
@@ -49,8 +50,8 @@ std::vector<std::string> deckWarnings(const DeckFigures& figures, const std::str
     const std::string highest = std::to_string(figures.highest);
     std::vector<std::string> warnings;
     if (figures.count > 0 && figures.highest > kLargestReviewableId) {
-        std::string warning = "the largest ID, " + highest + ", is above " + std::to_string(kLargestReviewableId) +
-                              ": the Review screen cannot pick an entry from this deck (it fails with an overflow). ";
+        std::string warning = "the largest ID, " + highest + ", is above " + std::to_string(kLargestReviewableId)
+                              + ": the Review screen cannot pick an entry from this deck (it fails with an overflow). ";
         if (figures.count <= kLargestReviewableId)
             warning += compact + " renumbers the entries 1 to " + count + ".";
         else
@@ -58,13 +59,14 @@ std::vector<std::string> deckWarnings(const DeckFigures& figures, const std::str
         warnings.push_back(warning);
     }
     if (figures.count > 0 && figures.highest > kSparseFactor * figures.count)
-        warnings.push_back("the largest ID, " + highest + ", is more than " + std::to_string(kSparseFactor) +
-                           " times the number of entries, " + count + ": a random pick misses on most draws (about " +
-                           std::to_string(figures.highest / figures.count) + " draws a pick). " + compact +
-                           " closes the gaps.");
+        warnings.push_back("the largest ID, " + highest + ", is more than " + std::to_string(kSparseFactor)
+                           + " times the number of entries, " + count + ": a random pick misses on most draws (about "
+                           + std::to_string(figures.highest / figures.count) + " draws a pick). " + compact
+                           + " closes the gaps.");
     if (figures.belowOne > 0)
-        warnings.push_back(std::to_string(figures.belowOne) + " entries have an ID below 1: the Review screen never picks them. " +
-                           compact + " renumbers them.");
+        warnings.push_back(std::to_string(figures.belowOne)
+                           + " entries have an ID below 1: the Review screen never picks them. " + compact
+                           + " renumbers them.");
     return warnings;
 }
 

@@ -18,11 +18,11 @@ inline constexpr long long kSparseFactor = 4;
 // What `check` reports about a deck.
 struct DeckFigures {
     long long count = 0;
-    long long lowest = 0;   // the ID range, when count > 0
+    long long lowest = 0; // the ID range, when count > 0
     long long highest = 0;
-    long long missing = 0;  // IDs from 1 to the largest that no entry has
-    long long gaps = 0;     // the runs those missing IDs form
-    long long belowOne = 0; // entries with an ID the random pick never draws
+    long long missing = 0;              // IDs from 1 to the largest that no entry has
+    long long gaps = 0;                 // the runs those missing IDs form
+    long long belowOne = 0;             // entries with an ID the random pick never draws
     std::vector<std::string> integrity; // SQLite's integrity check: "ok", or what it found
 
     bool intact() const { return integrity == std::vector<std::string>{"ok"}; }

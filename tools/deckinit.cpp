@@ -19,8 +19,11 @@ void initDeck(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
-            throw deckError(DeckErrorCode::FileExists, "'" + shown + "' already exists; init writes only a new file and has left this one untouched");
-        throw deckError(DeckErrorCode::CannotWrite, "Cannot create '" + shown + "': " + file.errorString().toStdString());
+            throw deckError(DeckErrorCode::FileExists,
+                            "'" + shown
+                                + "' already exists; init writes only a new file and has left this one untouched");
+        throw deckError(DeckErrorCode::CannotWrite,
+                        "Cannot create '" + shown + "': " + file.errorString().toStdString());
     }
     file.close();
 

@@ -17,7 +17,8 @@ void readDeckSource(const SourceInput& input, const ReadOptions&, SourceSink& si
     source.run([&] {
         SQLite::Statement query(source.db(), "SELECT ID, Question, Description FROM Questions ORDER BY ID");
         while (query.executeStep())
-            sink.entry({static_cast<long>(query.getColumn(0).getInt64()), store::toText(store::columnValue(query.getColumn(1))),
+            sink.entry({static_cast<long>(query.getColumn(0).getInt64()),
+                        store::toText(store::columnValue(query.getColumn(1))),
                         store::toText(store::columnValue(query.getColumn(2)))});
     });
 }

@@ -36,9 +36,9 @@ std::string entryName(long long id, const std::string& term)
 void refuseForTsv(long long id, const std::string& term, const char* side, const std::string& text)
 {
     if (const char* obstacle = tsvObstacle(text))
-        throw deckError(DeckErrorCode::NotTabSafe, entryName(id, term) + ": its " + side + " holds " + obstacle +
-                                                       ", which tab-separated text cannot hold; export as CSV instead"
-                                                       " (--format csv, or an output file ending in .csv)");
+        throw deckError(DeckErrorCode::NotTabSafe, entryName(id, term) + ": its " + side + " holds " + obstacle
+                                                       + ", which tab-separated text cannot hold; export as CSV instead"
+                                                         " (--format csv, or an output file ending in .csv)");
 }
 
 } // namespace

@@ -12,12 +12,13 @@ namespace {
 
 // Elements that end the line before them and the line they hold.
 constexpr GumboTag kBlocks[] = {
-    GUMBO_TAG_ADDRESS, GUMBO_TAG_ARTICLE, GUMBO_TAG_ASIDE, GUMBO_TAG_BLOCKQUOTE, GUMBO_TAG_CAPTION, GUMBO_TAG_DD,
-    GUMBO_TAG_DETAILS, GUMBO_TAG_DIV, GUMBO_TAG_DL, GUMBO_TAG_DT, GUMBO_TAG_FIELDSET, GUMBO_TAG_FIGCAPTION,
-    GUMBO_TAG_FIGURE, GUMBO_TAG_FOOTER, GUMBO_TAG_FORM, GUMBO_TAG_H1, GUMBO_TAG_H2, GUMBO_TAG_H3, GUMBO_TAG_H4,
-    GUMBO_TAG_H5, GUMBO_TAG_H6, GUMBO_TAG_HEADER, GUMBO_TAG_HR, GUMBO_TAG_LI, GUMBO_TAG_MAIN, GUMBO_TAG_NAV,
-    GUMBO_TAG_OL, GUMBO_TAG_P, GUMBO_TAG_PRE, GUMBO_TAG_SECTION, GUMBO_TAG_SUMMARY, GUMBO_TAG_TABLE, GUMBO_TAG_TR,
-    GUMBO_TAG_UL,
+    GUMBO_TAG_ADDRESS,  GUMBO_TAG_ARTICLE,    GUMBO_TAG_ASIDE,  GUMBO_TAG_BLOCKQUOTE, GUMBO_TAG_CAPTION,
+    GUMBO_TAG_DD,       GUMBO_TAG_DETAILS,    GUMBO_TAG_DIV,    GUMBO_TAG_DL,         GUMBO_TAG_DT,
+    GUMBO_TAG_FIELDSET, GUMBO_TAG_FIGCAPTION, GUMBO_TAG_FIGURE, GUMBO_TAG_FOOTER,     GUMBO_TAG_FORM,
+    GUMBO_TAG_H1,       GUMBO_TAG_H2,         GUMBO_TAG_H3,     GUMBO_TAG_H4,         GUMBO_TAG_H5,
+    GUMBO_TAG_H6,       GUMBO_TAG_HEADER,     GUMBO_TAG_HR,     GUMBO_TAG_LI,         GUMBO_TAG_MAIN,
+    GUMBO_TAG_NAV,      GUMBO_TAG_OL,         GUMBO_TAG_P,      GUMBO_TAG_PRE,        GUMBO_TAG_SECTION,
+    GUMBO_TAG_SUMMARY,  GUMBO_TAG_TABLE,      GUMBO_TAG_TR,     GUMBO_TAG_UL,
 };
 
 // Elements whose content a browser does not show as text.
@@ -45,7 +46,7 @@ bool isHtmlSpace(char c)
 // line break goes only when the next visible character comes.
 class TextWriter {
 public:
-    explicit TextWriter(DroppedMedia& dropped) : dropped_(dropped) {}
+    explicit TextWriter(DroppedMedia& dropped) : dropped_(dropped) { }
 
     void text(std::string_view text, bool preformatted)
     {
@@ -143,9 +144,7 @@ void writeTree(const GumboNode* root, TextWriter& writer, DroppedMedia& dropped)
         switch (child->type) {
         case GUMBO_NODE_TEXT:
         case GUMBO_NODE_WHITESPACE:
-        case GUMBO_NODE_CDATA:
-            writer.text(child->v.text.text, preformatted > 0);
-            break;
+        case GUMBO_NODE_CDATA: writer.text(child->v.text.text, preformatted > 0); break;
         case GUMBO_NODE_ELEMENT:
         case GUMBO_NODE_TEMPLATE: {
             const GumboTag tag = child->v.element.tag;
@@ -165,8 +164,7 @@ void writeTree(const GumboNode* root, TextWriter& writer, DroppedMedia& dropped)
             }
             break;
         }
-        default:
-            break; // comments, the document node
+        default: break; // comments, the document node
         }
     }
 }

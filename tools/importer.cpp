@@ -28,7 +28,9 @@ constexpr std::size_t kPlacesShown = 5;
 class CheckedEntries : public SourceSink {
 public:
     CheckedEntries(bool allowLong, const char* place, ImportResult& result)
-        : allowLong_(allowLong), place_(place), result_(result) {}
+        : allowLong_(allowLong), place_(place), result_(result)
+    {
+    }
 
     void entry(SourceEntry entry) override
     {
@@ -58,9 +60,9 @@ private:
         const long length = textLength(text);
         if (length > kLongestText)
             throw deckError(DeckErrorCode::TooLong,
-                            std::string(place_) + " " + std::to_string(line) + ": the " + side + " is " + std::to_string(length) +
-                                " characters long; Verbrio's boxes take at most " + std::to_string(kLongestText) +
-                                " (give --allow-long to import it anyway)");
+                            std::string(place_) + " " + std::to_string(line) + ": the " + side + " is "
+                                + std::to_string(length) + " characters long; Verbrio's boxes take at most "
+                                + std::to_string(kLongestText) + " (give --allow-long to import it anyway)");
     }
 
     bool allowLong_;
@@ -79,8 +81,8 @@ std::set<std::pair<std::string, std::string>> storedPairs(SQLite::Database& db)
 }
 
 // The entries to store: all, or those that are not duplicates.
-std::vector<const SourceEntry*> newEntries(store::Connection& deck, const std::vector<SourceEntry>& entries, bool skipDuplicates,
-                                           ImportResult& result)
+std::vector<const SourceEntry*> newEntries(store::Connection& deck, const std::vector<SourceEntry>& entries,
+                                           bool skipDuplicates, ImportResult& result)
 {
     std::vector<const SourceEntry*> chosen;
     std::set<std::pair<std::string, std::string>> stored;
@@ -107,15 +109,17 @@ void checkRoom(store::Connection& deck, std::size_t count)
     const std::string limit = "the Review screen draws IDs only up to " + std::to_string(ceiling);
     const std::string compact = " 'verbrio-deck compact' renumbers the deck's entries 1 to n and may make room.";
     if (static_cast<std::int64_t>(count) > ceiling)
-        throw deckError(DeckErrorCode::NoRoom, "the source has " + std::to_string(count) + " new entries, more than a deck can hold: " +
-                                                   limit + ". Split the source into several decks.");
+        throw deckError(DeckErrorCode::NoRoom, "the source has " + std::to_string(count)
+                                                   + " new entries, more than a deck can hold: " + limit
+                                                   + ". Split the source into several decks.");
     if (room == 0)
-        throw deckError(DeckErrorCode::NoRoom, "no entry fits: the deck's largest ID is " +
-                                                   std::to_string(next ? *next - 1 : std::numeric_limits<std::int64_t>::max()) + ", and " +
-                                                   limit + "." + compact);
-    throw deckError(DeckErrorCode::NoRoom, "the source has " + std::to_string(count) + " new entries, but only " +
-                                               std::to_string(room) + " fit: new entries get IDs from " + std::to_string(*next) +
-                                               " up, and " + limit + "." + compact);
+        throw deckError(DeckErrorCode::NoRoom,
+                        "no entry fits: the deck's largest ID is "
+                            + std::to_string(next ? *next - 1 : std::numeric_limits<std::int64_t>::max()) + ", and "
+                            + limit + "." + compact);
+    throw deckError(DeckErrorCode::NoRoom, "the source has " + std::to_string(count) + " new entries, but only "
+                                               + std::to_string(room) + " fit: new entries get IDs from "
+                                               + std::to_string(*next) + " up, and " + limit + "." + compact);
 }
 
 std::string places(const LeftOut& kind, const char* place)
@@ -143,8 +147,9 @@ void readSource(const SourceFormat& format, const SourceInput& source, const Rea
 
 bool isBlank(const QByteArray& source)
 {
-    return std::all_of(source.begin(), source.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }) ||
-           source == QByteArray(kUtf8Mark.data(), qsizetype(kUtf8Mark.size()));
+    return std::all_of(source.begin(), source.end(),
+                       [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; })
+           || source == QByteArray(kUtf8Mark.data(), qsizetype(kUtf8Mark.size()));
 }
 
 } // namespace
@@ -166,7 +171,8 @@ std::string leftOutText(const ImportResult& result)
 {
     std::string text;
     for (const LeftOut& kind : result.leftOut)
-        text += (text.empty() ? "" : "; ") + std::to_string(kind.count) + " " + kind.reason + ": " + places(kind, result.place);
+        text += (text.empty() ? "" : "; ") + std::to_string(kind.count) + " " + kind.reason + ": "
+                + places(kind, result.place);
     return text;
 }
 
@@ -180,11 +186,12 @@ ImportResult importEntries(store::Connection& deck, const SourceInput& source, c
     readSource(format, source, options.read, checked);
     if (checked.entries.empty()) {
         if (result.leftOutCount() > 0)
-            throw deckError(DeckErrorCode::NothingToImport, "none of its " + std::to_string(result.leftOutCount()) +
-                                                                " entries can be imported: " + leftOutText(result));
+            throw deckError(DeckErrorCode::NothingToImport, "none of its " + std::to_string(result.leftOutCount())
+                                                                + " entries can be imported: " + leftOutText(result));
         if (!isBlank(source.bytes))
-            throw deckError(DeckErrorCode::NothingToImport,
-                            options.read.skipHeader ? "it holds no entries after its header line" : "it holds no entries");
+            throw deckError(DeckErrorCode::NothingToImport, options.read.skipHeader
+                                                                ? "it holds no entries after its header line"
+                                                                : "it holds no entries");
         return result; // a blank source: nothing to write, the file stays byte for byte as it was
     }
 

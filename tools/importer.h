@@ -27,9 +27,9 @@ struct ImportOptions {
 
 // Entries a reader left out for one reason.
 struct LeftOut {
-    std::string reason;        // "without a comment"
+    std::string reason; // "without a comment"
     long count = 0;
-    std::vector<long> places;  // where the first few begin
+    std::vector<long> places; // where the first few begin
 };
 
 struct ImportResult {

@@ -62,8 +62,8 @@ QString elementText(QXmlStreamReader& xml)
         case QXmlStreamReader::StartElement: ++depth; break;
         case QXmlStreamReader::EndElement: --depth; break;
         case QXmlStreamReader::EntityReference:
-            throw malformedLine(lineOf(xml), "refers to the entity '" + xml.name().toString().toStdString() +
-                                                 "', which is not one of XML's five (&amp; &lt; &gt; &quot; &apos;)");
+            throw malformedLine(lineOf(xml), "refers to the entity '" + xml.name().toString().toStdString()
+                                                 + "', which is not one of XML's five (&amp; &lt; &gt; &quot; &apos;)");
         default: break;
         }
     }
@@ -151,7 +151,8 @@ void readVersion1(QXmlStreamReader& xml, Document& document)
         return id.isEmpty() ? fallback : id;
     };
     const auto remember = [&](const QString& id) {
-        if (std::none_of(document.languages.begin(), document.languages.end(), [&](const Language& known) { return known.id == id; }))
+        if (std::none_of(document.languages.begin(), document.languages.end(),
+                         [&](const Language& known) { return known.id == id; }))
             document.languages.push_back({id, {}, id});
     };
     while (xml.readNextStartElement()) {
@@ -179,13 +180,15 @@ void readDocument(QXmlStreamReader& xml, Document& document)
 {
     while (!xml.atEnd() && !xml.isStartElement()) {
         if (xml.readNext() == QXmlStreamReader::DTD && !xml.entityDeclarations().isEmpty())
-            throw malformedLine(lineOf(xml), "declares the entity '" + xml.entityDeclarations().front().name().toString().toStdString() +
-                                                 "'; entities other than XML's five (&amp; &lt; &gt; &quot; &apos;) are not read");
+            throw malformedLine(
+                lineOf(xml), "declares the entity '" + xml.entityDeclarations().front().name().toString().toStdString()
+                                 + "'; entities other than XML's five (&amp; &lt; &gt; &quot; &apos;) are not read");
     }
     if (xml.atEnd())
         return; // no root element: the reader has raised its error
     if (xml.name() != u"kvtml")
-        throw malformedLine(lineOf(xml), "is not KVTML: the document's root element is <" + xml.name().toString().toStdString() + ">");
+        throw malformedLine(lineOf(xml), "is not KVTML: the document's root element is <"
+                                             + xml.name().toString().toStdString() + ">");
     const QString version = xml.attributes().value(QLatin1String("version")).toString();
     if (version.startsWith(u"2"))
         readVersion2(xml, document);
@@ -203,7 +206,8 @@ std::string encodingOf(const QByteArray& source, const std::string& given)
 {
     if (source.startsWith(QByteArrayView(kUtf8Mark.data(), qsizetype(kUtf8Mark.size()))))
         return "UTF-8";
-    if (source.startsWith("\xFE\xFF") || source.startsWith("\xFF\xFE") || source.startsWith(QByteArray("\0\0\xFE\xFF", 4)))
+    if (source.startsWith("\xFE\xFF") || source.startsWith("\xFF\xFE")
+        || source.startsWith(QByteArray("\0\0\xFE\xFF", 4)))
         return kMarked;
     if (!given.empty())
         return given;
@@ -224,15 +228,15 @@ std::pair<const Language*, const Language*> chooseLanguages(const Document& docu
         const Language* chosen[2] = {};
         for (int side = 0; side < 2; ++side) {
             const auto found = std::find_if(languages.begin(), languages.end(), [&](const Language& language) {
-                return language.id == wanted[side] || language.locale.compare(wanted[side], Qt::CaseInsensitive) == 0 ||
-                       language.name.compare(wanted[side], Qt::CaseInsensitive) == 0;
+                return language.id == wanted[side] || language.locale.compare(wanted[side], Qt::CaseInsensitive) == 0
+                       || language.name.compare(wanted[side], Qt::CaseInsensitive) == 0;
             });
             if (found == languages.end()) {
                 QStringList known;
                 for (const Language& language : languages)
                     known << language.id + (language.locale.isEmpty() ? QString() : " (" + language.locale + ")");
-                throw usageError("the KVTML file has no language '" + wanted[side].toStdString() + "'; it has " +
-                                 (known.isEmpty() ? QStringLiteral("none") : known.join(", ")).toStdString());
+                throw usageError("the KVTML file has no language '" + wanted[side].toStdString() + "'; it has "
+                                 + (known.isEmpty() ? QStringLiteral("none") : known.join(", ")).toStdString());
             }
             chosen[side] = &*found;
         }
@@ -289,17 +293,19 @@ void readKvtml(const QByteArray& source, const ReadOptions& options, SourceSink&
     std::tie(first, second) = chooseLanguages(document, options.languages);
 
     // Words in one language with no comment anywhere: nothing to learn them by.
-    const bool anyDefinition = std::any_of(document.entries.begin(), document.entries.end(), [&](const KvtmlEntry& entry) {
-        const Translation* term = translationIn(entry, *first);
-        const Translation* definition = second ? translationIn(entry, *second) : term;
-        return definition && !blank(second ? definition->text : definition->comment);
-    });
+    const bool anyDefinition =
+        std::any_of(document.entries.begin(), document.entries.end(), [&](const KvtmlEntry& entry) {
+            const Translation* term = translationIn(entry, *first);
+            const Translation* definition = second ? translationIn(entry, *second) : term;
+            return definition && !blank(second ? definition->text : definition->comment);
+        });
     if (!document.entries.empty() && !anyDefinition)
         throw deckError(DeckErrorCode::NothingToImport,
-                        "it holds words without definitions: " +
-                            (second ? "none of its entries has text in " + second->shown().toStdString()
-                                    : "its one language, " + first->shown().toStdString() + ", has no <comment> to take as the definition") +
-                            (document.languages.size() > 2 ? " (--languages chooses two of its languages)" : ""));
+                        "it holds words without definitions: "
+                            + (second ? "none of its entries has text in " + second->shown().toStdString()
+                                      : "its one language, " + first->shown().toStdString()
+                                            + ", has no <comment> to take as the definition")
+                            + (document.languages.size() > 2 ? " (--languages chooses two of its languages)" : ""));
 
     for (const KvtmlEntry& entry : document.entries) {
         const Translation* term = translationIn(entry, *first);
@@ -309,7 +315,8 @@ void readKvtml(const QByteArray& source, const ReadOptions& options, SourceSink&
         if (blank(termText))
             sink.leftOut(entry.line, ("without text in " + first->shown()).toStdString());
         else if (blank(definitionText))
-            sink.leftOut(entry.line, second ? ("without text in " + second->shown()).toStdString() : std::string("without a comment"));
+            sink.leftOut(entry.line, second ? ("without text in " + second->shown()).toStdString()
+                                            : std::string("without a comment"));
         else
             sink.entry({entry.line, termText.toStdString(), definitionText.toStdString()});
     }

@@ -63,8 +63,9 @@ void NoteEntries::add(long place, const std::vector<std::string>& fields)
         return;
     }
     if (term->empty() || definition->empty()) {
-        sink_.leftOut(place, "with field " + std::to_string(pair_.term + 1) + " or " + std::to_string(pair_.definition + 1) +
-                                 (html_ ? " empty once HTML is turned into text" : " empty or missing"));
+        sink_.leftOut(place, "with field " + std::to_string(pair_.term + 1) + " or "
+                                 + std::to_string(pair_.definition + 1)
+                                 + (html_ ? " empty once HTML is turned into text" : " empty or missing"));
         return;
     }
     sink_.entry({place, std::move(*term), std::move(*definition)});
@@ -80,7 +81,8 @@ void HtmlEntries::entry(SourceEntry entry)
     for (std::string* text : {&entry.term, &entry.definition}) {
         auto plain = htmlToText(*text, dropped_);
         if (!plain)
-            throw malformedLine(entry.line, "holds more than " + std::to_string(kMostHtmlTags) + " HTML tags in one text");
+            throw malformedLine(entry.line,
+                                "holds more than " + std::to_string(kMostHtmlTags) + " HTML tags in one text");
         *text = std::move(*plain);
     }
     next_.entry(std::move(entry));

@@ -33,7 +33,7 @@ std::optional<FieldPair> fieldPairNamed(std::string_view text);
 // images and sounds were dropped.
 class NoteEntries {
 public:
-    NoteEntries(FieldPair pair, bool html, SourceSink& sink) : pair_(pair), html_(html), sink_(sink) {}
+    NoteEntries(FieldPair pair, bool html, SourceSink& sink) : pair_(pair), html_(html), sink_(sink) { }
 
     void setHtml(bool html) { html_ = html; }
     // One note; `place` is its line in a file or its number in a package.
@@ -51,7 +51,7 @@ private:
 // refusing a text with more than kMostHtmlTags tags at its line.
 class HtmlEntries : public SourceSink {
 public:
-    explicit HtmlEntries(SourceSink& next) : next_(next) {}
+    explicit HtmlEntries(SourceSink& next) : next_(next) { }
 
     void entry(SourceEntry entry) override;
     void leftOut(long line, std::string reason) override { next_.leftOut(line, std::move(reason)); }

@@ -20,7 +20,8 @@ constexpr std::string_view kSpecialColumns[] = {"guid column", "notetype column"
 std::string lowered(std::string_view text)
 {
     std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return result;
 }
 
@@ -41,8 +42,8 @@ char separatorOf(const SourceLine& line, std::string_view value)
     // A name in any case ("Tab"), or a character as it is.
     if (const auto separator = separatorNamed(value.size() == 1 ? std::string(value) : lowered(value)))
         return *separator;
-    throw malformedLine(line.number, "names the separator '" + std::string(value) +
-                                         "'; tab, comma, semicolon, pipe, space or a single character was expected");
+    throw malformedLine(line.number, "names the separator '" + std::string(value)
+                                         + "'; tab, comma, semicolon, pipe, space or a single character was expected");
 }
 
 Headers readHeaders(const std::vector<SourceLine>& lines, SourceSink& sink)
@@ -60,17 +61,21 @@ Headers readHeaders(const std::vector<SourceLine>& lines, SourceSink& sink)
             headers.separator = separatorOf(line, value);
         } else if (key == "html") {
             if (lowered(value) != "true" && lowered(value) != "false")
-                throw malformedLine(line.number, "says html is '" + std::string(value) + "'; true or false was expected");
+                throw malformedLine(line.number,
+                                    "says html is '" + std::string(value) + "'; true or false was expected");
             headers.html = lowered(value) == "true";
         } else if (key == "columns") {
             // the names of the columns: nothing to do with them
-        } else if (std::find(std::begin(kSpecialColumns), std::end(kSpecialColumns), key) != std::end(kSpecialColumns)) {
+        } else if (std::find(std::begin(kSpecialColumns), std::end(kSpecialColumns), key)
+                   != std::end(kSpecialColumns)) {
             const auto column = columnNumbered(value);
             if (!column)
-                throw malformedLine(line.number, "gives the " + key + " as '" + std::string(value) + "'; a column number from 1 was expected");
+                throw malformedLine(line.number, "gives the " + key + " as '" + std::string(value)
+                                                     + "'; a column number from 1 was expected");
             headers.special.insert(*column);
         } else {
-            sink.note("line " + std::to_string(line.number) + ": the header '" + std::string(line.text) + "' is ignored");
+            sink.note("line " + std::to_string(line.number) + ": the header '" + std::string(line.text)
+                      + "' is ignored");
         }
     }
     return headers;
@@ -119,7 +124,8 @@ void readNotesExport(std::string_view source, std::optional<FieldPair> chosen, b
 
 void readNotesSource(const SourceInput& input, const ReadOptions& options, SourceSink& sink)
 {
-    const std::string text = toUtf8(std::string_view(input.bytes.constData(), static_cast<std::size_t>(input.bytes.size())), options.encoding);
+    const std::string text = toUtf8(
+        std::string_view(input.bytes.constData(), static_cast<std::size_t>(input.bytes.size())), options.encoding);
     readNotesExport(text, options.columns, options.html, sink);
 }
 

@@ -21,13 +21,13 @@ RestoreResult restoreEntries(store::Connection& deck, const std::string& backupP
             SQLite::Transaction transaction(deck.db(), SQLite::TransactionBehavior::IMMEDIATE);
             result.alreadyThere = deck.db().execAndGet("SELECT count(*) FROM main.Questions").getInt64();
             // Every field copied as it is stored, numbers and blobs included.
-            result.restored = deck.db().exec(
-                result.alreadyThere == 0
-                    ? "INSERT INTO main.Questions (ID, Question, Description) "
-                      "SELECT ID, Question, Description FROM backup.Questions ORDER BY ID"
-                    : "INSERT INTO main.Questions (ID, Question, Description) "
-                      "SELECT (SELECT max(coalesce(max(ID), 0), 0) FROM main.Questions) + row_number() OVER (ORDER BY ID), "
-                      "Question, Description FROM backup.Questions ORDER BY ID");
+            result.restored = deck.db().exec(result.alreadyThere == 0
+                                                 ? "INSERT INTO main.Questions (ID, Question, Description) "
+                                                   "SELECT ID, Question, Description FROM backup.Questions ORDER BY ID"
+                                                 : "INSERT INTO main.Questions (ID, Question, Description) "
+                                                   "SELECT (SELECT max(coalesce(max(ID), 0), 0) FROM main.Questions) + "
+                                                   "row_number() OVER (ORDER BY ID), "
+                                                   "Question, Description FROM backup.Questions ORDER BY ID");
             transaction.commit();
         }
         deck.db().exec("DETACH DATABASE backup");

@@ -7,7 +7,7 @@
 namespace deck {
 
 struct RestoreResult {
-    long long restored = 0;   // entries added from the backup
+    long long restored = 0;     // entries added from the backup
     long long alreadyThere = 0; // entries the deck held before
 };
 

@@ -1,8 +1,8 @@
 #include "sourceformat.h"
 
+#include "ankipackage.h"
 #include "csvformat.h"
 #include "decksource.h"
-#include "ankipackage.h"
 #include "kvtml.h"
 #include "notesexport.h"
 #include "tsvformat.h"

@@ -21,7 +21,8 @@ std::vector<SourceLine> splitLines(std::string_view source)
         std::size_t next = end;
         if (end < source.size())
             next += source[end] == '\r' && end + 1 < source.size() && source[end + 1] == '\n' ? 2 : 1;
-        lines.push_back({static_cast<long>(lines.size()) + 1, source.substr(begin, end - begin), source.substr(begin, next - begin)});
+        lines.push_back({static_cast<long>(lines.size()) + 1, source.substr(begin, end - begin),
+                         source.substr(begin, next - begin)});
         begin = next;
     }
     return lines;
@@ -30,12 +31,13 @@ std::vector<SourceLine> splitLines(std::string_view source)
 void checkEncoding(const SourceLine& line)
 {
     if (line.text.find('\0') != std::string_view::npos)
-        throw malformedLine(line.number, "holds a NUL character; is the file UTF-16 (give --encoding utf-16le or utf-16be)?");
+        throw malformedLine(line.number,
+                            "holds a NUL character; is the file UTF-16 (give --encoding utf-16le or utf-16be)?");
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString decoded = decoder.decode(QByteArrayView(line.text.data(), static_cast<qsizetype>(line.text.size())));
     if (decoder.hasError())
         throw malformedLine(line.number, "is not valid UTF-8 text; give the file's encoding with --encoding "
-                                                "(e.g. --encoding windows-1252), or save it as UTF-8");
+                                         "(e.g. --encoding windows-1252), or save it as UTF-8");
 }
 
 bool isBlank(const SourceLine& line)

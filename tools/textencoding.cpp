@@ -24,12 +24,13 @@ constexpr std::pair<std::string_view, const char*> kMarks[] = {
 // An iconv conversion descriptor, closed with its owner.
 class Converter {
 public:
-    explicit Converter(const std::string& from)
-        : descriptor_(iconv_open("UTF-8", from.c_str()))
+    explicit Converter(const std::string& from) : descriptor_(iconv_open("UTF-8", from.c_str()))
     {
-        if (descriptor_ == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr): iconv_open's failure value
-            throw usageError("unknown encoding '" + from + "': give a name iconv knows, such as windows-1252, "
-                             "iso-8859-2 or shift_jis ('iconv --list' shows them all)");
+        if (descriptor_
+            == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr): iconv_open's failure value
+            throw usageError("unknown encoding '" + from
+                             + "': give a name iconv knows, such as windows-1252, "
+                               "iso-8859-2 or shift_jis ('iconv --list' shows them all)");
     }
     ~Converter() { iconv_close(descriptor_); }
     Converter(const Converter&) = delete;
@@ -72,8 +73,8 @@ std::string convertToUtf8(std::string_view source, const std::string& encoding)
         }
         const long line = lineAtEnd(std::string_view(out.data(), written));
         throw malformedLine(line, errno == EINVAL ? "ends in the middle of a character of the encoding " + encoding
-                                                  : "holds bytes that are not valid " + encoding +
-                                                        " text; give the file's own encoding with --encoding");
+                                                  : "holds bytes that are not valid " + encoding
+                                                        + " text; give the file's own encoding with --encoding");
     }
     out.resize(written);
     return out;
@@ -89,7 +90,8 @@ std::string toUtf8(std::string_view source, const std::string& encoding)
     for (const auto& [mark, name] : kMarks)
         if (source.starts_with(mark)) {
             source.remove_prefix(mark.size());
-            return std::string_view(name) == "UTF-8" && encoding.empty() ? std::string(source) : convertToUtf8(source, name);
+            return std::string_view(name) == "UTF-8" && encoding.empty() ? std::string(source)
+                                                                         : convertToUtf8(source, name);
         }
     return encoding.empty() ? std::string(source) : convertToUtf8(source, encoding);
 }

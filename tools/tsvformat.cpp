@@ -20,8 +20,9 @@ void readTsv(std::string_view source, bool skipHeader, SourceSink& sink)
         if (tabs == 0)
             throw malformedLine(line.number, "has no tab; each line must hold the term, a tab and the definition");
         if (tabs > 1)
-            throw malformedLine(line.number, "has " + std::to_string(tabs) + " tabs where one, between the term and the definition, was expected"
-                                             " (a text that holds tabs needs CSV)");
+            throw malformedLine(line.number, "has " + std::to_string(tabs)
+                                                 + " tabs where one, between the term and the definition, was expected"
+                                                   " (a text that holds tabs needs CSV)");
         const auto tab = line.text.find('\t');
         sink.entry({line.number, std::string(line.text.substr(0, tab)), std::string(line.text.substr(tab + 1))});
     }
@@ -29,7 +30,8 @@ void readTsv(std::string_view source, bool skipHeader, SourceSink& sink)
 
 void readTsvSource(const SourceInput& input, const ReadOptions& options, SourceSink& sink)
 {
-    const std::string text = toUtf8(std::string_view(input.bytes.constData(), static_cast<std::size_t>(input.bytes.size())), options.encoding);
+    const std::string text = toUtf8(
+        std::string_view(input.bytes.constData(), static_cast<std::size_t>(input.bytes.size())), options.encoding);
     readTsv(text, options.skipHeader, sink);
 }
 

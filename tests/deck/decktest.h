@@ -22,7 +22,10 @@ struct CollectedSource : deck::SourceSink {
     std::vector<std::string> leftOuts; // "line N: reason"
     std::vector<std::string> notes;
     void entry(deck::SourceEntry entry) override { entries.push_back(std::move(entry)); }
-    void leftOut(long line, std::string reason) override { leftOuts.push_back("line " + std::to_string(line) + ": " + reason); }
+    void leftOut(long line, std::string reason) override
+    {
+        leftOuts.push_back("line " + std::to_string(line) + ": " + reason);
+    }
     void note(std::string text) override { notes.push_back(std::move(text)); }
 };
 

@@ -54,10 +54,11 @@ void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings_data()
     QTest::addRow("empty") << QList<qint64>{} << 0LL << 0LL << 0LL << 0LL << QStringList{};
     QTest::addRow("1 to 5") << QList<qint64>{1, 2, 3, 4, 5} << 1LL << 5LL << 0LL << 0LL << QStringList{};
     QTest::addRow("starts at 3") << QList<qint64>{3, 4, 5} << 3LL << 5LL << 1LL << 2LL << QStringList{};
-    QTest::addRow("gaps and an ID above 32767") << QList<qint64>{1, 2, 5, 6, 10, 40000} << 1LL << 40000LL << 3LL << 39994LL
-                                                << QStringList{"above 32767", "more than 4 times"};
+    QTest::addRow("gaps and an ID above 32767") << QList<qint64>{1, 2, 5, 6, 10, 40000} << 1LL << 40000LL << 3LL
+                                                << 39994LL << QStringList{"above 32767", "more than 4 times"};
     QTest::addRow("sparse") << QList<qint64>{1, 9} << 1LL << 9LL << 1LL << 7LL << QStringList{"more than 4 times"};
-    QTest::addRow("IDs below 1") << QList<qint64>{-2, 0, 1, 2} << -2LL << 2LL << 0LL << 0LL << QStringList{"2 entries have an ID below 1"};
+    QTest::addRow("IDs below 1") << QList<qint64>{-2, 0, 1, 2} << -2LL << 2LL << 0LL << 0LL
+                                 << QStringList{"2 entries have an ID below 1"};
 }
 
 void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings()
@@ -97,7 +98,8 @@ void TestDeckMaintenance::checkFailsOnADamagedDeck()
         SQLite::Database db(target.path(), SQLite::OPEN_READWRITE);
         db.exec("CREATE INDEX byTerm ON Questions (Question)");
         db.exec("PRAGMA writable_schema = ON");
-        db.exec("UPDATE sqlite_schema SET sql = 'CREATE INDEX byTerm ON Questions (Description)' WHERE name = 'byTerm'");
+        db.exec(
+            "UPDATE sqlite_schema SET sql = 'CREATE INDEX byTerm ON Questions (Description)' WHERE name = 'byTerm'");
     }
     const ToolRun run = runTool({"check", QString::fromStdString(target.path())});
     QCOMPARE(run.status, deck::kFailure);

@@ -7,7 +7,6 @@
 
 #include <QProcess>
 #include <QRegularExpression>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -61,22 +60,34 @@ void TestDeckTool::wrongUsageExitsWithStatus2_data()
     QTest::addRow("no command") << QStringList{} << "no command";
     QTest::addRow("unknown command") << QStringList{"merge", "DECK"} << "unknown command 'merge'";
     QTest::addRow("unknown option") << QStringList{"import", "--fast", "DECK", "a.csv"} << "Unknown option 'fast'";
-    QTest::addRow("option without its value") << QStringList{"import", "DECK", "a.csv", "--format"} << "Missing value after '--format'";
+    QTest::addRow("option without its value")
+        << QStringList{"import", "DECK", "a.csv", "--format"} << "Missing value after '--format'";
     QTest::addRow("missing argument") << QStringList{"import", "DECK"} << "import needs FILE and SOURCE";
-    QTest::addRow("too many arguments") << QStringList{"check", "DECK", "more"} << "too many arguments for check: 'more'";
-    QTest::addRow("unknown format") << QStringList{"import", "--format", "xls", "DECK", "a.csv"} << "unknown format 'xls'";
+    QTest::addRow("too many arguments") << QStringList{"check", "DECK", "more"}
+                                        << "too many arguments for check: 'more'";
+    QTest::addRow("unknown format") << QStringList{"import", "--format", "xls", "DECK", "a.csv"}
+                                    << "unknown format 'xls'";
     QTest::addRow("unknown extension") << QStringList{"import", "DECK", "a.dat"} << "cannot tell the format of 'a.dat'";
     QTest::addRow("standard input without --format") << QStringList{"import", "DECK", "-"} << "give --format";
-    QTest::addRow("--skip-header for KVTML") << QStringList{"import", "--skip-header", "DECK", "a.kvtml"} << "kvtml has no header line";
-    QTest::addRow("--columns for CSV") << QStringList{"import", "--columns", "1,3", "DECK", "a.csv"} << "--columns is for notes exports";
-    QTest::addRow("--columns not two numbers") << QStringList{"import", "--columns", "2,2", "DECK", "a.apkg"} << "two different column numbers";
-    QTest::addRow("unknown separator") << QStringList{"import", "--separator", "::", "DECK", "a.csv"} << "unknown separator '::'";
-    QTest::addRow("--separator for tab-separated text") << QStringList{"import", "--separator", ";", "DECK", "a.txt"} << "--separator is for CSV";
-    QTest::addRow("unknown encoding") << QStringList{"import", "--encoding", "klingon", "DECK", "a.csv"} << "unknown encoding 'klingon'";
-    QTest::addRow("one language") << QStringList{"import", "--languages", "en", "DECK", "a.kvtml"} << "--languages takes two identifiers";
+    QTest::addRow("--skip-header for KVTML")
+        << QStringList{"import", "--skip-header", "DECK", "a.kvtml"} << "kvtml has no header line";
+    QTest::addRow("--columns for CSV") << QStringList{"import", "--columns", "1,3", "DECK", "a.csv"}
+                                       << "--columns is for notes exports";
+    QTest::addRow("--columns not two numbers")
+        << QStringList{"import", "--columns", "2,2", "DECK", "a.apkg"} << "two different column numbers";
+    QTest::addRow("unknown separator") << QStringList{"import", "--separator", "::", "DECK", "a.csv"}
+                                       << "unknown separator '::'";
+    QTest::addRow("--separator for tab-separated text")
+        << QStringList{"import", "--separator", ";", "DECK", "a.txt"} << "--separator is for CSV";
+    QTest::addRow("unknown encoding") << QStringList{"import", "--encoding", "klingon", "DECK", "a.csv"}
+                                      << "unknown encoding 'klingon'";
+    QTest::addRow("one language") << QStringList{"import", "--languages", "en", "DECK", "a.kvtml"}
+                                  << "--languages takes two identifiers";
     QTest::addRow("import the deck into itself") << QStringList{"import", "DECK", "DECK"} << "is the deck itself";
-    QTest::addRow("export as KVTML") << QStringList{"export", "DECK", "out.kvtml"} << "whether to write CSV or tab-separated";
-    QTest::addRow("export onto the deck itself") << QStringList{"export", "--format", "csv", "DECK", "DECK"} << "is the deck itself";
+    QTest::addRow("export as KVTML") << QStringList{"export", "DECK", "out.kvtml"}
+                                     << "whether to write CSV or tab-separated";
+    QTest::addRow("export onto the deck itself")
+        << QStringList{"export", "--format", "csv", "DECK", "DECK"} << "is the deck itself";
 }
 
 void TestDeckTool::wrongUsageExitsWithStatus2()
@@ -101,9 +112,11 @@ void TestDeckTool::helpAndVersionGoToStandardOutput_data()
 
     QTest::addRow("version") << QStringList{"--version"} << "verbrio-deck 1.02\n";
     QTest::addRow("general help") << QStringList{"--help"} << "Usage: verbrio-deck COMMAND";
-    QTest::addRow("import help") << QStringList{"import", "--help"} << "Usage: verbrio-deck import [options] FILE SOURCE";
+    QTest::addRow("import help") << QStringList{"import", "--help"}
+                                 << "Usage: verbrio-deck import [options] FILE SOURCE";
     QTest::addRow("import options") << QStringList{"import", "-h"} << "--skip-duplicates";
-    QTest::addRow("export help") << QStringList{"export", "--help"} << "Usage: verbrio-deck export [options] FILE [OUT]";
+    QTest::addRow("export help") << QStringList{"export", "--help"}
+                                 << "Usage: verbrio-deck export [options] FILE [OUT]";
     QTest::addRow("compact help") << QStringList{"compact", "--help"} << "Usage: verbrio-deck compact FILE";
 }
 
@@ -150,7 +163,8 @@ void TestDeckTool::failedImportSaysWhereOnStandardErrorOnly()
     const ToolRun run = runProcess({"import", pathOf(target), source.fileName()});
     QCOMPARE(run.status, 1);
     QVERIFY(run.out.isEmpty());
-    QVERIFY2(run.err.contains("bad.csv, line 2: has 1 field where 2") && run.err.contains("Nothing was imported"), run.err.constData());
+    QVERIFY2(run.err.contains("bad.csv, line 2: has 1 field where 2") && run.err.contains("Nothing was imported"),
+             run.err.constData());
     QCOMPARE(target.entries(), TempDeck::numbered(3));
 }
 
@@ -162,10 +176,12 @@ void TestDeckTool::restoreAddsTheBackupBackAndSaysHow_data()
     QTest::addColumn<QString>("says");
 
     QTest::addRow("into the emptied deck: their own IDs")
-        << QList<qint64>{} << true << QList<qint64>{2, 5, 9} << "Restored 3 entries from '.*' to '.*', with their own IDs.";
+        << QList<qint64>{} << true << QList<qint64>{2, 5, 9}
+        << "Restored 3 entries from '.*' to '.*', with their own IDs.";
     QTest::addRow("into a deck with entries: after them")
         << QList<qint64>{1} << true << QList<qint64>{1, 2, 3, 4} << "after the 1 entry it held, which stay.";
-    QTest::addRow("no backup: nothing changes") << QList<qint64>{1} << false << QList<qint64>{1} << "There is no backup";
+    QTest::addRow("no backup: nothing changes")
+        << QList<qint64>{1} << false << QList<qint64>{1} << "There is no backup";
 }
 
 void TestDeckTool::restoreAddsTheBackupBackAndSaysHow()
@@ -201,23 +217,28 @@ void TestDeckTool::notesExportAndPackagesImportTheirTexts()
                          "Basic\t<b>el perro</b>\tdog<br>Plural: los&nbsp;perros\tanimal noun\n"
                          "Basic\t<div>la casa</div>\t\"&quot;house&quot; <img src=\"\"casa.jpg\"\">\"\thome\n");
     write("legacy.apkg", ankiPackage({{"Hund", "dog", "der"}}, PackageKind::Anki2));
-    write("new.colpkg", ankiPackage({{"Katze", "cat[sound:katze.mp3]"}, {"<img src=a.png>", "image only"}}, PackageKind::Compressed));
+    write("new.colpkg",
+          ankiPackage({{"Katze", "cat[sound:katze.mp3]"}, {"<img src=a.png>", "image only"}}, PackageKind::Compressed));
 
     const ToolRun notes = runProcess({"import", pathOf(target), dir.filePath("Spanish.csv")});
     QCOMPARE(notes.status, 0);
-    QCOMPARE(notes.out, dir.filePath("Spanish.csv").toUtf8() + ": line 5: the header '#deck:Spanish' is ignored\n" +
-                            dir.filePath("Spanish.csv").toUtf8() + ": dropped 1 image: Verbrio shows text only\n"
-                            "Imported 2 entries; left out 0; skipped 0 duplicates.\n");
+    QCOMPARE(notes.out, dir.filePath("Spanish.csv").toUtf8() + ": line 5: the header '#deck:Spanish' is ignored\n"
+                            + dir.filePath("Spanish.csv").toUtf8()
+                            + ": dropped 1 image: Verbrio shows text only\n"
+                              "Imported 2 entries; left out 0; skipped 0 duplicates.\n");
     QCOMPARE(runProcess({"import", pathOf(target), dir.filePath("legacy.apkg")}).status, 0);
     const ToolRun package = runProcess({"import", pathOf(target), dir.filePath("new.colpkg")});
     QCOMPARE(package.status, 0);
-    QVERIFY2(package.out.endsWith("dropped 1 image and 1 sound reference: Verbrio shows text only\n"
-                                  "Imported 1 entry; left out 1 (1 with field 1 or 2 empty once HTML is turned into text: note 2); "
-                                  "skipped 0 duplicates.\n"),
+    QVERIFY2(package.out.endsWith(
+                 "dropped 1 image and 1 sound reference: Verbrio shows text only\n"
+                 "Imported 1 entry; left out 1 (1 with field 1 or 2 empty once HTML is turned into text: note 2); "
+                 "skipped 0 duplicates.\n"),
              package.out.constData());
 
-    const std::vector<TestEntry> expected{{1, "el perro", "dog\nPlural: los\u00a0perros"}, {2, "la casa", "\"house\""},
-                                          {3, "Hund", "dog"}, {4, "Katze", "cat"}};
+    const std::vector<TestEntry> expected{{1, "el perro", "dog\nPlural: los\u00a0perros"},
+                                          {2, "la casa", "\"house\""},
+                                          {3, "Hund", "dog"},
+                                          {4, "Katze", "cat"}};
     QCOMPARE(target.entries(), expected);
 }
 
@@ -230,19 +251,25 @@ void TestDeckTool::importFromFilesPeopleHave_data()
 
     QTest::addRow("restore from a copy") << "Verbrio.mdb.bak" << QByteArray("DECK COPY") << 0
                                          << "Imported 3 entries; left out 0; skipped 0 duplicates.";
-    QTest::addRow("spreadsheet CSV with semicolons") << "list.csv" << QByteArray("Haus;house, building\r\n") << 0
-                                                     << "list.csv: read as semicolon-separated text";
-    QTest::addRow("words without definitions") << "words.kvtml"
-        << QByteArray("<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"/></identifiers><entries><entry id=\"0\">"
-                      "<translation id=\"0\"><text>Hund</text></translation></entry></entries></kvtml>")
+    QTest::addRow("spreadsheet CSV with semicolons")
+        << "list.csv" << QByteArray("Haus;house, building\r\n") << 0 << "list.csv: read as semicolon-separated text";
+    QTest::addRow("words without definitions")
+        << "words.kvtml"
+        << QByteArray(
+               "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"/></identifiers><entries><entry id=\"0\">"
+               "<translation id=\"0\"><text>Hund</text></translation></entry></entries></kvtml>")
         << 1 << "words.kvtml: it holds words without definitions";
-    QTest::addRow("some entries left out") << "mixed.kvtml"
-        << QByteArray("<kvtml version=\"2.0\">\n<entries><entry id=\"0\"><translation id=\"0\"><text>a</text></translation>"
-                      "<translation id=\"1\"><text>b</text></translation></entry>\n<entry id=\"1\"><translation id=\"0\"><text>c</text>"
-                      "</translation></entry></entries></kvtml>\n")
+    QTest::addRow("some entries left out")
+        << "mixed.kvtml"
+        << QByteArray(
+               "<kvtml version=\"2.0\">\n<entries><entry id=\"0\"><translation id=\"0\"><text>a</text></translation>"
+               "<translation id=\"1\"><text>b</text></translation></entry>\n<entry id=\"1\"><translation "
+               "id=\"0\"><text>c</text>"
+               "</translation></entry></entries></kvtml>\n")
         << 0 << "Imported 1 entry; left out 1 (1 without text in language 1: line 3); skipped 0 duplicates.";
-    QTest::addRow("package of image-only notes") << "images.apkg" << ankiPackage({{"<img src=a.png>", "x"}}, PackageKind::Anki21) << 1
-                                                 << "images.apkg: none of its 1 entries can be imported: 1 with field 1 or 2 empty";
+    QTest::addRow("package of image-only notes")
+        << "images.apkg" << ankiPackage({{"<img src=a.png>", "x"}}, PackageKind::Anki21) << 1
+        << "images.apkg: none of its 1 entries can be imported: 1 with field 1 or 2 empty";
     QTest::addRow("zip that is no package") << "other.apkg" << zipArchive({{"readme.txt", "hi"}}) << 1
                                             << "other.apkg, is not a readable package: it holds no collection";
 }

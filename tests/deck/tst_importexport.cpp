@@ -2,10 +2,10 @@
 // nothing on malformed input, the length rule, duplicates.
 
 #include "connection.h"
-#include "decktest.h"
-#include "deckerror.h"
-#include "exporter.h"
 #include "csvformat.h"
+#include "deckerror.h"
+#include "decktest.h"
+#include "exporter.h"
 #include "importer.h"
 #include "tempdeck.h"
 
@@ -65,19 +65,32 @@ void TestImportExport::exportThenImportGivesBackTheSameTexts_data()
     QTest::addColumn<QString>("term");
     QTest::addColumn<QString>("definition");
 
-    QTest::addRow("csv: tabs") << Format::Csv << "a\tb" << "c\t";
-    QTest::addRow("csv: quotes") << Format::Csv << "\"quoted\"" << "say \"\"hi\"\" \"";
-    QTest::addRow("csv: line breaks") << Format::Csv << "one\ntwo\n" << "three\r\nfour\rfive";
-    QTest::addRow("csv: emoji") << Format::Csv << "😀 grin" << "🦊🏳️‍🌈";
-    QTest::addRow("csv: right-to-left") << Format::Csv << "שלום" << "مرحبا بالعالم";
-    QTest::addRow("csv: combining marks") << Format::Csv << "e\u0301" << "Z\u0324\u0354\u0367\u0311";
-    QTest::addRow("csv: empty term") << Format::Csv << "" << "definition only";
-    QTest::addRow("csv: empty definition") << Format::Csv << "term only" << "";
-    QTest::addRow("csv: both empty") << Format::Csv << "" << "";
-    QTest::addRow("csv: commas and outer spaces") << Format::Csv << " lead, trail " << "  ";
-    QTest::addRow("csv: byte-order mark first") << Format::Csv << "\uFEFFmark" << "x";
-    QTest::addRow("tsv: quotes, commas, Unicode") << Format::Tsv << "\"a\", b" << "שלום 😀 e\u0301";
-    QTest::addRow("tsv: empty sides") << Format::Tsv << "" << "";
+    QTest::addRow("csv: tabs") << Format::Csv << "a\tb"
+                               << "c\t";
+    QTest::addRow("csv: quotes") << Format::Csv << "\"quoted\""
+                                 << "say \"\"hi\"\" \"";
+    QTest::addRow("csv: line breaks") << Format::Csv << "one\ntwo\n"
+                                      << "three\r\nfour\rfive";
+    QTest::addRow("csv: emoji") << Format::Csv << "😀 grin"
+                                << "🦊🏳️‍🌈";
+    QTest::addRow("csv: right-to-left") << Format::Csv << "שלום"
+                                        << "مرحبا بالعالم";
+    QTest::addRow("csv: combining marks") << Format::Csv << "e\u0301"
+                                          << "Z\u0324\u0354\u0367\u0311";
+    QTest::addRow("csv: empty term") << Format::Csv << ""
+                                     << "definition only";
+    QTest::addRow("csv: empty definition") << Format::Csv << "term only"
+                                           << "";
+    QTest::addRow("csv: both empty") << Format::Csv << ""
+                                     << "";
+    QTest::addRow("csv: commas and outer spaces") << Format::Csv << " lead, trail "
+                                                  << "  ";
+    QTest::addRow("csv: byte-order mark first") << Format::Csv << "\uFEFFmark"
+                                                << "x";
+    QTest::addRow("tsv: quotes, commas, Unicode") << Format::Tsv << "\"a\", b"
+                                                  << "שלום 😀 e\u0301";
+    QTest::addRow("tsv: empty sides") << Format::Tsv << ""
+                                      << "";
 }
 
 void TestImportExport::exportThenImportGivesBackTheSameTexts()
@@ -103,9 +116,15 @@ void TestImportExport::tsvExportRefusesTabsAndLineBreaksNamingTheEntry_data()
     QTest::addColumn<QString>("definition");
     QTest::addColumn<QString>("obstacle");
 
-    QTest::addRow("tab in the term") << "a\tb" << "c" << "its term holds a tab";
-    QTest::addRow("line break in the definition") << "a" << "b\nc" << "its definition holds a line break";
-    QTest::addRow("carriage return") << "a" << "b\rc" << "its definition holds a line break";
+    QTest::addRow("tab in the term") << "a\tb"
+                                     << "c"
+                                     << "its term holds a tab";
+    QTest::addRow("line break in the definition") << "a"
+                                                  << "b\nc"
+                                                  << "its definition holds a line break";
+    QTest::addRow("carriage return") << "a"
+                                     << "b\rc"
+                                     << "its definition holds a line break";
 }
 
 void TestImportExport::tsvExportRefusesTabsAndLineBreaksNamingTheEntry()
@@ -120,7 +139,8 @@ void TestImportExport::tsvExportRefusesTabsAndLineBreaksNamingTheEntry()
     QVERIFY(error);
     QCOMPARE(error->number(), static_cast<int>(DeckErrorCode::NotTabSafe));
     const QString description = QString::fromStdString(error->description());
-    QVERIFY2(description.startsWith("entry 4 ") && description.contains(obstacle) && description.contains("CSV"), error->what());
+    QVERIFY2(description.startsWith("entry 4 ") && description.contains(obstacle) && description.contains("CSV"),
+             error->what());
 }
 
 void TestImportExport::malformedSourceIsRefusedWithItsLineAndNothingWritten_data()
@@ -134,20 +154,32 @@ void TestImportExport::malformedSourceIsRefusedWithItsLineAndNothingWritten_data
     const int tooLong = static_cast<int>(DeckErrorCode::TooLong);
     QTest::addRow("csv: one field") << Format::Csv << QByteArray("a,b\nc,d\ne\n") << malformed << "line 3:";
     QTest::addRow("csv: three fields") << Format::Csv << QByteArray("a,b\nc,d,e\n") << malformed << "line 2:";
-    QTest::addRow("csv: quote inside an unquoted field") << Format::Csv << QByteArray("a,b\nx\"y,z\n") << malformed << "line 2:";
-    QTest::addRow("csv: text after a closing quote") << Format::Csv << QByteArray("\"a\"b,c\n") << malformed << "line 1:";
-    QTest::addRow("csv: quote never closed") << Format::Csv << QByteArray("a,b\nc,\"d\ne,f\n") << malformed << "line 2:";
-    QTest::addRow("csv: open quote meets a later quote") << Format::Csv << QByteArray("a,b\nc,\"d\ne,\"f\",g\n") << malformed << "line 2:";
+    QTest::addRow("csv: quote inside an unquoted field")
+        << Format::Csv << QByteArray("a,b\nx\"y,z\n") << malformed << "line 2:";
+    QTest::addRow("csv: text after a closing quote")
+        << Format::Csv << QByteArray("\"a\"b,c\n") << malformed << "line 1:";
+    QTest::addRow("csv: quote never closed")
+        << Format::Csv << QByteArray("a,b\nc,\"d\ne,f\n") << malformed << "line 2:";
+    QTest::addRow("csv: open quote meets a later quote")
+        << Format::Csv << QByteArray("a,b\nc,\"d\ne,\"f\",g\n") << malformed << "line 2:";
     QTest::addRow("invalid UTF-8") << Format::Csv << QByteArray("a,b\nc,\x80\n") << malformed << "line 2:";
     QTest::addRow("overlong UTF-8") << Format::Csv << QByteArray("a,b\nc,\xc0\xaf\n") << malformed << "line 2:";
-    QTest::addRow("UTF-16 surrogate in UTF-8") << Format::Tsv << QByteArray("a\tb\nc\t\xed\xa0\x80\n") << malformed << "line 2:";
+    QTest::addRow("UTF-16 surrogate in UTF-8")
+        << Format::Tsv << QByteArray("a\tb\nc\t\xed\xa0\x80\n") << malformed << "line 2:";
     QTest::addRow("NUL character") << Format::Tsv << QByteArray("a\tb\n\0\td\n", 8) << malformed << "line 2:";
-    QTest::addRow("UTF-16 with a lone surrogate") << Format::Csv << QByteArray("\xff\xfe" "a\0,\0b\0\n\0c\0,\0\x00\xd8\n\0", 18) << malformed << "line 2:";
+    QTest::addRow("UTF-16 with a lone surrogate") << Format::Csv
+                                                  << QByteArray("\xff\xfe"
+                                                                "a\0,\0b\0\n\0c\0,\0\x00\xd8\n\0",
+                                                                18)
+                                                  << malformed << "line 2:";
     QTest::addRow("tsv: no tab") << Format::Tsv << QByteArray("a\tb\n\nc\n") << malformed << "line 3:";
     QTest::addRow("tsv: two tabs") << Format::Tsv << QByteArray("a\tb\tc\n") << malformed << "line 1:";
-    QTest::addRow("kvtml: not well-formed") << Format::Kvtml << QByteArray("<kvtml version=\"2.0\">\n<entries>\n</kvtml>\n") << malformed << "line 3:";
-    QTest::addRow("too long before a malformed line") << Format::Csv << (QByteArray("a,") + QByteArray(256, 'x') + "\nb\n") << tooLong << "line 1:";
-    QTest::addRow("malformed before a too-long line") << Format::Csv << (QByteArray("b\na,") + QByteArray(256, 'x') + "\n") << malformed << "line 1:";
+    QTest::addRow("kvtml: not well-formed")
+        << Format::Kvtml << QByteArray("<kvtml version=\"2.0\">\n<entries>\n</kvtml>\n") << malformed << "line 3:";
+    QTest::addRow("too long before a malformed line")
+        << Format::Csv << (QByteArray("a,") + QByteArray(256, 'x') + "\nb\n") << tooLong << "line 1:";
+    QTest::addRow("malformed before a too-long line")
+        << Format::Csv << (QByteArray("b\na,") + QByteArray(256, 'x') + "\n") << malformed << "line 1:";
 }
 
 void TestImportExport::malformedSourceIsRefusedWithItsLineAndNothingWritten()
@@ -197,7 +229,9 @@ void TestImportExport::textsOver255Utf16UnitsAreRefusedUnlessAllowed()
         QCOMPARE(target.entries().size(), accepted ? std::size_t(2) : std::size_t(0));
         if (error) {
             QCOMPARE(error->number(), static_cast<int>(DeckErrorCode::TooLong));
-            QVERIFY2(QString::fromStdString(error->description()).startsWith("line 2: the " + QString(asTerm ? "term" : "definition")), error->what());
+            QVERIFY2(QString::fromStdString(error->description())
+                         .startsWith("line 2: the " + QString(asTerm ? "term" : "definition")),
+                     error->what());
         }
     }
 }
@@ -247,22 +281,26 @@ Q_DECLARE_METATYPE(SourceCase)
 
 namespace {
 
-const char* kOneLanguage = "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"><name>Deutsch</name></identifier></identifiers>\n"
-                           "<entries><entry id=\"0\"><translation id=\"0\"><text>Hund</text><comment>bellt</comment></translation></entry>\n"
-                           "<entry id=\"1\"><translation id=\"0\"><text>Katze</text><comment> </comment></translation></entry>\n"
-                           "<entry id=\"2\"><translation id=\"0\"><text>Maus</text><comment>piepst</comment></translation></entry></entries></kvtml>\n";
+const char* kOneLanguage =
+    "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"><name>Deutsch</name></identifier></identifiers>\n"
+    "<entries><entry id=\"0\"><translation id=\"0\"><text>Hund</text><comment>bellt</comment></translation></entry>\n"
+    "<entry id=\"1\"><translation id=\"0\"><text>Katze</text><comment> </comment></translation></entry>\n"
+    "<entry id=\"2\"><translation "
+    "id=\"0\"><text>Maus</text><comment>piepst</comment></translation></entry></entries></kvtml>\n";
 
-const char* kThreeLanguages = "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"><locale>en</locale></identifier>"
-                              "<identifier id=\"1\"><locale>de</locale></identifier><identifier id=\"2\"><locale>fr</locale></identifier>"
-                              "</identifiers>\n<entries><entry id=\"0\"><translation id=\"0\"><text>dog</text></translation>"
-                              "<translation id=\"1\"><text>Hund</text></translation><translation id=\"2\"><text>chien</text></translation>"
-                              "</entry></entries></kvtml>\n";
+const char* kThreeLanguages =
+    "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"><locale>en</locale></identifier>"
+    "<identifier id=\"1\"><locale>de</locale></identifier><identifier id=\"2\"><locale>fr</locale></identifier>"
+    "</identifiers>\n<entries><entry id=\"0\"><translation id=\"0\"><text>dog</text></translation>"
+    "<translation id=\"1\"><text>Hund</text></translation><translation id=\"2\"><text>chien</text></translation>"
+    "</entry></entries></kvtml>\n";
 
 QByteArray kvtmlIn(const char* encoding, const QByteArray& definition)
 {
-    return "<?xml version=\"1.0\" encoding=\"" + QByteArray(encoding) + "\"?>\n<kvtml version=\"2.0\"><entries>\n"
-           "<entry id=\"0\"><translation id=\"0\"><text>term</text></translation><translation id=\"1\"><text>" + definition +
-           "</text></translation></entry></entries></kvtml>\n";
+    return "<?xml version=\"1.0\" encoding=\"" + QByteArray(encoding)
+           + "\"?>\n<kvtml version=\"2.0\"><entries>\n"
+             "<entry id=\"0\"><translation id=\"0\"><text>term</text></translation><translation id=\"1\"><text>"
+           + definition + "</text></translation></entry></entries></kvtml>\n";
 }
 
 } // namespace
@@ -278,65 +316,102 @@ void TestImportExport::sourceGivesItsEntriesOrItsError_data()
     };
     const std::vector<TestEntry> none;
     // Separators:
-    QTest::addRow("csv: semicolons guessed, commas in texts") << SourceCase{Format::Csv, "Haus;house, building\r\nBaum;tree\r\n"}
+    QTest::addRow("csv: semicolons guessed, commas in texts")
+        << SourceCase{Format::Csv, "Haus;house, building\r\nBaum;tree\r\n"}
         << std::vector<TestEntry>{{1, "Haus", "house, building"}, {2, "Baum", "tree"}} << "";
-    QTest::addRow("csv: tabs guessed, a comma in every definition") << SourceCase{Format::Csv, "Hund\tdog, canine\nKatze\tcat, feline\n"}
+    QTest::addRow("csv: tabs guessed, a comma in every definition")
+        << SourceCase{Format::Csv, "Hund\tdog, canine\nKatze\tcat, feline\n"}
         << std::vector<TestEntry>{{1, "Hund", "dog, canine"}, {2, "Katze", "cat, feline"}} << "";
-    QTest::addRow("csv: --separator pipe") << SourceCase{Format::Csv, "a|\"b|c\"\n", "pipe"} << std::vector<TestEntry>{{1, "a", "b|c"}} << "";
-    QTest::addRow("csv: --separator semicolon on commas") << SourceCase{Format::Csv, "a,b\n", ";"} << none
+    QTest::addRow("csv: --separator pipe")
+        << SourceCase{Format::Csv, "a|\"b|c\"\n", "pipe"} << std::vector<TestEntry>{{1, "a", "b|c"}} << "";
+    QTest::addRow("csv: --separator semicolon on commas")
+        << SourceCase{Format::Csv, "a,b\n", ";"} << none
         << "line 1: has 1 field where 2, the term and the definition, were expected (separated by semicolon";
-    QTest::addRow("csv: semicolons, one line without") << SourceCase{Format::Csv, "a;b\nc;d\ne\n"} << none << "line 3: has 1 field";
+    QTest::addRow("csv: semicolons, one line without")
+        << SourceCase{Format::Csv, "a;b\nc;d\ne\n"} << none << "line 3: has 1 field";
     // Encodings:
-    QTest::addRow("tsv: UTF-16 LE with its mark") << SourceCase{Format::Tsv, utf16("\xff\xfe", "Käse\tcheese 🧀\n", QStringConverter::Utf16LE)}
+    QTest::addRow("tsv: UTF-16 LE with its mark")
+        << SourceCase{Format::Tsv, utf16("\xff\xfe", "Käse\tcheese 🧀\n", QStringConverter::Utf16LE)}
         << std::vector<TestEntry>{{1, "Käse", "cheese 🧀"}} << "";
-    QTest::addRow("csv: UTF-16 BE with its mark") << SourceCase{Format::Csv, utf16("\xfe\xff", "a,b\n", QStringConverter::Utf16BE)}
+    QTest::addRow("csv: UTF-16 BE with its mark")
+        << SourceCase{Format::Csv, utf16("\xfe\xff", "a,b\n", QStringConverter::Utf16BE)}
         << std::vector<TestEntry>{{1, "a", "b"}} << "";
     QTest::addRow("csv: windows-1252") << SourceCase{Format::Csv, "K\xe4se;\x80 5\n", {}, "windows-1252"}
-        << std::vector<TestEntry>{{1, "Käse", "€ 5"}} << "";
-    QTest::addRow("tsv: iso-8859-2") << SourceCase{Format::Tsv, "\xb3\xf3" "d\xbc\tboat\n", {}, "ISO-8859-2"}
-        << std::vector<TestEntry>{{1, "łódź", "boat"}} << "";
+                                       << std::vector<TestEntry>{{1, "Käse", "€ 5"}} << "";
+    QTest::addRow("tsv: iso-8859-2") << SourceCase{Format::Tsv,
+                                                   "\xb3\xf3"
+                                                   "d\xbc\tboat\n",
+                                                   {},
+                                                   "ISO-8859-2"}
+                                     << std::vector<TestEntry>{{1, "łódź", "boat"}} << "";
     QTest::addRow("tsv: shift_jis") << SourceCase{Format::Tsv, "\x93\xfa\x96\x7b\tJapan\n", {}, "shift_jis"}
-        << std::vector<TestEntry>{{1, "日本", "Japan"}} << "";
-    QTest::addRow("tsv: windows-1252 read as UTF-8") << SourceCase{Format::Tsv, "a\tb\nK\xe4se\tcheese\n"} << none
+                                    << std::vector<TestEntry>{{1, "日本", "Japan"}} << "";
+    QTest::addRow("tsv: windows-1252 read as UTF-8")
+        << SourceCase{Format::Tsv, "a\tb\nK\xe4se\tcheese\n"} << none
         << "line 2: is not valid UTF-8 text; give the file's encoding with --encoding";
-    QTest::addRow("tsv: a byte not in the given encoding") << SourceCase{Format::Tsv, "a\tb\nc\t\xe9\n", {}, "US-ASCII"} << none
+    QTest::addRow("tsv: a byte not in the given encoding")
+        << SourceCase{Format::Tsv, "a\tb\nc\t\xe9\n", {}, "US-ASCII"} << none
         << "line 2: holds bytes that are not valid US-ASCII text";
     QTest::addRow("kvtml: declared ISO-8859-1") << SourceCase{Format::Kvtml, kvtmlIn("ISO-8859-1", "caf\xe9")}
-        << std::vector<TestEntry>{{1, "term", "café"}} << "";
-    QTest::addRow("kvtml: declared US-ASCII, a byte above 127") << SourceCase{Format::Kvtml, kvtmlIn("US-ASCII", "caf\xe9")} << none
+                                                << std::vector<TestEntry>{{1, "term", "café"}} << "";
+    QTest::addRow("kvtml: declared US-ASCII, a byte above 127")
+        << SourceCase{Format::Kvtml, kvtmlIn("US-ASCII", "caf\xe9")} << none
         << "line 3: holds bytes that are not valid US-ASCII text";
-    QTest::addRow("kvtml: external entity") << SourceCase{Format::Kvtml, "<?xml version=\"1.0\"?>\n<!DOCTYPE kvtml [\n<!ENTITY x SYSTEM \"passwd\">\n]>\n"
-                                                                           + kvtmlIn("UTF-8", "a&x;").mid(39)}
+    QTest::addRow("kvtml: external entity")
+        << SourceCase{Format::Kvtml, "<?xml version=\"1.0\"?>\n<!DOCTYPE kvtml [\n<!ENTITY x SYSTEM \"passwd\">\n]>\n"
+                                         + kvtmlIn("UTF-8", "a&x;").mid(39)}
         << none << "line 4: declares the entity 'x'";
     // KVTML languages:
-    QTest::addRow("kvtml: one language, comment as definition") << SourceCase{Format::Kvtml, kOneLanguage}
+    QTest::addRow("kvtml: one language, comment as definition")
+        << SourceCase{Format::Kvtml, kOneLanguage}
         << std::vector<TestEntry>{{1, "Hund", "bellt"}, {2, "Maus", "piepst"}} << "";
-    QTest::addRow("kvtml: one language, no comment") << SourceCase{Format::Kvtml, QByteArray(kOneLanguage).replace("<comment>bellt", "<comment>").replace("<comment>piepst", "<comment>")}
+    QTest::addRow("kvtml: one language, no comment")
+        << SourceCase{Format::Kvtml, QByteArray(kOneLanguage)
+                                         .replace("<comment>bellt", "<comment>")
+                                         .replace("<comment>piepst", "<comment>")}
         << none << "it holds words without definitions";
-    QTest::addRow("kvtml: version 1") << SourceCase{Format::Kvtml, "<?xml version=\"1.0\"?>\n<kvtml encoding=\"UTF-8\">\n<e><o>Hund</o><t>dog</t></e>\n"
-                                                                   "<e><o>Katze</o><t></t></e>\n<e m=\"1\"><o>Maus</o><t>mouse</t></e>\n</kvtml>\n"}
+    QTest::addRow("kvtml: version 1")
+        << SourceCase{Format::Kvtml,
+                      "<?xml version=\"1.0\"?>\n<kvtml encoding=\"UTF-8\">\n<e><o>Hund</o><t>dog</t></e>\n"
+                      "<e><o>Katze</o><t></t></e>\n<e m=\"1\"><o>Maus</o><t>mouse</t></e>\n</kvtml>\n"}
         << std::vector<TestEntry>{{1, "Hund", "dog"}, {2, "Maus", "mouse"}} << "";
-    QTest::addRow("kvtml: --languages picks two of three") << SourceCase{Format::Kvtml, kThreeLanguages, {}, {}, {"fr", "1"}}
+    QTest::addRow("kvtml: --languages picks two of three")
+        << SourceCase{Format::Kvtml, kThreeLanguages, {}, {}, {"fr", "1"}}
         << std::vector<TestEntry>{{1, "chien", "Hund"}} << "";
-    QTest::addRow("kvtml: --languages names one it lacks") << SourceCase{Format::Kvtml, kThreeLanguages, {}, {}, {"en", "es"}} << none
+    QTest::addRow("kvtml: --languages names one it lacks")
+        << SourceCase{Format::Kvtml, kThreeLanguages, {}, {}, {"en", "es"}} << none
         << "the KVTML file has no language 'es'; it has 0 (en), 1 (de), 2 (fr)";
     // HTML and notes exports:
-    QTest::addRow("csv: --html") << SourceCase{Format::Csv, "<b>a</b>,\"x&amp;y<br><img src=\"\"i.png\"\">z\"\n", {}, {}, {}, true}
-        << std::vector<TestEntry>{{1, "a", "x&y\nz"}} << "";
-    QTest::addRow("notes: windows-1252") << SourceCase{Format::Notes, "#separator:tab\n#html:false\nK\xe4se\t<b>cheese</b>\n", {}, "windows-1252"}
-        << std::vector<TestEntry>{{1, "Käse", "<b>cheese</b>"}} << "";
-    QTest::addRow("notes: --html where the file does not say so") << SourceCase{Format::Notes, "#separator:comma\na&lt;,<i>b</i>\n", {}, {}, {}, true}
+    QTest::addRow("csv: --html") << SourceCase{Format::Csv, "<b>a</b>,\"x&amp;y<br><img src=\"\"i.png\"\">z\"\n",
+                                               {},          {},
+                                               {},          true}
+                                 << std::vector<TestEntry>{{1, "a", "x&y\nz"}} << "";
+    QTest::addRow("notes: windows-1252") << SourceCase{Format::Notes,
+                                                       "#separator:tab\n#html:false\nK\xe4se\t<b>cheese</b>\n",
+                                                       {},
+                                                       "windows-1252"}
+                                         << std::vector<TestEntry>{{1, "Käse", "<b>cheese</b>"}} << "";
+    QTest::addRow("notes: --html where the file does not say so")
+        << SourceCase{Format::Notes, "#separator:comma\na&lt;,<i>b</i>\n", {}, {}, {}, true}
         << std::vector<TestEntry>{{1, "a<", "b"}} << "";
-    QTest::addRow("notes: unknown separator name") << SourceCase{Format::Notes, "#html:true\n#separator:dash\na\tb\n"} << none
-        << "line 2: names the separator 'dash'";
-    QTest::addRow("notes: a bad column number") << SourceCase{Format::Notes, "#separator:tab\n#tags column:x\na\tb\n"} << none
-        << "line 2: gives the tags column as 'x'";
-    QTest::addRow("notes: every row lacks a definition") << SourceCase{Format::Notes, "#separator:tab\n#tags column:2\na\ttag\nb\ttag\n"} << none
+    QTest::addRow("notes: unknown separator name") << SourceCase{Format::Notes, "#html:true\n#separator:dash\na\tb\n"}
+                                                   << none << "line 2: names the separator 'dash'";
+    QTest::addRow("notes: a bad column number") << SourceCase{Format::Notes, "#separator:tab\n#tags column:x\na\tb\n"}
+                                                << none << "line 2: gives the tags column as 'x'";
+    QTest::addRow("notes: every row lacks a definition")
+        << SourceCase{Format::Notes, "#separator:tab\n#tags column:2\na\ttag\nb\ttag\n"} << none
         << "none of its 2 entries can be imported: 2 with field 1 or 3 empty or missing: lines 3, 4";
     // Nothing to import:
     QTest::addRow("tsv: blank lines only") << SourceCase{Format::Tsv, "\n  \r\n"} << none << "";
-    QTest::addRow("kvtml: every entry lacks a side") << SourceCase{Format::Kvtml, kvtmlIn("UTF-8", "").replace("</entries>", "<entry id=\"1\"><translation id=\"1\"><text>x</text></translation></entry></entries>")}
-        << none << "none of its 2 entries can be imported: 1 without text in language 1: line 3; 1 without text in language 0: line 3";
+    QTest::addRow("kvtml: every entry lacks a side")
+        << SourceCase{Format::Kvtml,
+                      kvtmlIn("UTF-8", "")
+                          .replace(
+                              "</entries>",
+                              "<entry id=\"1\"><translation id=\"1\"><text>x</text></translation></entry></entries>")}
+        << none
+        << "none of its 2 entries can be imported: 1 without text in language 1: line 3; 1 without text in language 0: "
+           "line 3";
 }
 
 void TestImportExport::sourceGivesItsEntriesOrItsError()
@@ -371,10 +446,12 @@ void TestImportExport::importPastId32767IsRefusedBeforeAnythingIsWritten_data()
 
     QTest::addRow("only a negative ID: the window's rule gives 1") << QList<qint64>{-5} << 2 << qint64(1) << "";
     QTest::addRow("the last free ID") << QList<qint64>{32766} << 1 << qint64(32767) << "";
-    QTest::addRow("one past the last") << QList<qint64>{32766} << 2 << qint64(0) << "the source has 2 new entries, but only 1 fit";
+    QTest::addRow("one past the last") << QList<qint64>{32766} << 2 << qint64(0)
+                                       << "the source has 2 new entries, but only 1 fit";
     QTest::addRow("largest ID 2^63-1") << QList<qint64>{1, 9223372036854775807} << 1 << qint64(0)
                                        << "no entry fits: the deck's largest ID is 9223372036854775807";
-    QTest::addRow("more than a deck holds") << QList<qint64>{} << 32768 << qint64(0) << "the source has 32768 new entries, more than a deck can hold";
+    QTest::addRow("more than a deck holds")
+        << QList<qint64>{} << 32768 << qint64(0) << "the source has 32768 new entries, more than a deck can hold";
 }
 
 void TestImportExport::importPastId32767IsRefusedBeforeAnythingIsWritten()
@@ -416,13 +493,18 @@ void TestImportExport::anotherDeckIsReadOnlyAndAppendedInIdOrder()
     options.format = Format::Deck;
     store::Connection connection(target.path());
     deck::importEntries(connection, deck::SourceInput{sourceBefore, source.path()}, options);
-    const std::vector<TestEntry> expected{{1, "kept", "entry"}, {2, "minus two", "first"}, {3, "", "42"}, {4, "nine", "last"}};
+    const std::vector<TestEntry> expected{{1, "kept", "entry"},
+                                          {2, "minus two", "first"},
+                                          {3, "", "42"},
+                                          {4, "nine", "last"}};
     QCOMPARE(target.entries(), expected);
     QCOMPARE(snapshot(source.path()), sourceBefore);
 
     TempDeck notADeck({}, false);
     SQLite::Database(notADeck.path(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE).exec("CREATE TABLE Other (x)");
-    const auto error = errorFrom([&] { deck::importEntries(connection, deck::SourceInput{snapshot(notADeck.path()), notADeck.path()}, options); });
+    const auto error = errorFrom([&] {
+        deck::importEntries(connection, deck::SourceInput{snapshot(notADeck.path()), notADeck.path()}, options);
+    });
     QVERIFY(error);
     QVERIFY2(QString::fromStdString(error->description()).contains("has no table Questions"), error->what());
 }
@@ -432,7 +514,8 @@ void TestImportExport::entriesAreAppendedInSourceOrder()
     TempDeck target({{5, "old", "entry"}});
     deck::ImportOptions options = optionsFor(Format::Csv);
     options.read.skipHeader = true;
-    const auto result = import(target, "\xEF\xBB\xBFTerm,Definition\r\n\r\nzebra,last letter\r\napple,first\r\n", options);
+    const auto result =
+        import(target, "\xEF\xBB\xBFTerm,Definition\r\n\r\nzebra,last letter\r\napple,first\r\n", options);
     QCOMPARE(result.imported, 2L);
     const std::vector<TestEntry> expected{{5, "old", "entry"}, {6, "zebra", "last letter"}, {7, "apple", "first"}};
     QCOMPARE(target.entries(), expected);

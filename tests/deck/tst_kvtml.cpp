@@ -1,8 +1,8 @@
 // KVTML 2.0 on a small document written by hand from the format: the first
 // two languages become term and definition, incomplete entries are left out.
 
-#include "decktest.h"
 #include "deckerror.h"
+#include "decktest.h"
 #include "kvtml.h"
 
 #include <QTest>
@@ -11,7 +11,8 @@ namespace {
 
 // The URL is split in two literals: moc would take its "//" for a comment.
 const QByteArray kDocument = R"(<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE kvtml PUBLIC "kvtml2.dtd" "http:/)" R"(/edu.kde.org/kvtml/kvtml2.dtd">
+<!DOCTYPE kvtml PUBLIC "kvtml2.dtd" "http:/)"
+                             R"(/edu.kde.org/kvtml/kvtml2.dtd">
 <kvtml version="2.0">
   <information>
     <generator>written by hand</generator>
@@ -101,11 +102,13 @@ void TestKvtml::malformedDocumentIsRefusedWithItsLine_data()
     QTest::addColumn<QByteArray>("document");
     QTest::addColumn<QString>("line");
 
-    QTest::addRow("tags not closed in order") << QByteArray("<kvtml version=\"2.0\">\n<entries>\n<entry id=\"0\">\n</entries>\n</kvtml>\n") << "line 4:";
+    QTest::addRow("tags not closed in order")
+        << QByteArray("<kvtml version=\"2.0\">\n<entries>\n<entry id=\"0\">\n</entries>\n</kvtml>\n") << "line 4:";
     QTest::addRow("text after the root") << QByteArray("<kvtml version=\"2.0\">\n</kvtml>\n<kvtml/>\n") << "line 3:";
     QTest::addRow("not KVTML") << QByteArray("<?xml version=\"1.0\"?>\n<deck/>\n") << "line 2:";
     QTest::addRow("KVTML version 3") << QByteArray("<kvtml version=\"3\">\n</kvtml>\n") << "line 1:";
-    QTest::addRow("invalid UTF-8") << QByteArray("<kvtml version=\"2.0\">\n<entries>\xff</entries>\n</kvtml>\n") << "line 2:";
+    QTest::addRow("invalid UTF-8") << QByteArray("<kvtml version=\"2.0\">\n<entries>\xff</entries>\n</kvtml>\n")
+                                   << "line 2:";
 }
 
 void TestKvtml::malformedDocumentIsRefusedWithItsLine()

@@ -5,8 +5,8 @@
 #include "ankipackage.h"
 #include "ankipackagemaker.h"
 #include "csvformat.h"
-#include "decktest.h"
 #include "deckerror.h"
+#include "decktest.h"
 #include "htmltext.h"
 #include "notesexport.h"
 #include "tsvformat.h"
@@ -42,17 +42,20 @@ void TestTextFormats::csvGivesEntriesWithTheirFirstLine_data()
     QTest::addColumn<bool>("skipHeader");
     QTest::addColumn<Entries>("expected");
 
-    QTest::addRow("quoted comma, doubled quotes") << QByteArray("a,\"b, \"\"c\"\"\"\n") << false << Entries{{1, "a", "b, \"c\""}};
-    QTest::addRow("line break inside quotes") << QByteArray("\"x\ny\",z\nnext,one\n") << false
-                                              << Entries{{1, "x\ny", "z"}, {3, "next", "one"}};
-    QTest::addRow("CR LF ends, CR LF kept inside quotes") << QByteArray("a,b\r\n\"c\r\nd\",e\r\n") << false
-                                                          << Entries{{1, "a", "b"}, {2, "c\r\nd", "e"}};
+    QTest::addRow("quoted comma, doubled quotes")
+        << QByteArray("a,\"b, \"\"c\"\"\"\n") << false << Entries{{1, "a", "b, \"c\""}};
+    QTest::addRow("line break inside quotes")
+        << QByteArray("\"x\ny\",z\nnext,one\n") << false << Entries{{1, "x\ny", "z"}, {3, "next", "one"}};
+    QTest::addRow("CR LF ends, CR LF kept inside quotes")
+        << QByteArray("a,b\r\n\"c\r\nd\",e\r\n") << false << Entries{{1, "a", "b"}, {2, "c\r\nd", "e"}};
     QTest::addRow("lone CR ends a line") << QByteArray("a,b\rc,d") << false << Entries{{1, "a", "b"}, {2, "c", "d"}};
-    QTest::addRow("blank and space-only lines skipped") << QByteArray("\n  \na,b\n\n") << false << Entries{{3, "a", "b"}};
+    QTest::addRow("blank and space-only lines skipped")
+        << QByteArray("\n  \na,b\n\n") << false << Entries{{3, "a", "b"}};
     QTest::addRow("spaces kept exactly") << QByteArray(" a , b \n") << false << Entries{{1, " a ", " b "}};
     QTest::addRow("no line end after the last entry") << QByteArray("a,b") << false << Entries{{1, "a", "b"}};
     QTest::addRow("header skipped") << QByteArray("\nTerm,Definition\na,b\n") << true << Entries{{3, "a", "b"}};
-    QTest::addRow("header over two lines skipped") << QByteArray("\"Term\nlong\",Definition\na,b\n") << true << Entries{{3, "a", "b"}};
+    QTest::addRow("header over two lines skipped")
+        << QByteArray("\"Term\nlong\",Definition\na,b\n") << true << Entries{{3, "a", "b"}};
 }
 
 void TestTextFormats::csvGivesEntriesWithTheirFirstLine()
@@ -73,7 +76,8 @@ void TestTextFormats::tsvGivesEntriesWithQuotesAsPlainCharacters_data()
     QTest::addColumn<Entries>("expected");
 
     QTest::addRow("quotes") << QByteArray("\"a\"\tsay \"hi\n") << false << Entries{{1, "\"a\"", "say \"hi"}};
-    QTest::addRow("CR LF, blank line, header") << QByteArray("Term\tDefinition\r\n\r\na\tb\r\n") << true << Entries{{3, "a", "b"}};
+    QTest::addRow("CR LF, blank line, header")
+        << QByteArray("Term\tDefinition\r\n\r\na\tb\r\n") << true << Entries{{3, "a", "b"}};
 }
 
 void TestTextFormats::tsvGivesEntriesWithQuotesAsPlainCharacters()
@@ -120,22 +124,38 @@ void TestTextFormats::htmlBecomesTheTextABrowserShows_data()
     QTest::addColumn<int>("images");
     QTest::addColumn<int>("sounds");
 
-    QTest::addRow("tags, <br>, &nbsp; kept") << "<b>dog</b><br>Plural: die&nbsp;Hunde" << "dog\nPlural: die\u00a0Hunde" << 0 << 0;
-    QTest::addRow("block after text starts a line") << "a<div>b</div><div>c</div>" << "a\nb\nc" << 0 << 0;
-    QTest::addRow("nested block edges: one break") << "<div><div><p>a</p></div></div><ul><li>b</li><li>c</li></ul>" << "a\nb\nc" << 0 << 0;
-    QTest::addRow("empty block line kept once") << "<div>a</div><div><br></div><div>b</div>" << "a\n\nb" << 0 << 0;
-    QTest::addRow("<br> ending a block adds no line") << "<div>a<br></div><div>b</div>" << "a\nb" << 0 << 0;
-    QTest::addRow("breaks at both ends dropped") << "<br><div></div>a<br><br>" << "a" << 0 << 0;
-    QTest::addRow("whitespace collapsed") << "  a \n\t b  <p> c </p>" << "a b\nc" << 0 << 0;
-    QTest::addRow("no markup: whitespace collapsed too") << "  a \n b " << "a b" << 0 << 0;
-    QTest::addRow("<pre> keeps its lines") << "<pre>a  b\nc</pre>" << "a  b\nc" << 0 << 0;
-    QTest::addRow("named and numeric entities") << "&eacute;&#233;&#xE9;&hellip;&NotEqualTilde;&amp;&lt;&apos;" << "ééé…≂̸&<'" << 0 << 0;
-    QTest::addRow("NUL and surrogate references replaced") << "a&#0;b&#xD800;" << "a\ufffdb\ufffd" << 0 << 0;
-    QTest::addRow("images and sounds dropped, counted") << "a <img src=\"x.png\"> b[sound:x.mp3]<img src=y>" << "a b" << 2 << 1;
-    QTest::addRow("sound without markup") << "[sound:one.mp3]word[sound:two.ogg]" << "word" << 0 << 2;
-    QTest::addRow("script, style, comments hidden") << "<style>p{}</style><script>x()</script>a<!-- b -->c" << "ac" << 0 << 0;
-    QTest::addRow("table cells apart") << "<table><tr><td>a</td><td>b</td></tr><tr><td>c</td></tr></table>" << "a b\nc" << 0 << 0;
-    QTest::addRow("unclosed tags and a lone <") << "<b>a <i>b</b> 1 < 2" << "a b 1 < 2" << 0 << 0;
+    QTest::addRow("tags, <br>, &nbsp; kept") << "<b>dog</b><br>Plural: die&nbsp;Hunde"
+                                             << "dog\nPlural: die\u00a0Hunde" << 0 << 0;
+    QTest::addRow("block after text starts a line") << "a<div>b</div><div>c</div>"
+                                                    << "a\nb\nc" << 0 << 0;
+    QTest::addRow("nested block edges: one break") << "<div><div><p>a</p></div></div><ul><li>b</li><li>c</li></ul>"
+                                                   << "a\nb\nc" << 0 << 0;
+    QTest::addRow("empty block line kept once") << "<div>a</div><div><br></div><div>b</div>"
+                                                << "a\n\nb" << 0 << 0;
+    QTest::addRow("<br> ending a block adds no line") << "<div>a<br></div><div>b</div>"
+                                                      << "a\nb" << 0 << 0;
+    QTest::addRow("breaks at both ends dropped") << "<br><div></div>a<br><br>"
+                                                 << "a" << 0 << 0;
+    QTest::addRow("whitespace collapsed") << "  a \n\t b  <p> c </p>"
+                                          << "a b\nc" << 0 << 0;
+    QTest::addRow("no markup: whitespace collapsed too") << "  a \n b "
+                                                         << "a b" << 0 << 0;
+    QTest::addRow("<pre> keeps its lines") << "<pre>a  b\nc</pre>"
+                                           << "a  b\nc" << 0 << 0;
+    QTest::addRow("named and numeric entities") << "&eacute;&#233;&#xE9;&hellip;&NotEqualTilde;&amp;&lt;&apos;"
+                                                << "ééé…≂̸&<'" << 0 << 0;
+    QTest::addRow("NUL and surrogate references replaced") << "a&#0;b&#xD800;"
+                                                           << "a\ufffdb\ufffd" << 0 << 0;
+    QTest::addRow("images and sounds dropped, counted") << "a <img src=\"x.png\"> b[sound:x.mp3]<img src=y>"
+                                                        << "a b" << 2 << 1;
+    QTest::addRow("sound without markup") << "[sound:one.mp3]word[sound:two.ogg]"
+                                          << "word" << 0 << 2;
+    QTest::addRow("script, style, comments hidden") << "<style>p{}</style><script>x()</script>a<!-- b -->c"
+                                                    << "ac" << 0 << 0;
+    QTest::addRow("table cells apart") << "<table><tr><td>a</td><td>b</td></tr><tr><td>c</td></tr></table>"
+                                       << "a b\nc" << 0 << 0;
+    QTest::addRow("unclosed tags and a lone <") << "<b>a <i>b</b> 1 < 2"
+                                                << "a b 1 < 2" << 0 << 0;
 }
 
 void TestTextFormats::htmlBecomesTheTextABrowserShows()
@@ -163,19 +183,21 @@ void TestTextFormats::notesExportGivesTheChosenFieldsAsText_data()
     const QByteArray headers = "#separator:tab\n#html:true\n#guid column:1\n#notetype column:2\n#deck column:3\n"
                                "#columns:Front\tBack\tTags\n#tags column:6\n#deck:Spanish\n";
     QTest::addRow("headers, HTML, guid and tags columns")
-        << headers + "Ab1\tBasic\tSpanish\t<b>perro</b>\t<div>dog</div><div>canine</div>\tanimal noun\n"
-                     "Ab2\tBasic\tSpanish\tgato&nbsp;\t\"say \"\"miau\"\"\"\tanimal\n"
+        << headers
+               + "Ab1\tBasic\tSpanish\t<b>perro</b>\t<div>dog</div><div>canine</div>\tanimal noun\n"
+                 "Ab2\tBasic\tSpanish\tgato&nbsp;\t\"say \"\"miau\"\"\"\tanimal\n"
         << "" << Entries{{9, "perro", "dog\ncanine"}, {10, "gato\u00a0", "say \"miau\""}}
         << Notes{"line 8: the header '#deck:Spanish' is ignored"};
     QTest::addRow("--columns picks others")
-        << headers + "Ab1\tBasic\tSpanish\tperro\tdog\tanimal\n" << "6,4"
-        << Entries{{9, "animal", "perro"}} << Notes{"line 8: the header '#deck:Spanish' is ignored"};
+        << headers + "Ab1\tBasic\tSpanish\tperro\tdog\tanimal\n"
+        << "6,4" << Entries{{9, "animal", "perro"}} << Notes{"line 8: the header '#deck:Spanish' is ignored"};
     QTest::addRow("named separator, no HTML: markup kept")
-        << QByteArray("#separator:Semicolon\n#html:false\na<b>;b &lt c;tags\n") << ""
-        << Entries{{3, "a<b>", "b &lt c"}} << Notes{};
+        << QByteArray("#separator:Semicolon\n#html:false\na<b>;b &lt c;tags\n") << "" << Entries{{3, "a<b>", "b &lt c"}}
+        << Notes{};
     QTest::addRow("single-character separator, quoted line break")
         << QByteArray("#separator:|\r\nx|\"two\r\nlines\"\r\n") << "" << Entries{{2, "x", "two\r\nlines"}} << Notes{};
-    QTest::addRow("a capital letter as the separator") << QByteArray("#separator:X\naXbxc\n") << "" << Entries{{2, "a", "bxc"}} << Notes{};
+    QTest::addRow("a capital letter as the separator")
+        << QByteArray("#separator:X\naXbxc\n") << "" << Entries{{2, "a", "bxc"}} << Notes{};
     QTest::addRow("empty and image-only fields left out and counted")
         << QByteArray("#html:true\na\t\n<img src=a.png>\tb\nc\t<img src=b.png>d[sound:s.mp3]\n") << ""
         << Entries{{4, "c", "d"}}
@@ -206,21 +228,30 @@ void TestTextFormats::packageGivesTheNewestCollectionsNotes_data()
     QTest::addColumn<Entries>("expected");
     QTest::addColumn<QString>("outcome"); // the note left out, or the error
 
-    const std::vector<NoteFields> notes{{"<b>Hund</b>", "dog<br>canine", "extra"}, {"Katze", "cat&nbsp;"}, {"only one", ""}};
+    const std::vector<NoteFields> notes{{"<b>Hund</b>", "dog<br>canine", "extra"},
+                                        {"Katze", "cat&nbsp;"},
+                                        {"only one", ""}};
     const Entries entries{{1, "Hund", "dog\ncanine"}, {2, "Katze", "cat\u00a0"}};
     const QString leftOut = "line 3: with field 1 or 2 empty once HTML is turned into text";
     QTest::addRow("legacy collection.anki2") << ankiPackage(notes, PackageKind::Anki2) << entries << leftOut;
     QTest::addRow("collection.anki21") << ankiPackage(notes, PackageKind::Anki21) << entries << leftOut;
-    QTest::addRow("zstd collection.anki21b, not the stand-in") << ankiPackage(notes, PackageKind::Compressed) << entries << leftOut;
-    QTest::addRow("anki21 preferred to anki2")
-        << zipArchive({{"collection.anki2", ankiCollection({kUpdateNote})}, {"collection.anki21", ankiCollection(notes)}}) << entries << leftOut;
+    QTest::addRow("zstd collection.anki21b, not the stand-in")
+        << ankiPackage(notes, PackageKind::Compressed) << entries << leftOut;
+    QTest::addRow("anki21 preferred to anki2") << zipArchive(
+        {{"collection.anki2", ankiCollection({kUpdateNote})}, {"collection.anki21", ankiCollection(notes)}})
+                                               << entries << leftOut;
     QTest::addRow("a field not UTF-8") << ankiPackage({{"a", "b"}, {"c", "caf\xe9"}}, PackageKind::Anki2) << Entries{}
                                        << "is not a readable package: note 2 is not valid UTF-8 text";
-    QTest::addRow("not a zip archive") << QByteArray("#separator:tab\n") << Entries{} << "is not a readable package: it is not a zip archive";
+    QTest::addRow("not a zip archive") << QByteArray("#separator:tab\n") << Entries{}
+                                       << "is not a readable package: it is not a zip archive";
     QTest::addRow("no collection") << zipArchive({{"media", "{}"}}) << Entries{} << "it holds no collection";
-    QTest::addRow("collection not SQLite") << zipArchive({{"collection.anki21", "not a database"}}) << Entries{} << "is not an SQLite database";
-    QTest::addRow("damaged zstd") << zipArchive({{"collection.anki21b", "\x28\xb5\x2f\xfd garbage"}}) << Entries{} << "collection.anki21b is damaged";
-    QTest::addRow("zstd cut short") << zipArchive({{"collection.anki21b", zstdCompressed(ankiCollection(notes)).substr(0, 40)}}) << Entries{} << "collection.anki21b is";
+    QTest::addRow("collection not SQLite")
+        << zipArchive({{"collection.anki21", "not a database"}}) << Entries{} << "is not an SQLite database";
+    QTest::addRow("damaged zstd") << zipArchive({{"collection.anki21b", "\x28\xb5\x2f\xfd garbage"}}) << Entries{}
+                                  << "collection.anki21b is damaged";
+    QTest::addRow("zstd cut short") << zipArchive(
+        {{"collection.anki21b", zstdCompressed(ankiCollection(notes)).substr(0, 40)}})
+                                    << Entries{} << "collection.anki21b is";
 }
 
 void TestTextFormats::packageGivesTheNewestCollectionsNotes()

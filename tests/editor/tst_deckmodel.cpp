@@ -49,7 +49,8 @@ void runStep(DeckModel& model, TempDeck& deck, const QString& step)
     } else if (verb.startsWith(u"other-")) {
         SQLite::Database other(deck.path(), SQLite::OPEN_READWRITE);
         if (verb == u"other-add")
-            other.exec("INSERT INTO Questions (Question, Description) VALUES ('" + words[1].toStdString() + "', 'by another program')");
+            other.exec("INSERT INTO Questions (Question, Description) VALUES ('" + words[1].toStdString()
+                       + "', 'by another program')");
         else
             other.exec("DELETE FROM Questions WHERE ID = " + words[1].toStdString());
         QVERIFY(model.refresh());
@@ -83,31 +84,37 @@ void TestDeckModel::changesAreWrittenAtOnce_data()
     const QStringList t123{"term 1", "term 2", "term 3"};
     QTest::addRow("edit a term") << QList<qint64>{1, 2, 3} << QStringList{"edit 2 term two"} << QList<qint64>{1, 2, 3}
                                  << QStringList{"term 1", "two", "term 3"};
-    QTest::addRow("edit, undo") << QList<qint64>{1, 2, 3} << QStringList{"edit 2 term two", "undo"} << QList<qint64>{1, 2, 3} << t123;
+    QTest::addRow("edit, undo") << QList<qint64>{1, 2, 3} << QStringList{"edit 2 term two", "undo"}
+                                << QList<qint64>{1, 2, 3} << t123;
     QTest::addRow("edit, undo, redo") << QList<qint64>{1, 2, 3} << QStringList{"edit 2 term two", "undo", "redo"}
                                       << QList<qint64>{1, 2, 3} << QStringList{"term 1", "two", "term 3"};
-    QTest::addRow("add takes largest + 1") << QList<qint64>{1, 7} << QStringList{"add"} << QList<qint64>{1, 7, 8}
-                                           << QStringList{"term 1", "term 7", ""};
-    QTest::addRow("add to an empty deck takes 1") << QList<qint64>{} << QStringList{"add"} << QList<qint64>{1} << QStringList{""};
-    QTest::addRow("add below one takes 1") << QList<qint64>{-5} << QStringList{"add"} << QList<qint64>{-5, 1} << QStringList{"term -5", ""};
+    QTest::addRow("add takes largest + 1")
+        << QList<qint64>{1, 7} << QStringList{"add"} << QList<qint64>{1, 7, 8} << QStringList{"term 1", "term 7", ""};
+    QTest::addRow("add to an empty deck takes 1")
+        << QList<qint64>{} << QStringList{"add"} << QList<qint64>{1} << QStringList{""};
+    QTest::addRow("add below one takes 1")
+        << QList<qint64>{-5} << QStringList{"add"} << QList<qint64>{-5, 1} << QStringList{"term -5", ""};
     QTest::addRow("add, edit, undo both") << QList<qint64>{1} << QStringList{"add", "edit 2 term new", "undo", "undo"}
                                           << QList<qint64>{1} << QStringList{"term 1"};
-    QTest::addRow("add, undo, redo keeps the ID") << QList<qint64>{1} << QStringList{"add", "undo", "redo"} << QList<qint64>{1, 2}
-                                                  << QStringList{"term 1", ""};
-    QTest::addRow("delete two") << QList<qint64>{1, 2, 3} << QStringList{"delete 1 3"} << QList<qint64>{2} << QStringList{"term 2"};
-    QTest::addRow("delete, undo restores IDs") << QList<qint64>{1, 2, 3} << QStringList{"delete 1 3", "undo"} << QList<qint64>{1, 2, 3}
-                                               << t123;
-    QTest::addRow("delete, undo, redo") << QList<qint64>{1, 2, 3} << QStringList{"delete 2", "undo", "redo"} << QList<qint64>{1, 3}
-                                        << QStringList{"term 1", "term 3"};
-    QTest::addRow("entry stored elsewhere appears") << QList<qint64>{1} << QStringList{"other-add drill"} << QList<qint64>{1, 2}
-                                                    << QStringList{"term 1", "drill"};
-    QTest::addRow("entry deleted elsewhere goes") << QList<qint64>{1, 2} << QStringList{"other-delete 1"} << QList<qint64>{2}
-                                                  << QStringList{"term 2"};
+    QTest::addRow("add, undo, redo keeps the ID")
+        << QList<qint64>{1} << QStringList{"add", "undo", "redo"} << QList<qint64>{1, 2} << QStringList{"term 1", ""};
+    QTest::addRow("delete two") << QList<qint64>{1, 2, 3} << QStringList{"delete 1 3"} << QList<qint64>{2}
+                                << QStringList{"term 2"};
+    QTest::addRow("delete, undo restores IDs")
+        << QList<qint64>{1, 2, 3} << QStringList{"delete 1 3", "undo"} << QList<qint64>{1, 2, 3} << t123;
+    QTest::addRow("delete, undo, redo") << QList<qint64>{1, 2, 3} << QStringList{"delete 2", "undo", "redo"}
+                                        << QList<qint64>{1, 3} << QStringList{"term 1", "term 3"};
+    QTest::addRow("entry stored elsewhere appears")
+        << QList<qint64>{1} << QStringList{"other-add drill"} << QList<qint64>{1, 2} << QStringList{"term 1", "drill"};
+    QTest::addRow("entry deleted elsewhere goes")
+        << QList<qint64>{1, 2} << QStringList{"other-delete 1"} << QList<qint64>{2} << QStringList{"term 2"};
     // The drill took the deleted last entry's ID: the undone delete comes back under a new one.
-    QTest::addRow("undo delete after its ID was taken") << QList<qint64>{1, 2} << QStringList{"delete 2", "other-add drill", "undo"}
-                                                        << QList<qint64>{1, 2, 3} << QStringList{"term 1", "drill", "term 2"};
-    QTest::addRow("undo add after it was deleted elsewhere") << QList<qint64>{1} << QStringList{"add", "other-delete 2", "undo"}
-                                                             << QList<qint64>{1} << QStringList{"term 1"};
+    QTest::addRow("undo delete after its ID was taken")
+        << QList<qint64>{1, 2} << QStringList{"delete 2", "other-add drill", "undo"} << QList<qint64>{1, 2, 3}
+        << QStringList{"term 1", "drill", "term 2"};
+    QTest::addRow("undo add after it was deleted elsewhere")
+        << QList<qint64>{1} << QStringList{"add", "other-delete 2", "undo"} << QList<qint64>{1}
+        << QStringList{"term 1"};
 }
 
 void TestDeckModel::changesAreWrittenAtOnce()
@@ -190,7 +197,8 @@ void TestDeckModel::refreshKeepsPersistentRows()
     QVERIFY(!model.refresh()); // nothing changed: no reload
     {
         SQLite::Database other(deck.path(), SQLite::OPEN_READWRITE);
-        other.exec("DELETE FROM Questions WHERE ID IN (1, 2); UPDATE Questions SET Question = 'changed' WHERE ID = 3; INSERT INTO Questions VALUES (9, 'new', '')");
+        other.exec("DELETE FROM Questions WHERE ID IN (1, 2); UPDATE Questions SET Question = 'changed' WHERE ID = 3; "
+                   "INSERT INTO Questions VALUES (9, 'new', '')");
     }
     QVERIFY(model.refresh());
     QVERIFY(selected.isValid());

@@ -28,28 +28,29 @@ void TestDeckWindow::keysActWhereTheFocusIs_data()
     // there, "long" types 300 letters. The deck starts with IDs 1 to 3 and
     // the focus on the term of the first.
     QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QString>("focus"); // accessible name of the focused box
+    QTest::addColumn<QString>("focus");     // accessible name of the focused box
     QTest::addColumn<QStringList>("terms"); // stored, in ID order
 
     const QStringList t123{"term 1", "term 2", "term 3"};
     QTest::addRow("Ctrl+F goes to the search") << QStringList{"key:Ctrl+F"} << "Search" << t123;
     QTest::addRow("Ctrl+L comes back to the table") << QStringList{"key:Ctrl+F", "key:Ctrl+L"} << "Entries" << t123;
-    QTest::addRow("typing replaces a term") << QStringList{"type:new", "key:Return"} << "Entries"
-                                            << QStringList{"new", "term 2", "term 3"};
+    QTest::addRow("typing replaces a term")
+        << QStringList{"type:new", "key:Return"} << "Entries" << QStringList{"new", "term 2", "term 3"};
     QTest::addRow("F2 edits, Esc cancels") << QStringList{"key:F2", "type:x", "key:Escape"} << "Entries" << t123;
-    QTest::addRow("Enter edits, Enter commits") << QStringList{"key:Return", "key:End", "type:!", "key:Return"} << "Entries"
-                                                << QStringList{"term 1!", "term 2", "term 3"};
+    QTest::addRow("Enter edits, Enter commits") << QStringList{"key:Return", "key:End", "type:!", "key:Return"}
+                                                << "Entries" << QStringList{"term 1!", "term 2", "term 3"};
     QTest::addRow("typing keeps to 255 units") << QStringList{"key:F2", "key:Ctrl+A", "long", "key:Return"} << "Entries"
                                                << QStringList{QString(255, u'a'), "term 2", "term 3"};
-    QTest::addRow("Ctrl+N adds at the end, in the editor") << QStringList{"key:Ctrl+N", "type:four", "key:Return"} << "Entries"
-                                                           << QStringList{"term 1", "term 2", "term 3", "four"};
-    QTest::addRow("Delete deletes in the table") << QStringList{"key:Down", "key:Delete"} << "Entries"
-                                                 << QStringList{"term 1", "term 3"};
-    QTest::addRow("Delete edits the search text only") << QStringList{"key:Ctrl+F", "type:ab", "key:Home", "key:Delete"} << "Search"
-                                                       << t123;
+    QTest::addRow("Ctrl+N adds at the end, in the editor")
+        << QStringList{"key:Ctrl+N", "type:four", "key:Return"} << "Entries"
+        << QStringList{"term 1", "term 2", "term 3", "four"};
+    QTest::addRow("Delete deletes in the table")
+        << QStringList{"key:Down", "key:Delete"} << "Entries" << QStringList{"term 1", "term 3"};
+    QTest::addRow("Delete edits the search text only")
+        << QStringList{"key:Ctrl+F", "type:ab", "key:Home", "key:Delete"} << "Search" << t123;
     QTest::addRow("Ctrl+Z undoes a delete") << QStringList{"key:Delete", "key:Ctrl+Z"} << "Entries" << t123;
-    QTest::addRow("Ctrl+Shift+Z redoes it") << QStringList{"key:Delete", "key:Ctrl+Z", "key:Ctrl+Shift+Z"} << "Entries"
-                                            << QStringList{"term 2", "term 3"};
+    QTest::addRow("Ctrl+Shift+Z redoes it")
+        << QStringList{"key:Delete", "key:Ctrl+Z", "key:Ctrl+Shift+Z"} << "Entries" << QStringList{"term 2", "term 3"};
     QTest::addRow("the area's edit is stored on leaving it")
         << QStringList{"key:Ctrl+Shift+E", "key:Ctrl+A", "type:area", "key:Tab"} << "Definition"
         << QStringList{"area", "term 2", "term 3"};
@@ -101,7 +102,8 @@ void TestDeckWindow::importShowsWhatItWillAddFirst_data()
                                            << QStringList{"term 1", "term 2", "Gold", "Iron"};
     QTest::addRow("previewed, declined") << QByteArray("Gold,Au\n") << false << "Gold \u2014 Au" << t12;
     QTest::addRow("a malformed line is named") << QByteArray("Gold,Au\n\"Iron,Fe\n") << true << "line 2" << t12;
-    QTest::addRow("a text over 255 is refused") << QByteArray(300, 'x') + ",long\n" << true << "line 1: the term is 300" << t12;
+    QTest::addRow("a text over 255 is refused") << QByteArray(300, 'x') + ",long\n"
+                                                << true << "line 1: the term is 300" << t12;
 }
 
 void TestDeckWindow::importShowsWhatItWillAddFirst()

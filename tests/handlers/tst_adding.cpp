@@ -47,7 +47,8 @@ void TestAdding::okStoresEachEntryWithItsOwnId_data()
     QTest::addColumn<QStringList>("definitions");
     QTest::addColumn<QStringList>("stored");
 
-    QTest::addRow("one entry") << QStringList{"cat"} << QStringList{"a small animal"} << QStringList{"1: cat / a small animal"};
+    QTest::addRow("one entry") << QStringList{"cat"} << QStringList{"a small animal"}
+                               << QStringList{"1: cat / a small animal"};
     QTest::addRow("three entries") << QStringList{"one", "two", "three"} << QStringList{"1", "2", "3"}
                                    << QStringList{"1: one / 1", "2: two / 2", "3: three / 3"};
     QTest::addRow("accented text, several lines")
@@ -100,7 +101,8 @@ void TestAdding::cancelDropsOnlyThePendingEntry_data()
     QTest::addRow("right after Create") << 0 << false << QStringList{};
     QTest::addRow("after typing") << 0 << true << QStringList{};
     QTest::addRow("after two OKs") << 2 << false << QStringList{"1: term 1 / definition 1", "2: term 2 / definition 2"};
-    QTest::addRow("after two OKs and typing") << 2 << true << QStringList{"1: term 1 / definition 1", "2: term 2 / definition 2"};
+    QTest::addRow("after two OKs and typing")
+        << 2 << true << QStringList{"1: term 1 / definition 1", "2: term 2 / definition 2"};
 }
 
 void TestAdding::cancelDropsOnlyThePendingEntry()
@@ -192,14 +194,21 @@ void TestAdding::choosingReviewStoresTypedEntryOnly_data()
     QTest::addColumn<QString>("to");
 
     const QString first = QStringLiteral("1: term 1 / definition 1");
-    QTest::addRow("term typed") << 1 << "new" << "" << false << QStringList{first, "2: new / "} << kReviewScreen;
-    QTest::addRow("definition typed") << 1 << "" << "new" << false << QStringList{first, "2:  / new"} << kReviewScreen;
-    QTest::addRow("both typed") << 1 << "new" << "meaning" << false << QStringList{first, "2: new / meaning"} << kReviewScreen;
-    QTest::addRow("nothing typed") << 1 << "" << "" << false << QStringList{first} << kReviewScreen;
-    QTest::addRow("typed, then erased") << 1 << "new" << "meaning" << true << QStringList{first} << kReviewScreen;
+    QTest::addRow("term typed") << 1 << "new"
+                                << "" << false << QStringList{first, "2: new / "} << kReviewScreen;
+    QTest::addRow("definition typed") << 1 << ""
+                                      << "new" << false << QStringList{first, "2:  / new"} << kReviewScreen;
+    QTest::addRow("both typed") << 1 << "new"
+                                << "meaning" << false << QStringList{first, "2: new / meaning"} << kReviewScreen;
+    QTest::addRow("nothing typed") << 1 << ""
+                                   << "" << false << QStringList{first} << kReviewScreen;
+    QTest::addRow("typed, then erased") << 1 << "new"
+                                        << "meaning" << true << QStringList{first} << kReviewScreen;
     // The typed entry, stored on the way, is what the Review screen shows.
-    QTest::addRow("empty table, term typed") << 0 << "new" << "" << false << QStringList{"1: new / "} << kReviewScreen;
-    QTest::addRow("empty table, nothing typed") << 0 << "" << "" << false << QStringList{} << "Create panel, no option";
+    QTest::addRow("empty table, term typed") << 0 << "new"
+                                             << "" << false << QStringList{"1: new / "} << kReviewScreen;
+    QTest::addRow("empty table, nothing typed") << 0 << ""
+                                                << "" << false << QStringList{} << "Create panel, no option";
 }
 
 void TestAdding::choosingReviewStoresTypedEntryOnly()
@@ -271,7 +280,8 @@ void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate()
     TestWindow window({}, {0.0f}, false); // no file yet: the two connection messages
     {
         SQLite::Database db(window.deck.path(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        db.exec("CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK (Question <> 'no'), Description TEXT)");
+        db.exec("CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK (Question <> 'no'), Description "
+                "TEXT)");
         db.exec("INSERT INTO Questions VALUES (1, 'term 1', 'definition 1')");
     }
     window.choose(0);
@@ -281,7 +291,8 @@ void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate()
     window.choose(1);
     const QStringList said = boxes.takeTexts();
     QCOMPARE(said.size(), 1); // once, and not "error opening the database"
-    QVERIFY2(said[0].startsWith(QLatin1String("The entry being typed could not be stored; it waits on the Create screen.\n")),
+    QVERIFY2(said[0].startsWith(
+                 QLatin1String("The entry being typed could not be stored; it waits on the Create screen.\n")),
              qPrintable(said[0]));
     QCOMPARE(screenOf(window.w), kReviewScreen);
     QCOMPARE(window.w.txtOutQuestion->text(), QStringLiteral("term 1"));

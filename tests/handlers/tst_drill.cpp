@@ -28,8 +28,10 @@ const DrillState kStates[] = {
     /* AnswerTerms */ {"answer shown, terms", true, "Next", true, true, {Press}},
     /* PromptDefinitions */ {"prompt shown, definitions", false, "Show", false, true, {ChooseDefinitions}},
     /* AnswerDefinitions */ {"answer shown, definitions", false, "Next", true, true, {ChooseDefinitions, Press}},
-    /* SwitchedTerms */ {"switched after reveal, terms", true, "Next", true, false, {ChooseDefinitions, Press, ChooseTerms}},
-    /* SwitchedDefinitions */ {"switched after reveal, definitions", false, "Next", false, true, {Press, ChooseDefinitions}},
+    /* SwitchedTerms */
+    {"switched after reveal, terms", true, "Next", true, false, {ChooseDefinitions, Press, ChooseTerms}},
+    /* SwitchedDefinitions */
+    {"switched after reveal, definitions", false, "Next", false, true, {Press, ChooseDefinitions}},
 };
 
 // From, event, to, and whether another entry is drawn. Choosing the side
@@ -82,7 +84,9 @@ QString entryShown(FrmMain& w)
 {
     const QString term = w.txtOutQuestion->text();
     const QString number = term.section(' ', 1);
-    return w.txtOutAnswer->text() == QStringLiteral("definition ") + number ? term : QStringLiteral("mismatch: ") + term + " / " + w.txtOutAnswer->text();
+    return w.txtOutAnswer->text() == QStringLiteral("definition ") + number
+               ? term
+               : QStringLiteral("mismatch: ") + term + " / " + w.txtOutAnswer->text();
 }
 
 } // namespace
@@ -104,7 +108,8 @@ void TestDrill::eventLeadsToNextState_data()
     QTest::addColumn<bool>("nextEntry");
 
     for (const auto& t : kTransitions)
-        QTest::addRow("%s, %s", kStates[t.from].name, kEventNames[t.event]) << int(t.from) << int(t.event) << int(t.to) << t.nextEntry;
+        QTest::addRow("%s, %s", kStates[t.from].name, kEventNames[t.event])
+            << int(t.from) << int(t.event) << int(t.to) << t.nextEntry;
 }
 
 void TestDrill::eventLeadsToNextState()

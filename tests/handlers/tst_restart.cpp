@@ -13,8 +13,10 @@ QStringList deletions(int count)
 {
     QStringList trace{"Refresh", "RecordCount", "MoveFirst"};
     for (int i = 0; i < count; ++i)
-        trace << "Delete" << "MoveNext";
-    return trace << "Update" << "Refresh";
+        trace << "Delete"
+              << "MoveNext";
+    return trace << "Update"
+                 << "Refresh";
 }
 
 } // namespace
@@ -56,13 +58,19 @@ void TestRestart::yesDeletesEveryEntryAndKeepsTheScreen_data()
     QTest::addColumn<QString>("screen");
 
     // Nothing to delete: no MoveFirst, no Update, no second Refresh.
-    QTest::addRow("empty table, No screen") << QList<qint64>{} << "none" << "" << QStringList{"Refresh", "RecordCount"} << kNoScreen;
-    QTest::addRow("empty table, Create screen") << QList<qint64>{} << "create" << "" << QStringList{"Refresh", "RecordCount"} << kCreateScreen;
-    QTest::addRow("one entry, No screen") << QList<qint64>{1} << "none" << "" << deletions(1) << kNoScreen;
-    QTest::addRow("IDs with gaps, Review screen") << QList<qint64>{2, 5, 9} << "review" << "" << deletions(3) << kReviewScreen;
-    QTest::addRow("two entries, Create screen") << QList<qint64>{1, 2} << "create" << "" << deletions(2) << kCreateScreen;
+    QTest::addRow("empty table, No screen") << QList<qint64>{} << "none"
+                                            << "" << QStringList{"Refresh", "RecordCount"} << kNoScreen;
+    QTest::addRow("empty table, Create screen") << QList<qint64>{} << "create"
+                                                << "" << QStringList{"Refresh", "RecordCount"} << kCreateScreen;
+    QTest::addRow("one entry, No screen") << QList<qint64>{1} << "none"
+                                          << "" << deletions(1) << kNoScreen;
+    QTest::addRow("IDs with gaps, Review screen") << QList<qint64>{2, 5, 9} << "review"
+                                                  << "" << deletions(3) << kReviewScreen;
+    QTest::addRow("two entries, Create screen") << QList<qint64>{1, 2} << "create"
+                                                << "" << deletions(2) << kCreateScreen;
     // The reopen stores the typed entry; it goes with the rest.
-    QTest::addRow("two entries, Create screen, a term typed") << QList<qint64>{1, 2} << "create" << "new" << deletions(3) << kCreateScreen;
+    QTest::addRow("two entries, Create screen, a term typed") << QList<qint64>{1, 2} << "create"
+                                                              << "new" << deletions(3) << kCreateScreen;
 }
 
 void TestRestart::yesDeletesEveryEntryAndKeepsTheScreen()
@@ -143,7 +151,8 @@ void TestRestart::backupThatCannotBeWrittenDeletesNothing()
     click(window.w.cmdRestart);
 
     QCOMPARE(boxes.texts().size(), 2);
-    QVERIFY2(boxes.texts()[1].startsWith(QLatin1String("Error 3910\n\nCannot write the copy")), qPrintable(boxes.texts()[1]));
+    QVERIFY2(boxes.texts()[1].startsWith(QLatin1String("Error 3910\n\nCannot write the copy")),
+             qPrintable(boxes.texts()[1]));
     QCOMPARE(window.stored(), listed(TempDeck::numbered(2)));
     QCOMPARE(QApplication::overrideCursor(), nullptr); // the wait cursor went with the handler
 }

@@ -48,13 +48,15 @@ void TestScreens::choosingAScreenReachesItsState_data()
     QTest::addColumn<QString>("to");
 
     // An empty table keeps the panels as they were and clears the option.
-    const std::pair<const char*, QString> froms[] = {
-        {"none", kNoScreen}, {"create", QStringLiteral("Create panel, no option")}, {"review", QStringLiteral("Review panel, no option")}};
+    const std::pair<const char*, QString> froms[] = {{"none", kNoScreen},
+                                                     {"create", QStringLiteral("Create panel, no option")},
+                                                     {"review", QStringLiteral("Review panel, no option")}};
     for (const auto& [from, emptyReview] : froms) {
         for (const bool empty : {false, true}) {
             const char* table = empty ? "empty table" : "entries";
             QTest::addRow("from %s, Create, %s", from, table) << from << 0 << empty << kCreateScreen;
-            QTest::addRow("from %s, Review, %s", from, table) << from << 1 << empty << (empty ? emptyReview : kReviewScreen);
+            QTest::addRow("from %s, Review, %s", from, table)
+                << from << 1 << empty << (empty ? emptyReview : kReviewScreen);
         }
     }
 }
@@ -175,34 +177,34 @@ void TestScreens::failedStepResumesAtItsSuccessor_data()
     // Failed step                              from, screen, operation, n, failure,
     //                                          operations seen, messages, resulting screen, entry pending
     QTest::addRow("C3 reopen fails: C4 still begins an entry")
-        << "none" << 0 << "Refresh" << 1 << int(ForcedError)
-        << QStringList{"Refresh", "AddNew"} << connectFailed << kCreateScreen << true;
+        << "none" << 0 << "Refresh" << 1 << int(ForcedError) << QStringList{"Refresh", "AddNew"} << connectFailed
+        << kCreateScreen << true;
     QTest::addRow("C3 reopen meets a non-store error: reported all the same")
-        << "none" << 0 << "Refresh" << 1 << int(StandardError)
-        << QStringList{"Refresh", "AddNew"}
+        << "none" << 0 << "Refresh" << 1 << int(StandardError) << QStringList{"Refresh", "AddNew"}
         << QStringList{kOpenFailedText, QStringLiteral("%1:  disk on fire").arg(int(store::ErrorCode::Internal))}
         << kCreateScreen << true;
     QTest::addRow("C4 AddNew fails: cancelled, then C5")
-        << "none" << 0 << "AddNew" << 1 << int(ForcedError)
-        << QStringList{"Refresh", "AddNew", "CancelUpdate"} << QStringList{} << kCreateScreen << false;
+        << "none" << 0 << "AddNew" << 1 << int(ForcedError) << QStringList{"Refresh", "AddNew", "CancelUpdate"}
+        << QStringList{} << kCreateScreen << false;
     QTest::addRow("failure once the entry is begun: cancelled")
-        << "none" << 0 << "AddNew" << 1 << int(FailAfterOperation)
-        << QStringList{"Refresh", "AddNew", "CancelUpdate"} << QStringList{} << kCreateScreen << false;
+        << "none" << 0 << "AddNew" << 1 << int(FailAfterOperation) << QStringList{"Refresh", "AddNew", "CancelUpdate"}
+        << QStringList{} << kCreateScreen << false;
     QTest::addRow("R1 reopen fails: R2 counts what is open")
-        << "none" << 1 << "Refresh" << 1 << int(ForcedError)
-        << QStringList{"Refresh", "RecordCount"} + pick << connectFailed << kReviewScreen << false;
+        << "none" << 1 << "Refresh" << 1 << int(ForcedError) << QStringList{"Refresh", "RecordCount"} + pick
+        << connectFailed << kReviewScreen << false;
     QTest::addRow("R2 count fails from No screen: the no-entries message")
-        << "none" << 1 << "RecordCount" << 1 << int(ForcedError)
-        << QStringList{"Refresh", "RecordCount"} << QStringList{kNoEntriesText} << kNoScreen << false;
+        << "none" << 1 << "RecordCount" << 1 << int(ForcedError) << QStringList{"Refresh", "RecordCount"}
+        << QStringList{kNoEntriesText} << kNoScreen << false;
     QTest::addRow("R2 count fails from Create: the panel stays")
-        << "create" << 1 << "RecordCount" << 1 << int(ForcedError)
-        << QStringList{"Refresh", "RecordCount"} << QStringList{kNoEntriesText} << "Create panel, no option" << false;
+        << "create" << 1 << "RecordCount" << 1 << int(ForcedError) << QStringList{"Refresh", "RecordCount"}
+        << QStringList{kNoEntriesText} << "Create panel, no option" << false;
     QTest::addRow("R8 MoveLast fails: returns without a word")
-        << "none" << 1 << "MoveLast" << 1 << int(ForcedError)
-        << QStringList{"Refresh", "RecordCount", "MoveLast"} << QStringList{} << kReviewScreen << false;
+        << "none" << 1 << "MoveLast" << 1 << int(ForcedError) << QStringList{"Refresh", "RecordCount", "MoveLast"}
+        << QStringList{} << kReviewScreen << false;
     QTest::addRow("R8 draw fails: returns without a word")
         << "none" << 1 << "Refresh" << 2 << int(ForcedError)
-        << QStringList{"Refresh", "RecordCount", "MoveLast", "Fields", "Refresh"} << QStringList{} << kReviewScreen << false;
+        << QStringList{"Refresh", "RecordCount", "MoveLast", "Fields", "Refresh"} << QStringList{} << kReviewScreen
+        << false;
 }
 
 void TestScreens::failedStepResumesAtItsSuccessor()
@@ -267,7 +269,8 @@ void TestScreens::errorInsideRecoveryGoesToErrorReportAndStops()
 
     QCOMPARE(seam.trace, (QStringList{"Refresh", "AddNew", "CancelUpdate"}));
     QCOMPARE(boxes.shown.size(), 1);
-    QVERIFY2(boxes.shown[0].text.startsWith(QStringLiteral("Error %1").arg(kForcedError)), qPrintable(boxes.shown[0].text));
+    QVERIFY2(boxes.shown[0].text.startsWith(QStringLiteral("Error %1").arg(kForcedError)),
+             qPrintable(boxes.shown[0].text));
     QVERIFY(boxes.shown[0].text.contains(forcedDescription("CancelUpdate")));
     // C1 and C2 ran; the focus step C5 did not.
     QCOMPARE(screenOf(window.w), kCreateScreen);
@@ -305,7 +308,8 @@ void TestScreens::unopenableDatabaseIsReportedAndHandlerGoesOn()
     QVERIFY2(boxes.shown.size() >= 2, qPrintable(boxes.texts().join(" | ")));
     QCOMPARE(boxes.shown[0].text, kOpenFailedText);
     verifyPlainOkBox(boxes.shown[0]);
-    QVERIFY2(QRegularExpression(QStringLiteral("^-?[0-9]+:  \\S")).match(boxes.shown[1].text).hasMatch(), qPrintable(boxes.shown[1].text));
+    QVERIFY2(QRegularExpression(QStringLiteral("^-?[0-9]+:  \\S")).match(boxes.shown[1].text).hasMatch(),
+             qPrintable(boxes.shown[1].text));
     verifyPlainOkBox(boxes.shown[1]);
     QCOMPARE(screenOf(window.w), to);
     if (screen == 0)

@@ -18,8 +18,15 @@ inline std::string payload(long n, int salt)
         int units; // UTF-16 units
     };
     static const Piece pieces[] = {
-        {"a", 1}, {"Z", 1}, {" ", 1}, {"'", 1}, {"\xC3\xA9", 1}, {"\xD7\xA9", 1},
-        {"\xE6\x97\xA5", 1}, {"\xF0\x9F\x98\x80", 2}, {"e\xCC\x81", 2},
+        {"a", 1},
+        {"Z", 1},
+        {" ", 1},
+        {"'", 1},
+        {"\xC3\xA9", 1},
+        {"\xD7\xA9", 1},
+        {"\xE6\x97\xA5", 1},
+        {"\xF0\x9F\x98\x80", 2},
+        {"e\xCC\x81", 2},
     };
     std::mt19937 random(static_cast<unsigned>(n * 2 + salt));
     const int length = std::uniform_int_distribution<int>(0, 230)(random);
@@ -32,8 +39,14 @@ inline std::string payload(long n, int salt)
     return text;
 }
 
-inline std::string termOf(long n) { return "term " + std::to_string(n) + " " + payload(n, 0); }
-inline std::string definitionOf(long n) { return "definition " + std::to_string(n) + " " + payload(n, 1); }
+inline std::string termOf(long n)
+{
+    return "term " + std::to_string(n) + " " + payload(n, 0);
+}
+inline std::string definitionOf(long n)
+{
+    return "definition " + std::to_string(n) + " " + payload(n, 1);
+}
 
 // The number of the entry whose term this is, if it is one of ours.
 inline std::optional<long> numberOf(const std::string& term)

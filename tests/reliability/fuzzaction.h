@@ -36,16 +36,17 @@ struct FuzzAction {
 };
 
 // The controls by name.
-inline const QStringList kFuzzButtons{"optScreen(0)", "optScreen(1)", "cmdOK", "cmdCancel", "cmdShow",
-                                      "optShow(0)", "optShow(1)", "cmdRestart", "cmdExit"};
+inline const QStringList kFuzzButtons{"optScreen(0)", "optScreen(1)", "cmdOK",      "cmdCancel", "cmdShow",
+                                      "optShow(0)",   "optShow(1)",   "cmdRestart", "cmdExit"};
 inline const QStringList kFuzzBoxes{"txtInQuestion", "txtInAnswer", "txtOutQuestion", "txtOutAnswer"};
 inline const QStringList kFuzzAccessKeys{"C", "R", "X", "S", "O", "T", "D"};
-inline const QStringList kFuzzKeys{"Enter", "Esc", "Tab", "Backtab", "Space", "Backspace", "Up", "Down", "Left", "Right"};
+inline const QStringList kFuzzKeys{"Enter",     "Esc", "Tab",  "Backtab", "Space",
+                                   "Backspace", "Up",  "Down", "Left",    "Right"};
 
 // Texts of every kind a user can type or paste.
 class FuzzText {
 public:
-    explicit FuzzText(std::mt19937& random) : random_(random) {}
+    explicit FuzzText(std::mt19937& random) : random_(random) { }
 
     // Characters a keyboard or an input method sends one at a time: letters
     // of many scripts, emoji, combining marks and format characters.
@@ -78,19 +79,52 @@ private:
 
     std::mt19937& random_;
     static inline const QString kTyped[] = {
-        "a", "Z", "7", " ", "term", "'", "\"", ";", "%s", "<b>", "&", "\\", "--", "DROP TABLE Questions",
-        QStringLiteral("\u00e9"), QStringLiteral("\u00df"),                            // Latin
-        QStringLiteral("\u05e9\u05dc\u05d5\u05dd"), QStringLiteral("\u0645\u0631\u062d\u0628\u0627"), // Hebrew, Arabic
-        QStringLiteral("\u65e5\u672c"), QStringLiteral("\u0928\u092e\u0938\u094d\u0924\u0947"),      // CJK, Devanagari
-        QStringLiteral("\U0001F600"), QStringLiteral("\U0001F469\u200D\U0001F4BB"),    // emoji, a ZWJ sequence
-        QStringLiteral("\U0001F1E9\U0001F1EA"), QStringLiteral("\U0001D11E"),          // a flag, outside the BMP
-        QStringLiteral("e\u0301"), QStringLiteral("\u0308\u0323\u0336"),               // combining marks
-        QStringLiteral("\u200F"), QStringLiteral("\u202E"), QStringLiteral("\u200B"), QStringLiteral("\uFEFF"), // format
-        QStringLiteral("\u00a0"), QStringLiteral("\u2028"),                           // no-break space, line separator
+        "a",
+        "Z",
+        "7",
+        " ",
+        "term",
+        "'",
+        "\"",
+        ";",
+        "%s",
+        "<b>",
+        "&",
+        "\\",
+        "--",
+        "DROP TABLE Questions",
+        QStringLiteral("\u00e9"),
+        QStringLiteral("\u00df"), // Latin
+        QStringLiteral("\u05e9\u05dc\u05d5\u05dd"),
+        QStringLiteral("\u0645\u0631\u062d\u0628\u0627"), // Hebrew, Arabic
+        QStringLiteral("\u65e5\u672c"),
+        QStringLiteral("\u0928\u092e\u0938\u094d\u0924\u0947"), // CJK, Devanagari
+        QStringLiteral("\U0001F600"),
+        QStringLiteral("\U0001F469\u200D\U0001F4BB"), // emoji, a ZWJ sequence
+        QStringLiteral("\U0001F1E9\U0001F1EA"),
+        QStringLiteral("\U0001D11E"), // a flag, outside the BMP
+        QStringLiteral("e\u0301"),
+        QStringLiteral("\u0308\u0323\u0336"), // combining marks
+        QStringLiteral("\u200F"),
+        QStringLiteral("\u202E"),
+        QStringLiteral("\u200B"),
+        QStringLiteral("\uFEFF"), // format
+        QStringLiteral("\u00a0"),
+        QStringLiteral("\u2028"), // no-break space, line separator
     };
     static inline const QString kControl[] = {
-        "\t", "\n", "\r", "\r\n", QString(QChar(0)), "\x1b", "\x7f", "\x01",
-        QStringLiteral("\u0085"), QStringLiteral("\u2028"), QStringLiteral("\u2029"), QStringLiteral("\u00a0"),
+        "\t",
+        "\n",
+        "\r",
+        "\r\n",
+        QString(QChar(0)),
+        "\x1b",
+        "\x7f",
+        "\x01",
+        QStringLiteral("\u0085"),
+        QStringLiteral("\u2028"),
+        QStringLiteral("\u2029"),
+        QStringLiteral("\u00a0"),
     };
 };
 
@@ -107,8 +141,8 @@ inline std::vector<FuzzAction> generateActions(unsigned seed, int count)
         int weight;
     };
     const Weighted kinds[] = {
-        {FuzzAction::Click, 30}, {FuzzAction::AccessKey, 20}, {FuzzAction::Key, 18}, {FuzzAction::FocusBox, 4},
-        {FuzzAction::Type, 18}, {FuzzAction::Paste, 9}, {FuzzAction::Close, 1},
+        {FuzzAction::Click, 30}, {FuzzAction::AccessKey, 20}, {FuzzAction::Key, 18},  {FuzzAction::FocusBox, 4},
+        {FuzzAction::Type, 18},  {FuzzAction::Paste, 9},      {FuzzAction::Close, 1},
     };
     int total = 0;
     for (const auto& k : kinds)

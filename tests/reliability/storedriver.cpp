@@ -118,9 +118,8 @@ int edit(const std::string& path, long number)
 {
     store::Connection deck(path);
     DeckModel model(deck);
-    QObject::connect(&model, &DeckModel::failed, [](int code, const QString& description) {
-        throw store::Error(code, description.toStdString());
-    });
+    QObject::connect(&model, &DeckModel::failed,
+                     [](int code, const QString& description) { throw store::Error(code, description.toStdString()); });
     say("ready");
     std::mt19937 random(static_cast<unsigned>(number));
     for (;;) {
@@ -131,7 +130,8 @@ int edit(const std::string& path, long number)
             say("A " + id);
             model.setData(model.index(row, DeckModel::TermColumn), QString::fromStdString(entrytexts::termOf(number)));
             say("T " + id + " " + std::to_string(number));
-            model.setData(model.index(row, DeckModel::DefinitionColumn), QString::fromStdString(entrytexts::definitionOf(number)));
+            model.setData(model.index(row, DeckModel::DefinitionColumn),
+                          QString::fromStdString(entrytexts::definitionOf(number)));
             say("S " + id + " " + std::to_string(number));
             if (i % 7 == 3) {
                 say("u " + id + " " + std::to_string(number)); // about to undo: the test then expects it

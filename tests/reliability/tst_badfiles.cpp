@@ -28,8 +28,10 @@ bool matches(const QStringList& shown, const QStringList& expected)
     if (shown.size() != expected.size())
         return false;
     for (qsizetype i = 0; i < shown.size(); ++i) {
-        if (!QRegularExpression(QRegularExpression::anchoredPattern(expected[i]), QRegularExpression::DotMatchesEverythingOption)
-                 .match(shown[i]).hasMatch())
+        if (!QRegularExpression(QRegularExpression::anchoredPattern(expected[i]),
+                                QRegularExpression::DotMatchesEverythingOption)
+                 .match(shown[i])
+                 .hasMatch())
             return false;
     }
     return true;
@@ -82,7 +84,8 @@ std::vector<Entry> readEntries(const QString& path)
 
 bool shows(const std::vector<Entry>& entries, const QString& term, const QString& definition)
 {
-    return std::any_of(entries.begin(), entries.end(), [&](const Entry& e) { return e.term == term && e.definition == definition; });
+    return std::any_of(entries.begin(), entries.end(),
+                       [&](const Entry& e) { return e.term == term && e.definition == definition; });
 }
 
 // How long the other process holds the file: longer than the program's wait.
@@ -160,25 +163,32 @@ void TestBadFiles::badFileIsReportedAndWindowGoesOn()
         action();
         const qint64 took = clock.elapsed();
         const QStringList seen = boxes.takeTexts();
-        QVERIFY2(matches(seen, expected), qPrintable(QStringLiteral("%1: shown %2, expected %3").arg(name, shown(seen), shown(expected))));
+        QVERIFY2(matches(seen, expected),
+                 qPrintable(QStringLiteral("%1: shown %2, expected %3").arg(name, shown(seen), shown(expected))));
         QVERIFY2(took < kLongestStepMs, qPrintable(QStringLiteral("%1 took %2 ms").arg(name).arg(took)));
     };
     const QStringList none;
     const QStringList notOpen{"Error 3420\n\nNo record set is open: the database could not be opened"};
 
-    step("start-up", [&] { QVERIFY(startWindow(w)); }, refusal.isEmpty() ? none : openFailed(refusal));
+    step(
+        "start-up", [&] { QVERIFY(startWindow(w)); }, refusal.isEmpty() ? none : openFailed(refusal));
     if (QTest::currentTestFailed())
         return;
 
     if (!refusal.isEmpty()) {
         // Every step meets the same refusal; the window answers each one.
-        step("Review", [&] { click((*w.optScreen)[1]); }, openFailed(refusal) << QRegularExpression::escape(kNoEntriesText));
+        step(
+            "Review", [&] { click((*w.optScreen)[1]); },
+            openFailed(refusal) << QRegularExpression::escape(kNoEntriesText));
         QCOMPARE(screenOf(w), kNoScreen);
-        step("Create", [&] { click((*w.optScreen)[0]); }, openFailed(refusal) << notOpen);
+        step(
+            "Create", [&] { click((*w.optScreen)[0]); }, openFailed(refusal) << notOpen);
         QCOMPARE(screenOf(w), kCreateScreen);
         typeInto(w.txtInQuestion, QStringLiteral("new term"));
-        step("OK", [&] { click(w.cmdOK); }, notOpen);
-        step("Cancel", [&] { click(w.cmdCancel); }, notOpen);
+        step(
+            "OK", [&] { click(w.cmdOK); }, notOpen);
+        step(
+            "Cancel", [&] { click(w.cmdCancel); }, notOpen);
         QVERIFY(w.isVisible());
         QVERIFY2(snapshot(path) == before, "the file changed");
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
@@ -186,25 +196,31 @@ void TestBadFiles::badFileIsReportedAndWindowGoesOn()
     }
 
     // The file opens: the drill works on what it holds.
-    step("Review", [&] { click((*w.optScreen)[1]); }, none);
+    step(
+        "Review", [&] { click((*w.optScreen)[1]); }, none);
     QCOMPARE(screenOf(w), kReviewScreen);
     if (nextReport.isEmpty())
         QVERIFY2(shows(entries, w.txtOutQuestion->text(), w.txtOutAnswer->text()),
                  qPrintable("the Review boxes show no entry of the file: " + w.txtOutQuestion->text().left(40)));
-    step("Show", [&] { click(w.cmdShow); }, none);
-    step("Next", [&] { click(w.cmdShow); }, nextReport.isEmpty() ? none : QStringList{nextReport});
+    step(
+        "Show", [&] { click(w.cmdShow); }, none);
+    step(
+        "Next", [&] { click(w.cmdShow); }, nextReport.isEmpty() ? none : QStringList{nextReport});
     QCOMPARE(w.cmdShow->text(), nextReport.isEmpty() ? QStringLiteral("Show") : QStringLiteral("Next"));
     if (nextReport.isEmpty())
         QVERIFY(shows(entries, w.txtOutQuestion->text(), w.txtOutAnswer->text()));
-    step("Show definitions", [&] { click((*w.optShow)[1]); }, none);
+    step(
+        "Show definitions", [&] { click((*w.optShow)[1]); }, none);
     QVERIFY2(snapshot(path) == before, "reading the file changed it");
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
 
     // Storing works as on any file.
-    step("Create", [&] { click((*w.optScreen)[0]); }, none);
+    step(
+        "Create", [&] { click((*w.optScreen)[0]); }, none);
     typeInto(w.txtInQuestion, QStringLiteral("new term"));
     typeInto(w.txtInAnswer, QStringLiteral("new definition"));
-    step("OK", [&] { click(w.cmdOK); }, none);
+    step(
+        "OK", [&] { click(w.cmdOK); }, none);
     const auto after = readEntries(path);
     QCOMPARE(after.size(), entries.size() + 1);
     QCOMPARE(after.back().id, newId);
@@ -258,7 +274,7 @@ void TestBadFiles::readOnlyFileRefusesStoreAndKeepsTypedEntry()
 
 void TestBadFiles::fileHeldByAnotherProcessGivesClearErrorAfterBoundedWait_data()
 {
-    QTest::addColumn<bool>("wal");      // the file's journal: WAL, or SQLite's rollback journal
+    QTest::addColumn<bool>("wal");       // the file's journal: WAL, or SQLite's rollback journal
     QTest::addColumn<bool>("atStartUp"); // held as the program starts, else while the user stores
     QTest::addRow("held as the program starts, rollback journal") << false << true;
     QTest::addRow("held while the user stores, rollback journal") << false << false;
@@ -282,7 +298,9 @@ void TestBadFiles::fileHeldByAnotherProcessGivesClearErrorAfterBoundedWait()
         holder.start(QStringLiteral(STOREDRIVER), {QStringLiteral("hold"), path, QString::number(kHoldSeconds)});
         return holder.waitForReadyRead(10'000) && holder.readAllStandardOutput() == "held\n";
     };
-    const auto released = [&] { return holder.waitForFinished(kHoldSeconds * 1000 + 10'000) && holder.exitCode() == 0; };
+    const auto released = [&] {
+        return holder.waitForFinished(kHoldSeconds * 1000 + 10'000) && holder.exitCode() == 0;
+    };
 
     MessageBoxes boxes;
     FrmMain w(dir.path());

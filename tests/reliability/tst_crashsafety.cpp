@@ -76,7 +76,10 @@ QString describe(const std::map<std::int64_t, long>& entries)
 {
     if (entries.empty())
         return QStringLiteral("none");
-    return QStringLiteral("%1 entries, IDs %2 to %3").arg(entries.size()).arg(entries.begin()->first).arg(entries.rbegin()->first);
+    return QStringLiteral("%1 entries, IDs %2 to %3")
+        .arg(entries.size())
+        .arg(entries.begin()->first)
+        .arg(entries.rbegin()->first);
 }
 
 } // namespace
@@ -137,7 +140,10 @@ void TestCrashSafety::killedStoreKeepsEveryReturnedChangeAndNoHalfEntry()
         output += child.readAllStandardOutput();
         output.truncate(output.lastIndexOf('\n') + 1); // a line cut short was not reported
 
-        const QString where = QStringLiteral("kill %1 (%2 ms into %3)").arg(kill + 1).arg(delayMs).arg(duringDeletion ? "a deletion" : "the run");
+        const QString where = QStringLiteral("kill %1 (%2 ms into %3)")
+                                  .arg(kill + 1)
+                                  .arg(delayMs)
+                                  .arg(duringDeletion ? "a deletion" : "the run");
         const QString integrity = integrityOf(path.toStdString());
         QVERIFY2(integrity == QLatin1String("ok"), qPrintable(where + ": integrity check: " + integrity));
         // The backup Restart writes first is whole, or the one before it.
@@ -160,7 +166,8 @@ void TestCrashSafety::killedStoreKeepsEveryReturnedChangeAndNoHalfEntry()
         bool consistent = file == r.entries;
         if (!consistent && !r.deleting && file.size() == r.entries.size() + 1) {
             auto withNext = r.entries;
-            const std::int64_t nextId = (r.entries.empty() ? 0 : std::max<std::int64_t>(r.entries.rbegin()->first, 0)) + 1;
+            const std::int64_t nextId =
+                (r.entries.empty() ? 0 : std::max<std::int64_t>(r.entries.rbegin()->first, 0)) + 1;
             withNext[nextId] = firstNumber + r.stored;
             consistent = file == withNext;
         }
@@ -252,7 +259,8 @@ void TestCrashSafety::killedEditorKeepsEveryCommittedEditAndNoHalfEntry()
     EditedEntries reported;
     for (int kill = 0; kill < kKills / 2; ++kill) {
         QProcess child;
-        child.start(QStringLiteral(STOREDRIVER), {QStringLiteral("edit"), path, QString::number((kill + 1) * 1'000'000L)});
+        child.start(QStringLiteral(STOREDRIVER),
+                    {QStringLiteral("edit"), path, QString::number((kill + 1) * 1'000'000L)});
         QVERIFY2(child.waitForStarted(10'000), qPrintable(child.errorString()));
         QVERIFY(child.waitForReadyRead(10'000));
         QTest::qSleep(std::uniform_int_distribution<int>(0, 150)(random));
@@ -284,7 +292,10 @@ void TestCrashSafety::killedEditorKeepsEveryCommittedEditAndNoHalfEntry()
         const EditedEntries file = readEdited(path, broken);
         QVERIFY2(broken.isEmpty(), qPrintable(where + ": half-written entries, IDs " + broken.join(", ")));
         QVERIFY2(oneStepOn(reported, file, last),
-                 qPrintable(where + QStringLiteral(": the file holds %1 entries, the reported steps %2").arg(file.size()).arg(reported.size())));
+                 qPrintable(where
+                            + QStringLiteral(": the file holds %1 entries, the reported steps %2")
+                                  .arg(file.size())
+                                  .arg(reported.size())));
         reported = file;
     }
 }

@@ -47,7 +47,8 @@ void TestProgramDirectory::windowWorksOnDatabaseInProgramDirectory_data()
 {
     QTest::addColumn<QString>("relative"); // the program directory inside a temporary one
     QTest::addRow("spaces") << "My Programs/Verbrio  folder ";
-    QTest::addRow("letters outside ASCII") << QStringLiteral("\u00dcbungen/Vokabeln \u00f1 \u65e5\u672c\u8a9e \U0001F600");
+    QTest::addRow("letters outside ASCII")
+        << QStringLiteral("\u00dcbungen/Vokabeln \u00f1 \u65e5\u672c\u8a9e \U0001F600");
     QTest::addRow("ending in a separator") << "Programs/Verbrio/";
     QTest::addRow("long path, 480 bytes") << longPath(QStringLiteral("long"), 480 - 40);
 }
@@ -94,7 +95,8 @@ void TestProgramDirectory::pathBeyondSqliteLimitIsReportedWithTheFileName()
     const QStringList seen = boxes.takeTexts();
     QCOMPARE(seen.size(), 2);
     QCOMPARE(seen[0], kOpenFailedText);
-    QVERIFY2(seen[1].startsWith(QLatin1String("14:  Cannot open the database file '" ) + directory + "/Verbrio.mdb': its path is longer than the 512 bytes SQLite accepts"),
+    QVERIFY2(seen[1].startsWith(QLatin1String("14:  Cannot open the database file '") + directory
+                                + "/Verbrio.mdb': its path is longer than the 512 bytes SQLite accepts"),
              qPrintable(seen[1]));
 }
 

@@ -102,7 +102,8 @@ void TestTwoCopies::twoWindowsTakingTurnsKeepTheFileAsModelled()
         QCOMPARE(boxes.takeTexts(), expected);
         QVERIFY2(deck.entries() == model, qPrintable(where + ": the file does not hold the modelled entries"));
         if (picked)
-            QVERIFY2(holds(model, b.txtOutQuestion->text(), b.txtOutAnswer->text()), qPrintable(where + ": B shows no entry of the file"));
+            QVERIFY2(holds(model, b.txtOutQuestion->text(), b.txtOutAnswer->text()),
+                     qPrintable(where + ": B shows no entry of the file"));
     }
     QCOMPARE(integrityOf(deck.path()), QStringLiteral("ok"));
 }
@@ -153,7 +154,8 @@ void TestTwoCopies::storingProcessAndReviewingWindowBothKeepWorking()
     QCOMPARE(integrityOf(deck.path()), QStringLiteral("ok"));
     for (const auto& e : deck.entries()) {
         const auto number = entrytexts::numberOf(e.question);
-        QVERIFY2(number && e.question == entrytexts::termOf(*number) && e.description == entrytexts::definitionOf(*number),
+        QVERIFY2(number && e.question == entrytexts::termOf(*number)
+                     && e.description == entrytexts::definitionOf(*number),
                  qPrintable(QStringLiteral("entry %1 is not as stored").arg(e.id)));
     }
 

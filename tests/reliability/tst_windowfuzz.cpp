@@ -61,8 +61,10 @@ QString entriesText(const std::vector<TestEntry>& entries)
 {
     QStringList lines;
     for (const auto& e : entries)
-        lines << QStringLiteral("%1: \"%2\" / \"%3\"").arg(e.id).arg(escaped(QString::fromStdString(e.question), 20),
-                                                                   escaped(QString::fromStdString(e.description), 20));
+        lines << QStringLiteral("%1: \"%2\" / \"%3\"")
+                     .arg(e.id)
+                     .arg(escaped(QString::fromStdString(e.question), 20),
+                          escaped(QString::fromStdString(e.description), 20));
     return "[" + lines.join("; ") + "]";
 }
 
@@ -87,10 +89,7 @@ struct RunStats {
 // One run of a sequence of actions, the program started afresh on a new deck.
 class FuzzRun {
 public:
-    FuzzRun(unsigned seed, std::vector<TestEntry> initial)
-        : seed_(seed), deck_(initial), model_(std::move(initial))
-    {
-    }
+    FuzzRun(unsigned seed, std::vector<TestEntry> initial) : seed_(seed), deck_(initial), model_(std::move(initial)) { }
 
     Failure run(const std::vector<FuzzAction>& actions)
     {
@@ -153,9 +152,10 @@ private:
 
     TextBox* box(const QString& name) const
     {
-        const std::pair<const char*, TextBox*> boxes[] = {
-            {"txtInQuestion", w_->txtInQuestion}, {"txtInAnswer", w_->txtInAnswer},
-            {"txtOutQuestion", w_->txtOutQuestion}, {"txtOutAnswer", w_->txtOutAnswer}};
+        const std::pair<const char*, TextBox*> boxes[] = {{"txtInQuestion", w_->txtInQuestion},
+                                                          {"txtInAnswer", w_->txtInAnswer},
+                                                          {"txtOutQuestion", w_->txtOutQuestion},
+                                                          {"txtOutAnswer", w_->txtOutAnswer}};
         for (const auto& [boxName, b] : boxes) {
             if (name == QLatin1String(boxName))
                 return b;
@@ -174,11 +174,10 @@ private:
         QWidget* focus = QApplication::focusWidget();
         QWidget* target = nullptr;
         switch (action.kind) {
-        case FuzzAction::Click:
-            target = control(action.target);
-            break;
+        case FuzzAction::Click: target = control(action.target); break;
         case FuzzAction::AccessKey: {
-            const char* names[] = {"optScreen(0)", "optScreen(1)", "cmdExit", "cmdRestart", "cmdOK", "optShow(0)", "optShow(1)"};
+            const char* names[] = {"optScreen(0)", "optScreen(1)", "cmdExit",   "cmdRestart",
+                                   "cmdOK",        "optShow(0)",   "optShow(1)"};
             target = control(names[kFuzzAccessKeys.indexOf(action.target)]);
             break;
         }
@@ -193,8 +192,7 @@ private:
                 target = qobject_cast<QAbstractButton*>(focus);
             }
             break;
-        default:
-            break;
+        default: break;
         }
         return target && target->isVisible() ? qobject_cast<QAbstractButton*>(target) : nullptr;
     }
@@ -206,9 +204,9 @@ private:
         if (!button || (qobject_cast<const QRadioButton*>(button) && wasChecked))
             return Handler::None;
         const std::pair<const char*, Handler> handlers[] = {
-            {"optScreen(0)", Handler::Create}, {"optScreen(1)", Handler::Review}, {"cmdOK", Handler::OK},
-            {"cmdCancel", Handler::Cancel}, {"cmdShow", Handler::Show}, {"optShow(0)", Handler::Terms},
-            {"optShow(1)", Handler::Definitions}, {"cmdRestart", Handler::Restart}, {"cmdExit", Handler::Exit}};
+            {"optScreen(0)", Handler::Create},    {"optScreen(1)", Handler::Review}, {"cmdOK", Handler::OK},
+            {"cmdCancel", Handler::Cancel},       {"cmdShow", Handler::Show},        {"optShow(0)", Handler::Terms},
+            {"optShow(1)", Handler::Definitions}, {"cmdRestart", Handler::Restart},  {"cmdExit", Handler::Exit}};
         for (const auto& [name, handler] : handlers) {
             if (button->objectName() == QLatin1String(name))
                 return handler;
@@ -250,11 +248,11 @@ private:
             break;
         case FuzzAction::Key: {
             const std::pair<const char*, std::pair<Qt::Key, Qt::KeyboardModifiers>> keys[] = {
-                {"Enter", {Qt::Key_Return, {}}}, {"Esc", {Qt::Key_Escape, {}}}, {"Tab", {Qt::Key_Tab, {}}},
-                {"Backtab", {Qt::Key_Backtab, Qt::ShiftModifier}}, {"Space", {Qt::Key_Space, {}}},
-                {"Backspace", {Qt::Key_Backspace, {}}},
-                {"Up", {Qt::Key_Up, {}}}, {"Down", {Qt::Key_Down, {}}}, {"Left", {Qt::Key_Left, {}}},
-                {"Right", {Qt::Key_Right, {}}}};
+                {"Enter", {Qt::Key_Return, {}}}, {"Esc", {Qt::Key_Escape, {}}},
+                {"Tab", {Qt::Key_Tab, {}}},      {"Backtab", {Qt::Key_Backtab, Qt::ShiftModifier}},
+                {"Space", {Qt::Key_Space, {}}},  {"Backspace", {Qt::Key_Backspace, {}}},
+                {"Up", {Qt::Key_Up, {}}},        {"Down", {Qt::Key_Down, {}}},
+                {"Left", {Qt::Key_Left, {}}},    {"Right", {Qt::Key_Right, {}}}};
             for (const auto& [name, key] : keys) {
                 if (action.target == QLatin1String(name))
                     QTest::keyClick(focus, key.first, key.second);
@@ -278,9 +276,7 @@ private:
             }
             break;
         }
-        case FuzzAction::Close:
-            w_->close();
-            break;
+        case FuzzAction::Close: w_->close(); break;
         }
     }
 
@@ -322,10 +318,12 @@ private:
         // read from the press itself.
         QAbstractButton* routed = clickedBy(action);
         QWidget* focus = QApplication::focusWidget();
-        QAbstractButton* arrowTarget = isArrow(action) && siblingOf(focus) && qobject_cast<QRadioButton*>(focus)->isChecked()
-                                           ? siblingOf(focus) : nullptr;
+        QAbstractButton* arrowTarget =
+            isArrow(action) && siblingOf(focus) && qobject_cast<QRadioButton*>(focus)->isChecked() ? siblingOf(focus)
+                                                                                                   : nullptr;
         const bool wasChecked = routed && routed->isChecked();
-        TextBox* edited = action.kind == FuzzAction::Type || action.kind == FuzzAction::Paste ? box(action.target) : nullptr;
+        TextBox* edited =
+            action.kind == FuzzAction::Type || action.kind == FuzzAction::Paste ? box(action.target) : nullptr;
         const bool editable = edited && edited->widget()->isVisible();
         const QString before = edited ? edited->text() : QString();
         const std::size_t entriesBefore = model_.entries.size();
@@ -416,30 +414,41 @@ private:
         if (!boxesMatch)
             fail("message boxes", "shown [" + seen.join(" | ") + "], expected [" + expected.join(" | ") + "]");
 
-
         // The screen: one of the states the screen handler can leave.
         const WindowModel::Screen screen{w_->pbxCreate->isVisible(), w_->pbxReview->isVisible(),
-                                         w_->optScreen->Value(0) ? 0 : w_->optScreen->Value(1) ? 1 : -1};
+                                         w_->optScreen->Value(0)   ? 0
+                                         : w_->optScreen->Value(1) ? 1
+                                                                   : -1};
         const auto screenText = [](const WindowModel::Screen& s) {
-            return QStringLiteral("Create panel %1, Review panel %2, option %3").arg(s.createPanel).arg(s.reviewPanel).arg(s.option);
+            return QStringLiteral("Create panel %1, Review panel %2, option %3")
+                .arg(s.createPanel)
+                .arg(s.reviewPanel)
+                .arg(s.option);
         };
-        const WindowModel::Screen allowed[] = {{false, false, -1}, {true, false, 0}, {false, true, 1}, {true, false, -1}};
+        const WindowModel::Screen allowed[] = {{false, false, -1},
+                                               {true, false, 0},
+                                               {false, true, 1},
+                                               {true, false, -1}};
         if (std::find(std::begin(allowed), std::end(allowed), screen) == std::end(allowed))
             fail("screen state", "not a state of the window: " + screenText(screen));
         if (!(screen == model_.screen))
             fail("screen state", screenText(screen) + ", model " + screenText(model_.screen));
 
         // The drill: one of its six states while the Review panel shows.
-        const WindowModel::Drill drill{w_->optShow->Value(0) ? 0 : w_->optShow->Value(1) ? 1 : -1,
+        const WindowModel::Drill drill{w_->optShow->Value(0)   ? 0
+                                       : w_->optShow->Value(1) ? 1
+                                                               : -1,
                                        w_->cmdShow->text() == QLatin1String("Next"), !w_->txtOutQuestion->isHidden(),
                                        !w_->txtOutAnswer->isHidden()};
         const auto drillText = [](const WindowModel::Drill& d) {
             return QStringLiteral("side %1, caption %2, term %3, definition %4")
-                .arg(d.side).arg(d.next ? "Next" : "Show").arg(d.termShown ? "shown" : "hidden", d.definitionShown ? "shown" : "hidden");
+                .arg(d.side)
+                .arg(d.next ? "Next" : "Show")
+                .arg(d.termShown ? "shown" : "hidden", d.definitionShown ? "shown" : "hidden");
         };
-        const WindowModel::Drill sixStates[] = {
-            {0, false, true, false}, {0, true, true, true}, {1, false, false, true},
-            {1, true, true, true}, {0, true, true, false}, {1, true, false, true}};
+        const WindowModel::Drill sixStates[] = {{0, false, true, false}, {0, true, true, true},
+                                                {1, false, false, true}, {1, true, true, true},
+                                                {0, true, true, false},  {1, true, false, true}};
         if (screen.reviewPanel && std::find(std::begin(sixStates), std::end(sixStates), drill) == std::end(sixStates))
             fail("drill state", "not one of the six: " + drillText(drill));
         if (!(drill == model_.drill))
@@ -451,7 +460,8 @@ private:
             fail("pending entry", QStringLiteral("window %1, model %2").arg(pending).arg(model_.pending));
         if (model_.picked && !holds(model_.entries, w_->txtOutQuestion->text(), w_->txtOutAnswer->text()))
             fail("picked entry", "the Review boxes show \"" + escaped(w_->txtOutQuestion->text()) + "\" / \""
-                                     + escaped(w_->txtOutAnswer->text()) + "\", no entry of " + entriesText(model_.entries));
+                                     + escaped(w_->txtOutAnswer->text()) + "\", no entry of "
+                                     + entriesText(model_.entries));
         if (model_.focusInTerm && w_->focusWidget() != w_->txtInQuestion)
             fail("focus", "not in txtInQuestion after a new entry began");
 
@@ -470,10 +480,12 @@ private:
         const QString after = box(action.target)->text();
         const int limit = limitOf(action.target);
         if (action.kind == FuzzAction::Type) {
-            const QString expected = afterTyping(before, action.text, limit, qobject_cast<QPlainTextEdit*>(box(action.target)->widget()));
+            const QString expected =
+                afterTyping(before, action.text, limit, qobject_cast<QPlainTextEdit*>(box(action.target)->widget()));
             if (after != expected) {
                 check = "typed text";
-                detail = action.target + " holds \"" + escaped(after, 300) + "\", expected \"" + escaped(expected, 300) + "\"";
+                detail = action.target + " holds \"" + escaped(after, 300) + "\", expected \"" + escaped(expected, 300)
+                         + "\"";
             }
         } else if (!after.startsWith(before) || (limit > 0 && before.size() <= limit && after.size() > limit)) {
             check = "pasted text";
@@ -507,7 +519,8 @@ std::vector<FuzzAction> shrink(unsigned seed, std::vector<FuzzAction> actions, c
     for (std::size_t chunk = actions.size() / 2; chunk >= 1 && !clock.hasExpired(kShrinkBudgetMs); chunk /= 2) {
         for (std::size_t start = 0; start < actions.size() && !clock.hasExpired(kShrinkBudgetMs);) {
             std::vector<FuzzAction> candidate(actions.begin(), actions.begin() + std::ptrdiff_t(start));
-            candidate.insert(candidate.end(), actions.begin() + std::ptrdiff_t(std::min(actions.size(), start + chunk)), actions.end());
+            candidate.insert(candidate.end(), actions.begin() + std::ptrdiff_t(std::min(actions.size(), start + chunk)),
+                             actions.end());
             FuzzRun run(seed, initialEntries(seed));
             const Failure result = run.run(candidate);
             if (result && result.check == failure.check) {
@@ -571,8 +584,10 @@ void TestWindowFuzz::randomActionsKeepWindowAndFileAsTheModelSays()
     const Failure failure = run.run(actions);
     const qint64 elapsed = clock.elapsed();
     if (!failure) {
-        qInfo("seed %u: %d actions in %lld ms, %d program runs, %d stores, %d restarts, %d error reports (all predicted)",
-              seed, run.stats.actions, elapsed, run.stats.programRuns, run.stats.stores, run.stats.restarts, run.stats.reports);
+        qInfo(
+            "seed %u: %d actions in %lld ms, %d program runs, %d stores, %d restarts, %d error reports (all predicted)",
+            seed, run.stats.actions, elapsed, run.stats.programRuns, run.stats.stores, run.stats.restarts,
+            run.stats.reports);
         return;
     }
 
@@ -582,10 +597,16 @@ void TestWindowFuzz::randomActionsKeepWindowAndFileAsTheModelSays()
     QStringList steps;
     for (std::size_t i = 0; i < shortest.size(); ++i)
         steps << QStringLiteral("  %1. %2").arg(i + 1).arg(describe(shortest[i]));
-    QFAIL(qPrintable(QStringLiteral("seed %1 failed after action %2 of %3: %4: %5\n"
-                                    "Shortest sequence found (%6 actions, initial deck of %7 entries), failing with %8: %9\n%10")
-                         .arg(seed).arg(failure.action + 1).arg(actions.size()).arg(failure.check, failure.detail)
-                         .arg(shortest.size()).arg(initialEntries(seed).size()).arg(last.check, last.detail, steps.join("\n"))));
+    QFAIL(qPrintable(
+        QStringLiteral("seed %1 failed after action %2 of %3: %4: %5\n"
+                       "Shortest sequence found (%6 actions, initial deck of %7 entries), failing with %8: %9\n%10")
+            .arg(seed)
+            .arg(failure.action + 1)
+            .arg(actions.size())
+            .arg(failure.check, failure.detail)
+            .arg(shortest.size())
+            .arg(initialEntries(seed).size())
+            .arg(last.check, last.detail, steps.join("\n"))));
 }
 
 // Sequences the fuzzer once shrank a failure to, kept as they failed. Steps:
@@ -600,8 +621,11 @@ void TestWindowFuzz::sequencesThatOnceFailedPass_data()
     QTest::addRow("Down from Create selects Review on an empty table, then Up selects Create again")
         << 0 << QStringList{"Alt+C", "click optScreen(0)", "key Down", "key Up", "type txtInQuestion:x", "close"};
     QTest::addRow("Left after an emoji that follows Devanagari does not stop inside the emoji")
-        << 2 << QStringList{"Alt+C", QStringLiteral("type txtInQuestion:\u0928\u092e\u0938\u094d\u0924\u0947\U0001F469\u200D\U0001F4BB"),
-                            "key Left", "Alt+T", "Alt+O"}; // Alt+T types nothing where no option shows
+        << 2
+        << QStringList{
+               "Alt+C",
+               QStringLiteral("type txtInQuestion:\u0928\u092e\u0938\u094d\u0924\u0947\U0001F469\u200D\U0001F4BB"),
+               "key Left", "Alt+T", "Alt+O"}; // Alt+T types nothing where no option shows
     QTest::addRow("Right and Left switch the sides")
         << 1 << QStringList{"Alt+R", "Alt+D", "key Left", "key Right", "key Enter", "key Enter"};
 }
@@ -628,7 +652,8 @@ void TestWindowFuzz::sequencesThatOnceFailedPass()
     FuzzRun run(1, TempDeck::numbered(entries));
     const Failure failure = run.run(actions);
     QVERIFY2(!failure, qPrintable(QStringLiteral("after step %1 (%2): %3: %4")
-                                      .arg(failure.action + 1).arg(steps.value(failure.action), failure.check, failure.detail)));
+                                      .arg(failure.action + 1)
+                                      .arg(steps.value(failure.action), failure.check, failure.detail)));
 }
 
 QTEST_MAIN(TestWindowFuzz)

@@ -40,16 +40,16 @@ public:
         QString definition;
     };
 
-    explicit WindowModel(std::vector<TestEntry> initial) : entries(std::move(initial)) {}
+    explicit WindowModel(std::vector<TestEntry> initial) : entries(std::move(initial)) { }
 
     std::vector<TestEntry> entries; // what the file holds
     Screen screen;
     Drill drill;
-    bool pending = false;       // a new entry is pending
-    bool picked = false;        // the last handler picked an entry to show
-    bool focusInTerm = false;   // the last handler gave the focus to txtInQuestion
-    bool ended = false;         // the run ended
-    std::vector<Box> boxes;     // the boxes the last action showed
+    bool pending = false;     // a new entry is pending
+    bool picked = false;      // the last handler picked an entry to show
+    bool focusInTerm = false; // the last handler gave the focus to txtInQuestion
+    bool ended = false;       // the run ended
+    std::vector<Box> boxes;   // the boxes the last action showed
 
     // Begins an action: answers are taken from `answers` in order.
     void begin(std::deque<BoxAnswer> answers)
@@ -180,10 +180,7 @@ private:
         return answer;
     }
 
-    static bool yes(BoxAnswer answer)
-    {
-        return answer == BoxAnswer::Yes || answer == BoxAnswer::Enter;
-    }
+    static bool yes(BoxAnswer answer) { return answer == BoxAnswer::Yes || answer == BoxAnswer::Enter; }
 
     std::deque<BoxAnswer> answers_;
 };

@@ -91,10 +91,14 @@ void TestConnection::databasePathAddsSeparatorOnlyWhenMissing_data()
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QString>("expected");
 
-    QTest::addRow("no trailing separator") << "/opt/Verbrio" << "/opt/Verbrio/Verbrio.mdb";
-    QTest::addRow("trailing separator") << "/opt/Verbrio/" << "/opt/Verbrio/Verbrio.mdb";
-    QTest::addRow("root") << "/" << "/Verbrio.mdb";
-    QTest::addRow("relative") << "." << "./Verbrio.mdb";
+    QTest::addRow("no trailing separator") << "/opt/Verbrio"
+                                           << "/opt/Verbrio/Verbrio.mdb";
+    QTest::addRow("trailing separator") << "/opt/Verbrio/"
+                                        << "/opt/Verbrio/Verbrio.mdb";
+    QTest::addRow("root") << "/"
+                          << "/Verbrio.mdb";
+    QTest::addRow("relative") << "."
+                              << "./Verbrio.mdb";
 }
 
 void TestConnection::databasePathAddsSeparatorOnlyWhenMissing()
@@ -333,8 +337,10 @@ void TestConnection::twoDataControlsShareOneFile()
 void TestConnection::refusedWriteLeavesFileByteForByte_data()
 {
     QTest::addColumn<QString>("table");
-    QTest::addRow("CHECK constraint") << "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK (length(Question) < 3), Description TEXT)";
-    QTest::addRow("UNIQUE term") << "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT UNIQUE, Description TEXT)";
+    QTest::addRow("CHECK constraint") << "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK "
+                                         "(length(Question) < 3), Description TEXT)";
+    QTest::addRow("UNIQUE term")
+        << "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT UNIQUE, Description TEXT)";
     QTest::addRow("NOT NULL on a column the program leaves out")
         << "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT, Topic TEXT NOT NULL)";
 }
@@ -471,9 +477,10 @@ void TestConnection::fileReplacedWhileIdleIsReadAfresh()
 void TestConnection::refusedTypedEntryNeverBlocksReadingAndIsKeptAtTheEnd()
 {
     const TempDeck deck({}, false);
-    badfile::sql(QString::fromStdString(deck.path()),
-                 {"CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK (Question <> 'no'), Description TEXT)",
-                  "INSERT INTO Questions VALUES (1, 'term 1', 'definition 1')"});
+    badfile::sql(
+        QString::fromStdString(deck.path()),
+        {"CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK (Question <> 'no'), Description TEXT)",
+         "INSERT INTO Questions VALUES (1, 'term 1', 'definition 1')"});
     const QByteArray before = snapshot(deck.path());
     const QString unsaved = QString::fromStdString(deck.directory()) + "/Verbrio.unsaved.csv";
     {
@@ -520,9 +527,11 @@ void TestConnection::backUpWritesACopyOrRaises()
 
 void TestConnection::storeErrorNumbersAreDistinctAndNoneIsSqlites()
 {
-    const ErrorCode codes[] = {ErrorCode::Overflow, ErrorCode::TypeMismatch, ErrorCode::NoCurrentRecord,
-                               ErrorCode::UnsupportedRecordSource, ErrorCode::NoField, ErrorCode::NotOpen,
-                               ErrorCode::BadTable, ErrorCode::NoEntryInRange, ErrorCode::CannotBackUp, ErrorCode::Internal};
+    const ErrorCode codes[] = {ErrorCode::Overflow,        ErrorCode::TypeMismatch,
+                               ErrorCode::NoCurrentRecord, ErrorCode::UnsupportedRecordSource,
+                               ErrorCode::NoField,         ErrorCode::NotOpen,
+                               ErrorCode::BadTable,        ErrorCode::NoEntryInRange,
+                               ErrorCode::CannotBackUp,    ErrorCode::Internal};
     QSet<int> seen;
     for (const ErrorCode code : codes) {
         const int number = int(code);

@@ -129,14 +129,17 @@ void TestRandomPick::pickDrawsUntilTheCandidateExists_data()
     QTest::addRow("1 entry") << idsOf(TempDeck::numbered(1)) << std::vector{0.7f} << qint64(1);
     QTest::addRow("10 entries, r 0") << idsOf(TempDeck::numbered(10)) << std::vector{0.0f} << qint64(1);
     QTest::addRow("10 entries, r 0.55") << idsOf(TempDeck::numbered(10)) << std::vector{0.55f} << qint64(6);
-    QTest::addRow("10 entries, r below 1") << idsOf(TempDeck::numbered(10)) << std::vector{kLargestBelowOne} << qint64(10);
+    QTest::addRow("10 entries, r below 1")
+        << idsOf(TempDeck::numbered(10)) << std::vector{kLargestBelowOne} << qint64(10);
     QTest::addRow("200 entries, r 0.5") << idsOf(TempDeck::numbered(200)) << std::vector{0.5f} << qint64(101);
-    QTest::addRow("largest ID 32767, r below 1") << QList<qint64>{1, 32767} << std::vector{kLargestBelowOne} << qint64(32767);
+    QTest::addRow("largest ID 32767, r below 1")
+        << QList<qint64>{1, 32767} << std::vector{kLargestBelowOne} << qint64(32767);
     QTest::addRow("largest ID 32767, r 0") << QList<qint64>{1, 32767} << std::vector{0.0f} << qint64(1);
-    QTest::addRow("gaps are drawn again") << QList<qint64>{2, 5, 9}
-                                          << std::vector{drawFor(1, 9), drawFor(3, 9), drawFor(8, 9), drawFor(5, 9)} << qint64(5);
-    QTest::addRow("one entry with a large ID") << QList<qint64>{30000}
-                                               << std::vector{0.0f, 0.25f, 0.5f, 0.9999f, kLargestBelowOne} << qint64(30000);
+    QTest::addRow("gaps are drawn again")
+        << QList<qint64>{2, 5, 9} << std::vector{drawFor(1, 9), drawFor(3, 9), drawFor(8, 9), drawFor(5, 9)}
+        << qint64(5);
+    QTest::addRow("one entry with a large ID")
+        << QList<qint64>{30000} << std::vector{0.0f, 0.25f, 0.5f, 0.9999f, kLargestBelowOne} << qint64(30000);
     // More draws than kDrawsBetweenChecks over a gap, while an entry is there
     // to be found: the check lets the loop go on.
     std::vector<float> longRun(store::kDrawsBetweenChecks + 200, drawFor(5, 10));

@@ -122,10 +122,14 @@ void TestRecordSet::fieldsReadTheCurrentRecord_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("expected");
 
-    QTest::addRow("ID") << "ID" << "7";
-    QTest::addRow("Question") << "Question" << "Photosynthesis";
-    QTest::addRow("Description") << "Description" << "Light made into sugar";
-    QTest::addRow("names ignore case") << "question" << "Photosynthesis";
+    QTest::addRow("ID") << "ID"
+                        << "7";
+    QTest::addRow("Question") << "Question"
+                              << "Photosynthesis";
+    QTest::addRow("Description") << "Description"
+                                 << "Light made into sugar";
+    QTest::addRow("names ignore case") << "question"
+                                       << "Photosynthesis";
 }
 
 void TestRecordSet::fieldsReadTheCurrentRecord()
@@ -236,7 +240,8 @@ void TestRecordSet::updateStoresPendingEntryWithNextId_data()
     QTest::addRow("gaps, inserted out of order") << QList<qint64>{9, 2} << qint64(10);
     QTest::addRow("all IDs below 1") << QList<qint64>{-5, 0} << qint64(1);
     QTest::addRow("only a negative ID") << QList<qint64>{-7} << qint64(1);
-    QTest::addRow("largest ID 2^63-1: refused, never a random ID") << QList<qint64>{1, 9223372036854775807} << qint64(0);
+    QTest::addRow("largest ID 2^63-1: refused, never a random ID")
+        << QList<qint64>{1, 9223372036854775807} << qint64(0);
 }
 
 void TestRecordSet::updateStoresPendingEntryWithNextId()

@@ -77,7 +77,8 @@ void TestRecordSource::refusesAnyOtherText()
 {
     QFETCH(QString, text);
 
-    VERIFY_STORE_ERROR(store::parseRecordSource(text.toStdString()), ErrorCode::UnsupportedRecordSource, "not supported");
+    VERIFY_STORE_ERROR(store::parseRecordSource(text.toStdString()), ErrorCode::UnsupportedRecordSource,
+                       "not supported");
 }
 
 // Refresh parses the source before it opens the file: with a refused text,

@@ -49,10 +49,13 @@ void TestValue::toInt16RefusesWhatIsNoSixteenBitInteger_data()
     const QString overflow = QStringLiteral("does not fit a 16-bit integer");
     QTest::addRow("32768") << store::Value(std::int64_t{32768}) << overflow << int(store::ErrorCode::Overflow);
     QTest::addRow("-32769") << store::Value(std::int64_t{-32769}) << overflow << int(store::ErrorCode::Overflow);
-    QTest::addRow("65536 (wraps to 0 if truncated)") << store::Value(std::int64_t{65536}) << overflow << int(store::ErrorCode::Overflow);
-    QTest::addRow("largest 64-bit") << store::Value(std::numeric_limits<std::int64_t>::max()) << overflow << int(store::ErrorCode::Overflow);
+    QTest::addRow("65536 (wraps to 0 if truncated)")
+        << store::Value(std::int64_t{65536}) << overflow << int(store::ErrorCode::Overflow);
+    QTest::addRow("largest 64-bit") << store::Value(std::numeric_limits<std::int64_t>::max()) << overflow
+                                    << int(store::ErrorCode::Overflow);
     QTest::addRow("real rounding to 32768") << store::Value(32767.6) << overflow << int(store::ErrorCode::Overflow);
-    QTest::addRow("not a number") << store::Value(std::numeric_limits<double>::quiet_NaN()) << overflow << int(store::ErrorCode::Overflow);
+    QTest::addRow("not a number") << store::Value(std::numeric_limits<double>::quiet_NaN()) << overflow
+                                  << int(store::ErrorCode::Overflow);
     const QString mismatch = QStringLiteral("is not a whole number");
     QTest::addRow("NULL") << store::Value(std::monostate{}) << mismatch << int(store::ErrorCode::TypeMismatch);
     QTest::addRow("text") << store::Value(std::string("abc")) << mismatch << int(store::ErrorCode::TypeMismatch);

@@ -27,17 +27,20 @@ using NoteFields = std::vector<std::string>;
 enum class PackageKind { Anki2, Anki21, Compressed };
 
 // The one note newer programs put in collection.anki2 beside collection.anki21b.
-inline const NoteFields kUpdateNote{"Please update to the latest Anki version, then import the .colpkg/.apkg file again.", ""};
+inline const NoteFields kUpdateNote{
+    "Please update to the latest Anki version, then import the .colpkg/.apkg file again.", ""};
 
 // An SQLite file holding `notes` in the table notes, as bytes.
 inline std::string ankiCollection(const std::vector<NoteFields>& notes)
 {
     SQLite::Database db(":memory:", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    db.exec("CREATE TABLE notes (id integer PRIMARY KEY, guid text NOT NULL, mid integer NOT NULL, mod integer NOT NULL, "
-            "usn integer NOT NULL, tags text NOT NULL, flds text NOT NULL, sfld integer NOT NULL, csum integer NOT NULL, "
-            "flags integer NOT NULL, data text NOT NULL)");
+    db.exec(
+        "CREATE TABLE notes (id integer PRIMARY KEY, guid text NOT NULL, mid integer NOT NULL, mod integer NOT NULL, "
+        "usn integer NOT NULL, tags text NOT NULL, flds text NOT NULL, sfld integer NOT NULL, csum integer NOT NULL, "
+        "flags integer NOT NULL, data text NOT NULL)");
     SQLite::Transaction transaction(db);
-    SQLite::Statement insert(db, "INSERT INTO notes VALUES (?1, ?2, 1342697561419, 1700000000, -1, '', ?3, ?4, 0, 0, '')");
+    SQLite::Statement insert(db,
+                             "INSERT INTO notes VALUES (?1, ?2, 1342697561419, 1700000000, -1, '', ?3, ?4, 0, 0, '')");
     // A note's ID is the time it was made, in milliseconds.
     for (std::size_t i = 0; i < notes.size(); ++i) {
         std::string fields;

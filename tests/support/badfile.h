@@ -44,7 +44,8 @@ inline QByteArray randomBytes(int size, unsigned seed)
 }
 
 inline const std::string kTable = store::kCreateQuestionsTable;
-inline const std::string kTwoEntries = "INSERT INTO Questions VALUES (1, 'term 1', 'definition 1'), (2, 'term 2', 'definition 2')";
+inline const std::string kTwoEntries =
+    "INSERT INTO Questions VALUES (1, 'term 1', 'definition 1'), (2, 'term 2', 'definition 2')";
 inline const std::string kOtherTable = "CREATE TABLE Other (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT)";
 
 // A table Questions with these columns and constraints.
@@ -65,20 +66,29 @@ inline const std::vector<Maker>& makers()
         {"missing", [](const QString&) {}},
         {"zero bytes", [](const QString& path) { bytes(path, {}); }},
         {"random bytes", [](const QString& path) { bytes(path, randomBytes(8192, 7)); }},
-        {"older desktop-database format", [](const QString& path) {
+        {"older desktop-database format",
+         [](const QString& path) {
              QByteArray jet("\x00\x01\x00\x00Standard Jet DB\x00", 20);
              bytes(path, jet + QByteArray(4096 - jet.size(), '\0'));
          }},
-        {"SQLite header, damaged table pages", [](const QString& path) {
+        {"SQLite header, damaged table pages",
+         [](const QString& path) {
              sql(path, {kTable, kTwoEntries});
-             QByteArray content = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+             QByteArray content = [&] {
+                 QFile f(path);
+                 f.open(QIODevice::ReadOnly);
+                 return f.readAll();
+             }();
              const QByteArray junk = randomBytes(int(content.size()) - 4096, 11);
              content.replace(4096, junk.size(), junk); // every page after the first, the schema
              bytes(path, content);
          }},
         {"a directory of that name", [](const QString& path) { QDir().mkdir(path); }},
         {"no table Questions", [](const QString& path) { sql(path, {kOtherTable}); }},
-        {"a view named Questions", [](const QString& path) { sql(path, {kOtherTable, "CREATE VIEW Questions AS SELECT * FROM Other"}); }},
+        {"a view named Questions",
+         [](const QString& path) {
+             sql(path, {kOtherTable, "CREATE VIEW Questions AS SELECT * FROM Other"});
+         }},
         {"no column Question", questions("ID INTEGER PRIMARY KEY, Description TEXT)")},
         {"no column Description", questions("ID INTEGER PRIMARY KEY, Question TEXT)")},
         {"no column ID", questions("Question TEXT, Description TEXT)")},
@@ -87,36 +97,51 @@ inline const std::vector<Maker>& makers()
         {"ID INT PRIMARY KEY", questions("ID INT PRIMARY KEY, Question TEXT, Description TEXT)")},
         // Declared INTEGER PRIMARY KEY, but DESC makes it an ordinary column
         // that can hold NULL, text or a real number, not the row's integer key.
-        {"ID INTEGER PRIMARY KEY DESC", [](const QString& path) {
+        {"ID INTEGER PRIMARY KEY DESC",
+         [](const QString& path) {
              sql(path, {"CREATE TABLE Questions (ID INTEGER PRIMARY KEY DESC, Question TEXT, Description TEXT)",
                         "INSERT INTO Questions VALUES (2.5, 'a', 'b'), (NULL, 'c', 'd')"});
          }},
         {"key of two columns", questions("ID INTEGER, Question TEXT, Description TEXT, PRIMARY KEY (ID, Question))")},
         {"WITHOUT ROWID", questions("ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT) WITHOUT ROWID")},
-        {"a trigger on the table", [](const QString& path) {
-             sql(path, {kTable, kTwoEntries, "CREATE TABLE Log (Note TEXT)",
-                        "CREATE TRIGGER Spy AFTER INSERT ON Questions BEGIN INSERT INTO Log VALUES (new.Question); END"});
+        {"a trigger on the table",
+         [](const QString& path) {
+             sql(path,
+                 {kTable, kTwoEntries, "CREATE TABLE Log (Note TEXT)",
+                  "CREATE TRIGGER Spy AFTER INSERT ON Questions BEGIN INSERT INTO Log VALUES (new.Question); END"});
          }},
         // Opened, though odd.
-        {"views beside the table", [](const QString& path) {
+        {"views beside the table",
+         [](const QString& path) {
              sql(path, {kTable, kTwoEntries, "CREATE VIEW Recent AS SELECT * FROM Questions WHERE ID > 1",
                         "CREATE VIEW Noisy AS SELECT randomblob(16), load_extension('nothing') FROM Questions"});
          }},
-        {"numbers, blobs and NULLs in the text fields", [](const QString& path) {
-             sql(path, {kTable, "INSERT INTO Questions VALUES (1, 42, 2.5), (2, NULL, NULL), (3, X'00FF10', X'DEADBEEF')"});
+        {"numbers, blobs and NULLs in the text fields",
+         [](const QString& path) {
+             sql(path,
+                 {kTable, "INSERT INTO Questions VALUES (1, 42, 2.5), (2, NULL, NULL), (3, X'00FF10', X'DEADBEEF')"});
          }},
-        {"invalid UTF-8 bytes", [](const QString& path) {
-             sql(path, {kTable, "INSERT INTO Questions VALUES (1, CAST(X'41FF42C0AF' AS TEXT), CAST(X'EDA080F0908080' AS TEXT))"});
+        {"invalid UTF-8 bytes",
+         [](const QString& path) {
+             sql(path,
+                 {kTable,
+                  "INSERT INTO Questions VALUES (1, CAST(X'41FF42C0AF' AS TEXT), CAST(X'EDA080F0908080' AS TEXT))"});
          }},
-        {"texts of one megabyte", [](const QString& path) {
+        {"texts of one megabyte",
+         [](const QString& path) {
              sql(path, {kTable, "INSERT INTO Questions VALUES (1, 'T' || replace(hex(zeroblob(499999)), '00', 'tt'), "
                                 "'D' || replace(hex(zeroblob(499999)), '00', 'dd'))"});
          }},
-        {"only IDs below 1", [](const QString& path) {
-             sql(path, {kTable, "INSERT INTO Questions VALUES (0, 'term 0', 'definition 0'), (-3, 'term -3', 'definition -3')"});
+        {"only IDs below 1",
+         [](const QString& path) {
+             sql(path,
+                 {kTable,
+                  "INSERT INTO Questions VALUES (0, 'term 0', 'definition 0'), (-3, 'term -3', 'definition -3')"});
          }},
-        {"largest ID 32768", [](const QString& path) {
-             sql(path, {kTable, "INSERT INTO Questions VALUES (1, 'term 1', 'definition 1'), (32768, 'term 32768', 'definition 32768')"});
+        {"largest ID 32768",
+         [](const QString& path) {
+             sql(path, {kTable, "INSERT INTO Questions VALUES (1, 'term 1', 'definition 1'), (32768, 'term 32768', "
+                                "'definition 32768')"});
          }},
     };
     return all;

@@ -7,24 +7,24 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
-#include <QKeyEvent>
 #include <QTimer>
 
 #include <deque>
 
 inline const QString kNoEntriesText = QStringLiteral("There are no entries in the database!");
-inline const QString kOpenFailedText = QStringLiteral(
-    "There was an error opening the database!\n"
-    "A detailed message will follow.  Please write down the message\n"
-    "and consult the Readme.txt file for contact information");
-inline const QString kRestartWarningText = QStringLiteral(
-    "Warning! This will permanently delete all entries in the database!\n"
-    "Are you sure you want to continue?");
+inline const QString kOpenFailedText = QStringLiteral("There was an error opening the database!\n"
+                                                      "A detailed message will follow.  Please write down the message\n"
+                                                      "and consult the Readme.txt file for contact information");
+inline const QString kRestartWarningText =
+    QStringLiteral("Warning! This will permanently delete all entries in the database!\n"
+                   "Are you sure you want to continue?");
 // The default error report of "Next" once every entry has been deleted.
-inline const QString kNoEntriesReport = QStringLiteral("Error 3021\n\nNo current record: there are no entries in the table Questions");
+inline const QString kNoEntriesReport =
+    QStringLiteral("Error 3021\n\nNo current record: there are no entries in the table Questions");
 
 // Yes: a click on "Yes", or on "OK" in a box without it; No likewise. Enter
 // and Esc: the key pressed where the box has its focus.
@@ -82,7 +82,13 @@ protected:
         if (event->type() == QEvent::Show) {
             if (auto* box = qobject_cast<QMessageBox*>(object)) {
                 QPointer<QMessageBox> opened(box);
-                QMetaObject::invokeMethod(this, [this, opened] { if (opened) answer(opened); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, opened] {
+                        if (opened)
+                            answer(opened);
+                    },
+                    Qt::QueuedConnection);
             }
         }
         return false;
@@ -97,8 +103,8 @@ private:
         box->setProperty("answeredByTest", true);
         auto* defaultButton = box->defaultButton();
         shown.append({box->windowTitle(), box->text(), box->standardButtons(),
-                      defaultButton ? box->standardButton(defaultButton) : QMessageBox::NoButton,
-                      box->icon(), box->textFormat()});
+                      defaultButton ? box->standardButton(defaultButton) : QMessageBox::NoButton, box->icon(),
+                      box->textFormat()});
         BoxAnswer answer = BoxAnswer::Enter;
         if (!answers_.empty()) {
             answer = answers_.front();

@@ -14,7 +14,7 @@
 // draw (to change the file while the pick is drawing).
 class DrawSequence : public store::RandomSource {
 public:
-    explicit DrawSequence(std::vector<float> values = {0.0f}) : values_(std::move(values)) {}
+    explicit DrawSequence(std::vector<float> values = {0.0f}) : values_(std::move(values)) { }
 
     float next() override
     {

@@ -34,12 +34,12 @@ inline bool contains(const std::string& text, const std::string& part)
 
 // Asserts inside a test function that `work` raises store::Error with `code`
 // and a description containing `says`.
-#define VERIFY_STORE_ERROR(work, code, says)                                                   \
-    do {                                                                                       \
-        const auto raised_ = errorFrom([&] { work; });                                         \
-        QVERIFY2(raised_.has_value(), "no store::Error was raised by: " #work);                \
-        QCOMPARE(raised_->number(), static_cast<int>(code));                                   \
-        QVERIFY2(contains(raised_->description(), says), raised_->description().c_str());      \
+#define VERIFY_STORE_ERROR(work, code, says)                                                                           \
+    do {                                                                                                               \
+        const auto raised_ = errorFrom([&] { work; });                                                                 \
+        QVERIFY2(raised_.has_value(), "no store::Error was raised by: " #work);                                        \
+        QCOMPARE(raised_->number(), static_cast<int>(code));                                                           \
+        QVERIFY2(contains(raised_->description(), says), raised_->description().c_str());                              \
     } while (false)
 
 // Points `data` at the deck's file and opens the whole table.

@@ -74,10 +74,12 @@ public:
     static std::vector<TestEntry> entriesAt(const std::string& path)
     {
         SQLite::Database db(path, SQLite::OPEN_READONLY);
-        SQLite::Statement query(db, "SELECT ID, coalesce(Question, ''), coalesce(Description, '') FROM Questions ORDER BY ID");
+        SQLite::Statement query(
+            db, "SELECT ID, coalesce(Question, ''), coalesce(Description, '') FROM Questions ORDER BY ID");
         std::vector<TestEntry> result;
         while (query.executeStep())
-            result.push_back({query.getColumn(0).getInt64(), query.getColumn(1).getString(), query.getColumn(2).getString()});
+            result.push_back(
+                {query.getColumn(0).getInt64(), query.getColumn(1).getString(), query.getColumn(2).getString()});
         return result;
     }
 

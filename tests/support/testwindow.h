@@ -79,7 +79,8 @@ inline void typeKeys(QWidget* target, const QString& text)
 inline void focusAtEnd(TextBox* box)
 {
     box->widget()->setFocus(Qt::MouseFocusReason);
-    QTest::keyClick(box->widget(), Qt::Key_End, qobject_cast<QLineEdit*>(box->widget()) ? Qt::NoModifier : Qt::ControlModifier);
+    QTest::keyClick(box->widget(), Qt::Key_End,
+                    qobject_cast<QLineEdit*>(box->widget()) ? Qt::NoModifier : Qt::ControlModifier);
 }
 
 // Typing at the end of a box.
@@ -122,13 +123,15 @@ inline const QString kReviewScreen = QStringLiteral("Review panel, Review option
 inline QString drillText(bool termsSide, const QString& caption, bool termBoxShown, bool definitionBoxShown)
 {
     const auto shown = [](bool visible) { return visible ? QStringLiteral("visible") : QStringLiteral("hidden"); };
-    return (termsSide ? QStringLiteral("terms") : QStringLiteral("definitions")) + QStringLiteral(" side, caption ") + caption
-           + QStringLiteral(", term box ") + shown(termBoxShown) + QStringLiteral(", definition box ") + shown(definitionBoxShown);
+    return (termsSide ? QStringLiteral("terms") : QStringLiteral("definitions")) + QStringLiteral(" side, caption ")
+           + caption + QStringLiteral(", term box ") + shown(termBoxShown) + QStringLiteral(", definition box ")
+           + shown(definitionBoxShown);
 }
 
 inline QString drillOf(const FrmMain& w)
 {
-    return drillText(w.optShow->Value(0), w.cmdShow->text(), w.txtOutQuestion->isVisible(), w.txtOutAnswer->isVisible());
+    return drillText(w.optShow->Value(0), w.cmdShow->text(), w.txtOutQuestion->isVisible(),
+                     w.txtOutAnswer->isVisible());
 }
 
 // Entries as "ID: term / definition" lines, for comparisons that read well.
@@ -136,7 +139,9 @@ inline QStringList listed(const std::vector<TestEntry>& entries)
 {
     QStringList lines;
     for (const auto& e : entries)
-        lines << QStringLiteral("%1: %2 / %3").arg(e.id).arg(QString::fromStdString(e.question), QString::fromStdString(e.description));
+        lines << QStringLiteral("%1: %2 / %3")
+                     .arg(e.id)
+                     .arg(QString::fromStdString(e.question), QString::fromStdString(e.description));
     return lines;
 }
 
@@ -144,7 +149,8 @@ inline QStringList listed(const std::vector<TestEntry>& entries)
 // all unless `createFile`), started and active, drawing `values` in turn.
 class TestWindow {
 public:
-    explicit TestWindow(const std::vector<TestEntry>& entries = {}, std::vector<float> values = {0.0f}, bool createFile = true)
+    explicit TestWindow(const std::vector<TestEntry>& entries = {}, std::vector<float> values = {0.0f},
+                        bool createFile = true)
         : deck(entries, createFile), draws(std::move(values)), w(QString::fromStdString(deck.directory()))
     {
         w.setRandomSource(&draws);
@@ -262,7 +268,8 @@ public:
     QStringList* recordClicks()
     {
         for (auto* button : w.findChildren<QPushButton*>())
-            QObject::connect(button, &QAbstractButton::clicked, &w, [this, button] { clicked_ << button->objectName(); });
+            QObject::connect(button, &QAbstractButton::clicked, &w,
+                             [this, button] { clicked_ << button->objectName(); });
         return &clicked_;
     }
 
@@ -296,7 +303,8 @@ inline QtMessageHandler& qtMessageHandler()
 
 inline void quietMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (message.contains(QLatin1String("propagateSizeHints")) || message.contains(QLatin1String("OpenType support missing")))
+    if (message.contains(QLatin1String("propagateSizeHints"))
+        || message.contains(QLatin1String("OpenType support missing")))
         return;
     qtMessageHandler()(type, context, message);
 }

@@ -13,8 +13,8 @@
 // can be made beside it. False when the permissions could not be set.
 inline bool makeReadOnly(const QString& file, const QString& folder)
 {
-    constexpr auto readAndEnter = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
-                                  | QFile::ReadOther | QFile::ExeOther;
+    constexpr auto readAndEnter =
+        QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
     return QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther)
            && QFile::setPermissions(folder, readAndEnter);
 }

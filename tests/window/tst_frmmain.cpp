@@ -29,22 +29,14 @@ struct Place {
 };
 
 constexpr Place kPlaces[] = {
-    {"cmdRestart", "frmMain", 45, 1665, 1050, 330},
-    {"cmdExit", "frmMain", 45, 990, 1050, 330},
-    {"pbxChoice", "frmMain", 45, 135, 1050, 735},
-    {"optScreen(0)", "pbxChoice", 45, 90, 780, 195},
-    {"optScreen(1)", "pbxChoice", 45, 360, 870, 195},
-    {"pbxCreate", "frmMain", 1170, 45, 5460, 2625},
-    {"txtInQuestion", "pbxCreate", 45, 90, 5370, 285},
-    {"txtInAnswer", "pbxCreate", 45, 675, 5370, 1275},
-    {"cmdOK", "pbxCreate", 4410, 2160, 1005, 375},
-    {"cmdCancel", "pbxCreate", 3330, 2160, 1005, 375},
-    {"pbxReview", "frmMain", 1170, 45, 5460, 2580},
-    {"optShow(0)", "pbxReview", 45, 2160, 1185, 240},
-    {"optShow(1)", "pbxReview", 1305, 2160, 1455, 240},
-    {"cmdShow", "pbxReview", 4410, 2160, 1005, 375},
-    {"txtOutAnswer", "pbxReview", 45, 675, 5370, 1275},
-    {"txtOutQuestion", "pbxReview", 45, 90, 5370, 285},
+    {"cmdRestart", "frmMain", 45, 1665, 1050, 330},     {"cmdExit", "frmMain", 45, 990, 1050, 330},
+    {"pbxChoice", "frmMain", 45, 135, 1050, 735},       {"optScreen(0)", "pbxChoice", 45, 90, 780, 195},
+    {"optScreen(1)", "pbxChoice", 45, 360, 870, 195},   {"pbxCreate", "frmMain", 1170, 45, 5460, 2625},
+    {"txtInQuestion", "pbxCreate", 45, 90, 5370, 285},  {"txtInAnswer", "pbxCreate", 45, 675, 5370, 1275},
+    {"cmdOK", "pbxCreate", 4410, 2160, 1005, 375},      {"cmdCancel", "pbxCreate", 3330, 2160, 1005, 375},
+    {"pbxReview", "frmMain", 1170, 45, 5460, 2580},     {"optShow(0)", "pbxReview", 45, 2160, 1185, 240},
+    {"optShow(1)", "pbxReview", 1305, 2160, 1455, 240}, {"cmdShow", "pbxReview", 4410, 2160, 1005, 375},
+    {"txtOutAnswer", "pbxReview", 45, 675, 5370, 1275}, {"txtOutQuestion", "pbxReview", 45, 90, 5370, 285},
 };
 
 // Twips to pixels at `scale` pixels per 15 twips.
@@ -118,13 +110,20 @@ QString captionClipping(QAbstractButton* button)
     option.initFrom(button);
     option.text = button->text();
     const bool push = qobject_cast<QPushButton*>(button) != nullptr;
-    const QRect contents = button->style()->subElementRect(push ? QStyle::SE_PushButtonContents : QStyle::SE_RadioButtonContents, &option, button);
+    const QRect contents = button->style()->subElementRect(
+        push ? QStyle::SE_PushButtonContents : QStyle::SE_RadioButtonContents, &option, button);
     const QSize text = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
     if (text.width() <= contents.width() && text.height() <= contents.height())
         return {};
     return QStringLiteral("caption %1x%2 in a contents area of %3x%4 (size hint %5x%6, size %7x%8)")
-        .arg(text.width()).arg(text.height()).arg(contents.width()).arg(contents.height())
-        .arg(hint.width()).arg(hint.height()).arg(button->width()).arg(button->height());
+        .arg(text.width())
+        .arg(text.height())
+        .arg(contents.width())
+        .arg(contents.height())
+        .arg(hint.width())
+        .arg(hint.height())
+        .arg(button->width())
+        .arg(button->height());
 }
 
 } // namespace
@@ -266,15 +265,20 @@ void FrmMainTest::controlsSitAtTheirPlaces()
     const QRect actual = control->geometry();
     const int slack = points > 0 ? 1 : 0; // rounding
 
-    const auto panel = [](const QString& name) { return name == QLatin1String("pbxCreate") || name == QLatin1String("pbxReview"); };
+    const auto panel = [](const QString& name) {
+        return name == QLatin1String("pbxCreate") || name == QLatin1String("pbxReview");
+    };
     for (auto* sibling : container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         // The two panels lie on the same spot; nothing else overlaps.
-        if (sibling != control && !sibling->objectName().isEmpty() && !(panel(sibling->objectName()) && panel(control->objectName())))
-            QVERIFY2(!actual.intersects(sibling->geometry()), qPrintable(QStringLiteral("overlaps ") + sibling->objectName()));
+        if (sibling != control && !sibling->objectName().isEmpty()
+            && !(panel(sibling->objectName()) && panel(control->objectName())))
+            QVERIFY2(!actual.intersects(sibling->geometry()),
+                     qPrintable(QStringLiteral("overlaps ") + sibling->objectName()));
     }
     if (auto* line = qobject_cast<QLineEdit*>(control)) {
         // The text's height fits inside the frame.
-        QVERIFY2(line->fontMetrics().height() <= line->contentsRect().height() - 2, qPrintable(text(line->contentsRect())));
+        QVERIFY2(line->fontMetrics().height() <= line->contentsRect().height() - 2,
+                 qPrintable(text(line->contentsRect())));
     }
     if (!enlarged(place.name)) {
         QVERIFY2(near(actual, described, slack), qPrintable(text(actual) + " for " + text(described)));
@@ -299,11 +303,13 @@ void FrmMainTest::everyCaptionFitsItsButton_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<double>("points");
-    const char* buttons[] = {"cmdRestart", "cmdExit", "optScreen(0)", "optScreen(1)", "cmdOK", "cmdCancel", "optShow(0)", "optShow(1)", "cmdShow"};
+    const char* buttons[] = {"cmdRestart", "cmdExit",    "optScreen(0)", "optScreen(1)", "cmdOK",
+                             "cmdCancel",  "optShow(0)", "optShow(1)",   "cmdShow"};
     for (const double points : kFontSizes) {
         for (const char* name : buttons)
             QTest::newRow(rowName(name, points).constData()) << name << QString() << points;
-        QTest::newRow(rowName("cmdShow as Next", points).constData()) << "cmdShow" << "Next" << points;
+        QTest::newRow(rowName("cmdShow as Next", points).constData()) << "cmdShow"
+                                                                      << "Next" << points;
     }
     // Larger still: the layout grows with the font.
     for (const char* name : buttons)
@@ -335,14 +341,14 @@ void FrmMainTest::tabVisitsVisibleControlsInTabIndexOrder_data()
 
     // Each option group is one stop, as the toolkit makes it: Tab enters it
     // at its first button, and the arrow keys move within it.
-    QTest::addRow("no screen: panels skipped")
-        << "none" << QStringList{"cmdExit", "cmdRestart", "optScreen(0)"};
-    QTest::addRow("Review panel shown")
-        << "review" << QStringList{"cmdExit", "txtOutQuestion", "cmdShow", "optShow(0)", "cmdRestart", "optScreen(0)"};
+    QTest::addRow("no screen: panels skipped") << "none" << QStringList{"cmdExit", "cmdRestart", "optScreen(0)"};
+    QTest::addRow("Review panel shown") << "review" << QStringList{"cmdExit",    "txtOutQuestion", "cmdShow",
+                                                                   "optShow(0)", "cmdRestart",     "optScreen(0)"};
     QTest::addRow("Review panel showing the definition box")
-        << "definitions" << QStringList{"cmdExit", "txtOutAnswer", "cmdShow", "optShow(0)", "cmdRestart", "optScreen(0)"};
-    QTest::addRow("Create panel shown")
-        << "create" << QStringList{"cmdExit", "txtInQuestion", "txtInAnswer", "cmdOK", "cmdCancel", "cmdRestart", "optScreen(0)"};
+        << "definitions"
+        << QStringList{"cmdExit", "txtOutAnswer", "cmdShow", "optShow(0)", "cmdRestart", "optScreen(0)"};
+    QTest::addRow("Create panel shown") << "create" << QStringList{"cmdExit",   "txtInQuestion", "txtInAnswer", "cmdOK",
+                                                                   "cmdCancel", "cmdRestart",    "optScreen(0)"};
 }
 
 void FrmMainTest::tabVisitsVisibleControlsInTabIndexOrder()
@@ -373,35 +379,83 @@ void FrmMainTest::accessKeysActAsClicks_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QKeySequence>("keys");
     QTest::addColumn<QString>("expectedScreen"); // as screenOf gives it, or "closed"
-    QTest::addColumn<QString>("expectedSide");   // the Review box shown: "terms", "definitions", "" for no optShow selected
+    QTest::addColumn<QString>(
+        "expectedSide"); // the Review box shown: "terms", "definitions", "" for no optShow selected
     QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<int>("entries");            // in the file afterwards; -1: not checked
-    QTest::addColumn<QString>("after");          // typed right after the keys, with nothing run in between
-    QTest::addColumn<QString>("termBox");        // what txtInQuestion holds at the end; null: not checked
-    QTest::addColumn<QString>("lastTerm");       // the term of the last entry in the file; null: not checked
+    QTest::addColumn<int>("entries");      // in the file afterwards; -1: not checked
+    QTest::addColumn<QString>("after");    // typed right after the keys, with nothing run in between
+    QTest::addColumn<QString>("termBox");  // what txtInQuestion holds at the end; null: not checked
+    QTest::addColumn<QString>("lastTerm"); // the term of the last entry in the file; null: not checked
 
     const QStringList none;
     const QStringList warning{kRestartWarningText};
-    QTest::addRow("Alt+C selects Create") << "none" << "" << QKeySequence("Alt+C") << kCreateScreen << "" << none << 3 << QString() << QString() << QString();
-    QTest::addRow("Alt+R selects Review") << "none" << "" << QKeySequence("Alt+R") << kReviewScreen << "terms" << none << 3 << QString() << QString() << QString();
-    QTest::addRow("Alt+C leaves Review for Create") << "review" << "" << QKeySequence("Alt+C") << kCreateScreen << "terms" << none << 3 << QString() << QString() << QString();
-    QTest::addRow("Alt+R leaves Create for Review") << "create" << "" << QKeySequence("Alt+R") << kReviewScreen << "terms" << none << 3 << QString() << QString() << QString();
-    QTest::addRow("Alt+D shows definitions") << "review" << "" << QKeySequence("Alt+D") << kReviewScreen << "definitions" << none << 3 << QString() << QString() << QString();
-    QTest::addRow("Alt+T shows terms again") << "review" << "" << QKeySequence("Alt+D, Alt+T") << kReviewScreen << "terms" << none << 3 << QString() << QString() << QString();
-    QTest::addRow("Alt+T and Alt+D do nothing while Review is hidden") << "none" << "" << QKeySequence("Alt+T, Alt+D") << kNoScreen << "" << none << 3 << QString() << QString() << QString();
-    QTest::addRow("Alt+O stores the typed entry") << "create" << "new term" << QKeySequence("Alt+O") << kCreateScreen << "" << none << 4 << QString() << QString() << QString();
-    QTest::addRow("Alt+O does nothing while Create is hidden") << "review" << "" << QKeySequence("Alt+O") << kReviewScreen << "terms" << none << 3 << QString() << QString() << QString();
-    QTest::addRow("Alt+S opens the warning") << "none" << "" << QKeySequence("Alt+S") << kNoScreen << "" << warning << 0 << QString() << QString() << QString();
-    QTest::addRow("Alt+X ends the run") << "none" << "" << QKeySequence("Alt+X") << "closed" << "" << none << -1 << QString() << QString() << QString();
-    QTest::addRow("Alt+X ends the run from Create") << "create" << "draft" << QKeySequence("Alt+X") << "closed" << "" << none << -1 << QString() << QString() << QString();
+    QTest::addRow("Alt+C selects Create")
+        << "none"
+        << "" << QKeySequence("Alt+C") << kCreateScreen << "" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+R selects Review")
+        << "none"
+        << "" << QKeySequence("Alt+R") << kReviewScreen << "terms" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+C leaves Review for Create")
+        << "review"
+        << "" << QKeySequence("Alt+C") << kCreateScreen << "terms" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+R leaves Create for Review")
+        << "create"
+        << "" << QKeySequence("Alt+R") << kReviewScreen << "terms" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+D shows definitions") << "review"
+                                             << "" << QKeySequence("Alt+D") << kReviewScreen << "definitions" << none
+                                             << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+T shows terms again") << "review"
+                                             << "" << QKeySequence("Alt+D, Alt+T") << kReviewScreen << "terms" << none
+                                             << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+T and Alt+D do nothing while Review is hidden")
+        << "none"
+        << "" << QKeySequence("Alt+T, Alt+D") << kNoScreen << "" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+O stores the typed entry") << "create"
+                                                  << "new term" << QKeySequence("Alt+O") << kCreateScreen << "" << none
+                                                  << 4 << QString() << QString() << QString();
+    QTest::addRow("Alt+O does nothing while Create is hidden")
+        << "review"
+        << "" << QKeySequence("Alt+O") << kReviewScreen << "terms" << none << 3 << QString() << QString() << QString();
+    QTest::addRow("Alt+S opens the warning")
+        << "none"
+        << "" << QKeySequence("Alt+S") << kNoScreen << "" << warning << 0 << QString() << QString() << QString();
+    QTest::addRow("Alt+X ends the run") << "none"
+                                        << "" << QKeySequence("Alt+X") << "closed"
+                                        << "" << none << -1 << QString() << QString() << QString();
+    QTest::addRow("Alt+X ends the run from Create") << "create"
+                                                    << "draft" << QKeySequence("Alt+X") << "closed"
+                                                    << "" << none << -1 << QString() << QString() << QString();
     // Access keys act at once: what is typed right after them lands where their handler put the focus.
-    QTest::addRow("Alt+C, then typing at once: the term box") << "none" << "" << QKeySequence("Alt+C") << kCreateScreen << "" << none << 3 << "neon" << "neon" << "term 3";
-    QTest::addRow("Alt+O, then typing at once: the next term box") << "create" << "neon" << QKeySequence("Alt+O") << kCreateScreen << "" << none << 4 << "argon" << "argon" << "neon";
-    QTest::addRow("Alt+R, then Enter at once: Show") << "create" << "" << QKeySequence("Alt+R") << kReviewScreen << "terms" << none << 3 << "\n" << QString() << QString();
+    QTest::addRow("Alt+C, then typing at once: the term box")
+        << "none"
+        << "" << QKeySequence("Alt+C") << kCreateScreen << "" << none << 3 << "neon"
+        << "neon"
+        << "term 3";
+    QTest::addRow("Alt+O, then typing at once: the next term box")
+        << "create"
+        << "neon" << QKeySequence("Alt+O") << kCreateScreen << "" << none << 4 << "argon"
+        << "argon"
+        << "neon";
+    QTest::addRow("Alt+R, then Enter at once: Show")
+        << "create"
+        << "" << QKeySequence("Alt+R") << kReviewScreen << "terms" << none << 3 << "\n"
+        << QString() << QString();
     // Alt with a letter no visible control carries does nothing.
-    QTest::addRow("Alt+D on Create types nothing") << "create" << "word" << QKeySequence("Alt+D") << kCreateScreen << "" << none << 3 << "" << "word" << "term 3";
-    QTest::addRow("Alt+D on Create, then Alt+O, stores the word as typed") << "create" << "word" << QKeySequence("Alt+D, Alt+O") << kCreateScreen << "" << none << 4 << "" << "" << "word";
-    QTest::addRow("Alt+Shift+T, Alt+1 and Alt+Space on Create type nothing") << "create" << "word" << QKeySequence("Alt+Shift+T, Alt+1, Alt+Space") << kCreateScreen << "" << none << 3 << "" << "word" << "term 3";
+    QTest::addRow("Alt+D on Create types nothing")
+        << "create"
+        << "word" << QKeySequence("Alt+D") << kCreateScreen << "" << none << 3 << ""
+        << "word"
+        << "term 3";
+    QTest::addRow("Alt+D on Create, then Alt+O, stores the word as typed")
+        << "create"
+        << "word" << QKeySequence("Alt+D, Alt+O") << kCreateScreen << "" << none << 4 << ""
+        << ""
+        << "word";
+    QTest::addRow("Alt+Shift+T, Alt+1 and Alt+Space on Create type nothing")
+        << "create"
+        << "word" << QKeySequence("Alt+Shift+T, Alt+1, Alt+Space") << kCreateScreen << "" << none << 3 << ""
+        << "word"
+        << "term 3";
 }
 
 void FrmMainTest::accessKeysActAsClicks()
@@ -459,23 +513,54 @@ void FrmMainTest::enterAndEscClickOnlyTheirButtons_data()
     QTest::addColumn<QString>("focusTextHas"); // the focused box's text afterwards contains this
 
     const QStringList nothing;
-    QTest::addRow("Enter in txtOutQuestion clicks Show") << "review" << "txtOutQuestion" << QKeySequence("Return") << QStringList{"cmdShow"} << "";
-    QTest::addRow("keypad Enter in txtOutQuestion clicks Show") << "review" << "txtOutQuestion" << QKeySequence(Qt::Key_Enter) << QStringList{"cmdShow"} << "";
-    QTest::addRow("Enter on an option button clicks Show") << "review" << "optShow(0)" << QKeySequence("Return") << QStringList{"cmdShow"} << "";
-    QTest::addRow("Enter in txtOutAnswer types a line break") << "definitions" << "txtOutAnswer" << QKeySequence("A, Return, B") << nothing << "a\nb";
-    QTest::addRow("Enter in txtInAnswer types a line break") << "create" << "txtInAnswer" << QKeySequence("A, Return, B") << nothing << "a\nb";
-    QTest::addRow("Enter in txtInQuestion clicks nothing") << "create" << "txtInQuestion" << QKeySequence("Return") << nothing << "";
-    QTest::addRow("Enter with no screen clicks nothing") << "none" << "optScreen(0)" << QKeySequence("Return") << nothing << "";
-    QTest::addRow("Enter on focused OK clicks OK") << "create" << "cmdOK" << QKeySequence("Return") << QStringList{"cmdOK"} << "";
-    QTest::addRow("Enter on focused Cancel clicks Cancel") << "create" << "cmdCancel" << QKeySequence("Return") << QStringList{"cmdCancel"} << "";
-    QTest::addRow("Enter on focused Restart clicks Restart, not Show") << "review" << "cmdRestart" << QKeySequence("Return") << QStringList{"cmdRestart"} << "";
-    QTest::addRow("Enter on focused Exit clicks Exit") << "none" << "cmdExit" << QKeySequence("Return") << QStringList{"cmdExit"} << "";
-    QTest::addRow("Esc in txtInQuestion clicks Cancel") << "create" << "txtInQuestion" << QKeySequence("Esc") << QStringList{"cmdCancel"} << "";
-    QTest::addRow("Esc in txtInAnswer clicks Cancel") << "create" << "txtInAnswer" << QKeySequence("Esc") << QStringList{"cmdCancel"} << "";
-    QTest::addRow("Esc, Enter, Enter in txtInQuestion click Cancel alone") << "create" << "txtInQuestion" << QKeySequence("Esc, Return, Return") << QStringList{"cmdCancel"} << "";
-    QTest::addRow("Enter, Enter on the screen choice click nothing") << "none" << "optScreen(0)" << QKeySequence("Return, Return") << nothing << "";
-    QTest::addRow("Esc on the Review screen clicks nothing") << "review" << "txtOutQuestion" << QKeySequence("Esc") << nothing << "";
-    QTest::addRow("Esc with no screen clicks nothing") << "none" << "cmdExit" << QKeySequence("Esc") << nothing << "";
+    QTest::addRow("Enter in txtOutQuestion clicks Show")
+        << "review"
+        << "txtOutQuestion" << QKeySequence("Return") << QStringList{"cmdShow"} << "";
+    QTest::addRow("keypad Enter in txtOutQuestion clicks Show")
+        << "review"
+        << "txtOutQuestion" << QKeySequence(Qt::Key_Enter) << QStringList{"cmdShow"} << "";
+    QTest::addRow("Enter on an option button clicks Show")
+        << "review"
+        << "optShow(0)" << QKeySequence("Return") << QStringList{"cmdShow"} << "";
+    QTest::addRow("Enter in txtOutAnswer types a line break")
+        << "definitions"
+        << "txtOutAnswer" << QKeySequence("A, Return, B") << nothing << "a\nb";
+    QTest::addRow("Enter in txtInAnswer types a line break")
+        << "create"
+        << "txtInAnswer" << QKeySequence("A, Return, B") << nothing << "a\nb";
+    QTest::addRow("Enter in txtInQuestion clicks nothing")
+        << "create"
+        << "txtInQuestion" << QKeySequence("Return") << nothing << "";
+    QTest::addRow("Enter with no screen clicks nothing") << "none"
+                                                         << "optScreen(0)" << QKeySequence("Return") << nothing << "";
+    QTest::addRow("Enter on focused OK clicks OK") << "create"
+                                                   << "cmdOK" << QKeySequence("Return") << QStringList{"cmdOK"} << "";
+    QTest::addRow("Enter on focused Cancel clicks Cancel")
+        << "create"
+        << "cmdCancel" << QKeySequence("Return") << QStringList{"cmdCancel"} << "";
+    QTest::addRow("Enter on focused Restart clicks Restart, not Show")
+        << "review"
+        << "cmdRestart" << QKeySequence("Return") << QStringList{"cmdRestart"} << "";
+    QTest::addRow("Enter on focused Exit clicks Exit")
+        << "none"
+        << "cmdExit" << QKeySequence("Return") << QStringList{"cmdExit"} << "";
+    QTest::addRow("Esc in txtInQuestion clicks Cancel")
+        << "create"
+        << "txtInQuestion" << QKeySequence("Esc") << QStringList{"cmdCancel"} << "";
+    QTest::addRow("Esc in txtInAnswer clicks Cancel")
+        << "create"
+        << "txtInAnswer" << QKeySequence("Esc") << QStringList{"cmdCancel"} << "";
+    QTest::addRow("Esc, Enter, Enter in txtInQuestion click Cancel alone")
+        << "create"
+        << "txtInQuestion" << QKeySequence("Esc, Return, Return") << QStringList{"cmdCancel"} << "";
+    QTest::addRow("Enter, Enter on the screen choice click nothing")
+        << "none"
+        << "optScreen(0)" << QKeySequence("Return, Return") << nothing << "";
+    QTest::addRow("Esc on the Review screen clicks nothing")
+        << "review"
+        << "txtOutQuestion" << QKeySequence("Esc") << nothing << "";
+    QTest::addRow("Esc with no screen clicks nothing") << "none"
+                                                       << "cmdExit" << QKeySequence("Esc") << nothing << "";
 }
 
 void FrmMainTest::enterAndEscClickOnlyTheirButtons()
@@ -520,46 +605,81 @@ void FrmMainTest::focusAfterEveryHandler_data()
     QTest::addRow("Create by Alt+C") << 3 << none << QStringList{"keys Alt+C"} << "txtInQuestion";
     QTest::addRow("Create by Space on the screen choice") << 3 << none << QStringList{"keys Space"} << "txtInQuestion";
     QTest::addRow("Create by a click") << 3 << none << QStringList{"click optScreen(0)"} << "txtInQuestion";
-    QTest::addRow("Create from Review, the focus in the term box") << 3 << none << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Alt+C"} << "txtInQuestion";
-    QTest::addRow("Create without a file: C4 and its recovery fail, C5 does not run") << -1 << none << QStringList{"keys Alt+C"} << "optScreen(0)";
+    QTest::addRow("Create from Review, the focus in the term box")
+        << 3 << none << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Alt+C"} << "txtInQuestion";
+    QTest::addRow("Create without a file: C4 and its recovery fail, C5 does not run")
+        << -1 << none << QStringList{"keys Alt+C"} << "optScreen(0)";
     // OK.
-    QTest::addRow("OK by Alt+O") << 3 << none << QStringList{"keys Alt+C", "type Neon", "keys Alt+O"} << "txtInQuestion";
-    QTest::addRow("OK by a click") << 3 << none << QStringList{"keys Alt+C", "type Neon", "click cmdOK"} << "txtInQuestion";
-    QTest::addRow("OK by Enter on it") << 3 << none << QStringList{"keys Alt+C", "type Neon", "tab to cmdOK", "keys Return"} << "txtInQuestion";
+    QTest::addRow("OK by Alt+O") << 3 << none << QStringList{"keys Alt+C", "type Neon", "keys Alt+O"}
+                                 << "txtInQuestion";
+    QTest::addRow("OK by a click") << 3 << none << QStringList{"keys Alt+C", "type Neon", "click cmdOK"}
+                                   << "txtInQuestion";
+    QTest::addRow("OK by Enter on it") << 3 << none
+                                       << QStringList{"keys Alt+C", "type Neon", "tab to cmdOK", "keys Return"}
+                                       << "txtInQuestion";
     // Cancel: the Create panel hides with the focus in it.
-    QTest::addRow("Cancel by Esc in the term box") << 3 << none << QStringList{"keys Alt+C", "keys Esc"} << "optScreen(0)";
-    QTest::addRow("Cancel by Esc in the definition box") << 3 << none << QStringList{"keys Alt+C", "keys Tab", "keys Esc"} << "optScreen(0)";
+    QTest::addRow("Cancel by Esc in the term box")
+        << 3 << none << QStringList{"keys Alt+C", "keys Esc"} << "optScreen(0)";
+    QTest::addRow("Cancel by Esc in the definition box")
+        << 3 << none << QStringList{"keys Alt+C", "keys Tab", "keys Esc"} << "optScreen(0)";
     QTest::addRow("Cancel by a click") << 3 << none << QStringList{"keys Alt+C", "click cmdCancel"} << "optScreen(0)";
-    QTest::addRow("Cancel by Enter on it") << 3 << none << QStringList{"keys Alt+C", "tab to cmdCancel", "keys Return"} << "optScreen(0)";
+    QTest::addRow("Cancel by Enter on it")
+        << 3 << none << QStringList{"keys Alt+C", "tab to cmdCancel", "keys Return"} << "optScreen(0)";
     // Review (optScreen_Click 1).
     QTest::addRow("Review by Alt+R") << 3 << none << QStringList{"keys Alt+R"} << "optScreen(1)";
     QTest::addRow("Review by a click") << 3 << none << QStringList{"click optScreen(1)"} << "optScreen(1)";
-    QTest::addRow("Review by Down from Create") << 3 << none << QStringList{"keys Alt+C", "focus optScreen(0)", "keys Down"} << "optScreen(1)";
-    QTest::addRow("Review by Alt+R while typing a term") << 3 << none << QStringList{"keys Alt+C", "type Ne", "keys Alt+R"} << "optScreen(1)";
-    QTest::addRow("Review from code while typing a term: R6 hides the focus") << 3 << none << QStringList{"keys Alt+C", "type Ne", "choose 1"} << "optScreen(1)";
+    QTest::addRow("Review by Down from Create")
+        << 3 << none << QStringList{"keys Alt+C", "focus optScreen(0)", "keys Down"} << "optScreen(1)";
+    QTest::addRow("Review by Alt+R while typing a term")
+        << 3 << none << QStringList{"keys Alt+C", "type Ne", "keys Alt+R"} << "optScreen(1)";
+    QTest::addRow("Review from code while typing a term: R6 hides the focus")
+        << 3 << none << QStringList{"keys Alt+C", "type Ne", "choose 1"} << "optScreen(1)";
     QTest::addRow("Review on an empty table") << 0 << none << QStringList{"keys Alt+R"} << "optScreen(1)";
-    QTest::addRow("Review on an empty table, from Create") << 0 << none << QStringList{"keys Alt+C", "keys Alt+R"} << "optScreen(1)";
-    QTest::addRow("Create from code in the definition box of Review: C1 hides the focus") << 3 << none << QStringList{"keys Alt+R", "keys Alt+D", "focus txtOutAnswer", "choose 0"} << "txtInQuestion";
+    QTest::addRow("Review on an empty table, from Create")
+        << 0 << none << QStringList{"keys Alt+C", "keys Alt+R"} << "optScreen(1)";
+    QTest::addRow("Create from code in the definition box of Review: C1 hides the focus")
+        << 3 << none << QStringList{"keys Alt+R", "keys Alt+D", "focus txtOutAnswer", "choose 0"} << "txtInQuestion";
     // Show and Next.
-    QTest::addRow("Show by Enter in the term box") << 3 << none << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Return"} << "txtOutQuestion";
-    QTest::addRow("Next by Enter in the term box") << 3 << none << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Return, Return"} << "txtOutQuestion";
+    QTest::addRow("Show by Enter in the term box")
+        << 3 << none << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Return"} << "txtOutQuestion";
+    QTest::addRow("Next by Enter in the term box")
+        << 3 << none << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Return, Return"} << "txtOutQuestion";
     QTest::addRow("Show by a click") << 3 << none << QStringList{"keys Alt+R", "click cmdShow"} << "cmdShow";
-    QTest::addRow("Next by a click") << 3 << none << QStringList{"keys Alt+R", "click cmdShow", "click cmdShow"} << "cmdShow";
-    QTest::addRow("Show by Enter on the screen choice") << 3 << none << QStringList{"keys Alt+R", "keys Return"} << "optScreen(1)";
-    QTest::addRow("Next hiding the revealed term that has the focus") << 3 << none << QStringList{"keys Alt+R", "keys Alt+D", "keys Return", "focus txtOutQuestion", "keys Return"} << "optScreen(1)";
-    QTest::addRow("Next on an emptied table: the error report") << 3 << QStringList{"Yes"} << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Return", "click cmdRestart", "keys Return"} << "txtOutQuestion";
+    QTest::addRow("Next by a click") << 3 << none << QStringList{"keys Alt+R", "click cmdShow", "click cmdShow"}
+                                     << "cmdShow";
+    QTest::addRow("Show by Enter on the screen choice")
+        << 3 << none << QStringList{"keys Alt+R", "keys Return"} << "optScreen(1)";
+    QTest::addRow("Next hiding the revealed term that has the focus")
+        << 3 << none << QStringList{"keys Alt+R", "keys Alt+D", "keys Return", "focus txtOutQuestion", "keys Return"}
+        << "optScreen(1)";
+    QTest::addRow("Next on an emptied table: the error report")
+        << 3 << QStringList{"Yes"}
+        << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Return", "click cmdRestart", "keys Return"}
+        << "txtOutQuestion";
     // The sides (optShow_Click).
-    QTest::addRow("definitions by Alt+D") << 3 << none << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Alt+D"} << "optShow(1)";
-    QTest::addRow("terms by Alt+T") << 3 << none << QStringList{"keys Alt+R", "keys Alt+D", "focus txtOutAnswer", "keys Alt+T"} << "optShow(0)";
-    QTest::addRow("definitions by a click") << 3 << none << QStringList{"keys Alt+R", "click optShow(1)"} << "optShow(1)";
-    QTest::addRow("definitions by Right") << 3 << none << QStringList{"keys Alt+R", "focus optShow(0)", "keys Right"} << "optShow(1)";
+    QTest::addRow("definitions by Alt+D")
+        << 3 << none << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys Alt+D"} << "optShow(1)";
+    QTest::addRow("terms by Alt+T") << 3 << none
+                                    << QStringList{"keys Alt+R", "keys Alt+D", "focus txtOutAnswer", "keys Alt+T"}
+                                    << "optShow(0)";
+    QTest::addRow("definitions by a click")
+        << 3 << none << QStringList{"keys Alt+R", "click optShow(1)"} << "optShow(1)";
+    QTest::addRow("definitions by Right")
+        << 3 << none << QStringList{"keys Alt+R", "focus optShow(0)", "keys Right"} << "optShow(1)";
     // Restart: the focus stays where it was, whatever the answer.
-    QTest::addRow("Restart clicked, No, on Review") << 3 << QStringList{"No"} << QStringList{"keys Alt+R", "click cmdShow", "click cmdRestart"} << "cmdShow";
-    QTest::addRow("Restart clicked, Yes, on Review") << 3 << QStringList{"Yes"} << QStringList{"keys Alt+R", "focus txtOutQuestion", "click cmdRestart"} << "txtOutQuestion";
-    QTest::addRow("Restart by Alt+S, No, on Create") << 3 << QStringList{"No"} << QStringList{"keys Alt+C", "type Ne", "keys Alt+S"} << "txtInQuestion";
-    QTest::addRow("Restart by Alt+S, Yes, at start-up") << 3 << QStringList{"Yes"} << QStringList{"keys Alt+S"} << "optScreen(0)";
-    QTest::addRow("Restart by Alt+S without a file: the error report") << -1 << QStringList{"Yes"} << QStringList{"keys Alt+S"} << "optScreen(0)";
-    QTest::addRow("Restart reached by Tab keeps the focus") << 3 << QStringList{"No"} << QStringList{"tab to cmdRestart", "keys Return"} << "cmdRestart";
+    QTest::addRow("Restart clicked, No, on Review")
+        << 3 << QStringList{"No"} << QStringList{"keys Alt+R", "click cmdShow", "click cmdRestart"} << "cmdShow";
+    QTest::addRow("Restart clicked, Yes, on Review")
+        << 3 << QStringList{"Yes"} << QStringList{"keys Alt+R", "focus txtOutQuestion", "click cmdRestart"}
+        << "txtOutQuestion";
+    QTest::addRow("Restart by Alt+S, No, on Create")
+        << 3 << QStringList{"No"} << QStringList{"keys Alt+C", "type Ne", "keys Alt+S"} << "txtInQuestion";
+    QTest::addRow("Restart by Alt+S, Yes, at start-up")
+        << 3 << QStringList{"Yes"} << QStringList{"keys Alt+S"} << "optScreen(0)";
+    QTest::addRow("Restart by Alt+S without a file: the error report")
+        << -1 << QStringList{"Yes"} << QStringList{"keys Alt+S"} << "optScreen(0)";
+    QTest::addRow("Restart reached by Tab keeps the focus")
+        << 3 << QStringList{"No"} << QStringList{"tab to cmdRestart", "keys Return"} << "cmdRestart";
 }
 
 void FrmMainTest::focusAfterEveryHandler()
@@ -615,7 +735,8 @@ void FrmMainTest::startUpOnMissingDatabaseShowsTwoPlainMessages()
 
     QCOMPARE(boxes.shown.size(), 2);
     QCOMPARE(boxes.shown[0].text, kOpenFailedText);
-    const QString detail = QStringLiteral("14:  The database file '%1' does not exist").arg(QString::fromStdString(window.deck.path()));
+    const QString detail =
+        QStringLiteral("14:  The database file '%1' does not exist").arg(QString::fromStdString(window.deck.path()));
     QVERIFY2(boxes.shown[1].text.startsWith(detail), qPrintable(boxes.shown[1].text));
     for (const auto& box : boxes.shown) {
         QCOMPARE(box.title, QStringLiteral("Verbrio"));

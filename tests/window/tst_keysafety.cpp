@@ -20,7 +20,8 @@
 namespace {
 
 constexpr int kKeys = 6;
-const std::pair<Qt::Key, const char*> kKeyNames[] = {{Qt::Key_Return, "Enter"}, {Qt::Key_Escape, "Esc"}, {Qt::Key_Space, "Space"}};
+const std::pair<Qt::Key, const char*> kKeyNames[] = {
+    {Qt::Key_Return, "Enter"}, {Qt::Key_Escape, "Esc"}, {Qt::Key_Space, "Space"}};
 constexpr int kKinds = int(std::size(kKeyNames));
 
 int sequenceCount()
@@ -83,7 +84,8 @@ QString pressFrom(const State& state, const std::vector<int>& keys, std::size_t 
     if (after != before)
         harm << QStringLiteral("the file holds [%1], it held [%2]").arg(after.join("; "), before.join("; "));
     if (!harm.isEmpty())
-        harm << QStringLiteral("message boxes [%1]").arg(boxes.texts().join(" | ").replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        harm << QStringLiteral("message boxes [%1]")
+                    .arg(boxes.texts().join(" | ").replace(QLatin1Char('\n'), QLatin1Char(' ')));
     return harm.join(QStringLiteral("; "));
 }
 
@@ -132,7 +134,8 @@ void KeySafetyTest::noSequenceOfEnterEscSpaceDeletesAnEntry_data()
     QTest::addRow("after Cancel") << true << none << QStringList{"keys Alt+C", "type Neon", "keys Esc"};
     QTest::addRow("Review before Show") << true << none << QStringList{"keys Alt+R"};
     QTest::addRow("Review after Show") << true << none << QStringList{"keys Alt+R", "keys Return"};
-    QTest::addRow("after Restart answered No on Review") << true << QStringList{"No"} << QStringList{"keys Alt+R", "click cmdRestart"};
+    QTest::addRow("after Restart answered No on Review")
+        << true << QStringList{"No"} << QStringList{"keys Alt+R", "click cmdRestart"};
     QTest::addRow("after Restart answered Yes on Review, entries stored since")
         << true << QStringList{"Yes"} << QStringList{"keys Alt+R", "click cmdRestart", storedElsewhere};
 }
@@ -157,7 +160,8 @@ void KeySafetyTest::noSequenceOfEnterEscSpaceDeletesAnEntry()
             QString focus;
             const QString harm = pressFrom(state, keys, count, &focus);
             if (!harm.isEmpty())
-                QFAIL(qPrintable(QStringLiteral("%1 (the focus on %2 at the start): %3").arg(describe(keys, count), focus, harm)));
+                QFAIL(qPrintable(
+                    QStringLiteral("%1 (the focus on %2 at the start): %3").arg(describe(keys, count), focus, harm)));
         }
     }
     qInfo("%d sequences of %d keys in %lld ms", sequenceCount(), kKeys, clock.elapsed());

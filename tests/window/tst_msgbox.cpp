@@ -36,8 +36,10 @@ void MsgBoxTest::boxShowsPlainTextUnderTheProgramTitle_data()
     const QMessageBox::StandardButtons ok(QMessageBox::Ok);
     const QMessageBox::StandardButtons yesNo(QMessageBox::Yes | QMessageBox::No);
     QTest::addRow("OK only") << "Hello" << int(MsgBoxButtons::OKOnly) << "Hello" << ok;
-    QTest::addRow("markup shows literally") << "<b>bold</b> & <i>file.mdb</i>" << int(MsgBoxButtons::OKOnly) << "<b>bold</b> & <i>file.mdb</i>" << ok;
-    QTest::addRow("CR LF starts a new line") << "one\r\ntwo\r\n\r\nfour" << int(MsgBoxButtons::OKOnly) << "one\ntwo\n\nfour" << ok;
+    QTest::addRow("markup shows literally")
+        << "<b>bold</b> & <i>file.mdb</i>" << int(MsgBoxButtons::OKOnly) << "<b>bold</b> & <i>file.mdb</i>" << ok;
+    QTest::addRow("CR LF starts a new line")
+        << "one\r\ntwo\r\n\r\nfour" << int(MsgBoxButtons::OKOnly) << "one\ntwo\n\nfour" << ok;
     QTest::addRow("Yes and No") << "Sure?\r\nReally?" << int(MsgBoxButtons::YesNo) << "Sure?\nReally?" << yesNo;
 }
 
@@ -101,12 +103,13 @@ void MsgBoxTest::escapingErrorBecomesOneReport_data()
     QTest::addRow("negative number") << Throw([] { throw store::Error(-7, "odd"); }) << "Error -7\n\nodd";
     QTest::addRow("description with markup") << Throw([] { throw store::Error(14, "Cannot open '<b>x.mdb</b>'"); })
                                              << "Error 14\n\nCannot open '<b>x.mdb</b>'";
-    QTest::addRow("standard exception") << Throw([] { throw std::runtime_error("disk on fire"); })
-                                        << QStringLiteral("Error %1\n\ndisk on fire").arg(int(store::ErrorCode::Internal));
+    QTest::addRow("standard exception") << Throw([] {
+        throw std::runtime_error("disk on fire");
+    }) << QStringLiteral("Error %1\n\ndisk on fire").arg(int(store::ErrorCode::Internal));
     QTest::addRow("out of memory") << Throw([] { throw std::bad_alloc(); })
                                    << QStringLiteral("Error %1\n\nOut of memory").arg(kOutOfMemoryError);
-    QTest::addRow("not an exception class") << Throw([] { throw 42; })
-                                            << QStringLiteral("Error %1\n\nUnknown error").arg(int(store::ErrorCode::Internal));
+    QTest::addRow("not an exception class")
+        << Throw([] { throw 42; }) << QStringLiteral("Error %1\n\nUnknown error").arg(int(store::ErrorCode::Internal));
     QTest::addRow("no error") << Throw([] {}) << "";
 }
 

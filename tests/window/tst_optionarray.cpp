@@ -21,11 +21,10 @@ void OptionArrayTest::handlerRunsOnlyOnSelection_data()
     // Actions: "set N" / "clear N" from code, "click N" with the mouse,
     // "focus N" from code, or a key sent to the focused button.
     QTest::addColumn<QStringList>("actions");
-    QTest::addColumn<QStringList>("runs");    // each run of the handler: who selected, which index
-    QTest::addColumn<QString>("selected");    // Value of buttons 0 and 1 afterwards
+    QTest::addColumn<QStringList>("runs"); // each run of the handler: who selected, which index
+    QTest::addColumn<QString>("selected"); // Value of buttons 0 and 1 afterwards
 
-    QTest::addRow("selecting from code runs the handler")
-        << QStringList{"set 1"} << QStringList{"code 1"} << "01";
+    QTest::addRow("selecting from code runs the handler") << QStringList{"set 1"} << QStringList{"code 1"} << "01";
     QTest::addRow("selecting the selected button from code runs it again")
         << QStringList{"set 0", "set 0"} << QStringList{"code 0", "code 0"} << "10";
     QTest::addRow("selecting from code clears the other button")
@@ -42,8 +41,7 @@ void OptionArrayTest::handlerRunsOnlyOnSelection_data()
         << QStringList{"click 1", "click 1"} << QStringList{"user 1"} << "01";
     QTest::addRow("a click after clearing from code selects again")
         << QStringList{"set 0", "clear 0", "click 0"} << QStringList{"code 0", "user 0"} << "10";
-    QTest::addRow("focus alone selects nothing")
-        << QStringList{"focus 0", "focus 1"} << QStringList{} << "00";
+    QTest::addRow("focus alone selects nothing") << QStringList{"focus 0", "focus 1"} << QStringList{} << "00";
     QTest::addRow("Tab into the group selects nothing")
         << QStringList{"focus 0", "key Tab", "key Tab"} << QStringList{} << "00";
     QTest::addRow("space on the focused button selects it")
@@ -66,7 +64,8 @@ void OptionArrayTest::handlerRunsOnlyOnSelection()
     auto* after = new QPushButton(QStringLiteral("after"), &window);
     // Each as large as it needs: a click in its middle hits it.
     int top = 0;
-    for (QWidget* widget : {static_cast<QWidget*>(before), static_cast<QWidget*>(first), static_cast<QWidget*>(second), static_cast<QWidget*>(after)}) {
+    for (QWidget* widget : {static_cast<QWidget*>(before), static_cast<QWidget*>(first), static_cast<QWidget*>(second),
+                            static_cast<QWidget*>(after)}) {
         widget->adjustSize();
         widget->move(0, top);
         top += widget->height() + 4;
@@ -74,13 +73,14 @@ void OptionArrayTest::handlerRunsOnlyOnSelection()
 
     QStringList ran;
     bool byUser = false;
-    OptionArray array({first, second},
-                      [&](std::int16_t index) { ran << QStringLiteral("%1 %2").arg(byUser ? "user" : "code").arg(index); },
-                      [&](std::function<void()> handler) {
-                          byUser = true;
-                          handler();
-                          byUser = false;
-                      });
+    OptionArray array(
+        {first, second},
+        [&](std::int16_t index) { ran << QStringLiteral("%1 %2").arg(byUser ? "user" : "code").arg(index); },
+        [&](std::function<void()> handler) {
+            byUser = true;
+            handler();
+            byUser = false;
+        });
 
     window.show();
     QApplication::setActiveWindow(&window);

@@ -103,7 +103,8 @@ void TextBoxTest::lengthLimitHoldsForTypingAndPasting_data()
         QTest::addRow("%s: a paste whose pair fits keeps it", b.name)
             << b.screen << b.name << QStringList{"paste:" + a250, "paste:bbb" + kSmile + "c"} << a250 + "bbb" + kSmile;
         QTest::addRow("%s: typing into a full box at its start changes nothing", b.name)
-            << b.screen << b.name << QStringList{"paste:" + x255, QStringLiteral("key:") + b.toStart, "type:zz"} << x255;
+            << b.screen << b.name << QStringList{"paste:" + x255, QStringLiteral("key:") + b.toStart, "type:zz"}
+            << x255;
         QTest::addRow("%s: short text is kept whole", b.name)
             << b.screen << b.name << QStringList{"type:abc", "paste:" + kSmile} << "abc" + kSmile;
         const QString exact = QStringLiteral("a\u00a0b\u200bc\u0301\u2060") + kSmile + QStringLiteral("\u05e9");
@@ -113,14 +114,16 @@ void TextBoxTest::lengthLimitHoldsForTypingAndPasting_data()
     for (const char* name : {"txtInAnswer", "txtOutAnswer"}) {
         const char* screen = name[3] == 'I' ? "create" : "definitions";
         QTest::addRow("%s: Enter and Shift+Enter each give a line feed", name)
-            << screen << name << QStringList{"type:a", "key:Return", "type:b", "key:Shift+Return", "type:c"} << "a\nb\nc";
+            << screen << name << QStringList{"type:a", "key:Return", "type:b", "key:Shift+Return", "type:c"}
+            << "a\nb\nc";
         QTest::addRow("%s: a pasted line separator gives a line feed", name)
             << screen << name << QStringList{QStringLiteral("paste:a\u2028b\u2029c")} << "a\nb\nc";
     }
-    QTest::addRow("txtOutQuestion: typing has no limit")
-        << "review" << "txtOutQuestion" << QStringList{"type:" + digits} << digits;
+    QTest::addRow("txtOutQuestion: typing has no limit") << "review"
+                                                         << "txtOutQuestion" << QStringList{"type:" + digits} << digits;
     QTest::addRow("txtOutQuestion: pasting has no limit")
-        << "review" << "txtOutQuestion" << QStringList{"paste:" + digits.repeated(4) + kSmile} << digits.repeated(4) + kSmile;
+        << "review"
+        << "txtOutQuestion" << QStringList{"paste:" + digits.repeated(4) + kSmile} << digits.repeated(4) + kSmile;
 }
 
 void TextBoxTest::lengthLimitHoldsForTypingAndPasting()
@@ -161,7 +164,7 @@ void TextBoxTest::longerStoredTextIsNotCutByTyping_data()
     // take. Typing must not grow it, nor eat what the box shows.
     QTest::addColumn<QKeySequence>("keys");
     QTest::addColumn<QString>("pasted");
-    QTest::addColumn<int>("kept");     // leading characters of the definition still shown
+    QTest::addColumn<int>("kept");      // leading characters of the definition still shown
     QTest::addColumn<QString>("added"); // what follows them
 
     QTest::addRow("typing at the end") << QKeySequence("Ctrl+End, Z") << QString() << 300 << "";
@@ -241,14 +244,23 @@ void TextBoxTest::altTypesNothingButAltGrTypes_data()
     const struct {
         const char* screen;
         const char* box;
-    } boxes[] = {{"create", "txtInQuestion"}, {"create", "txtInAnswer"}, {"review", "txtOutQuestion"}, {"definitions", "txtOutAnswer"}};
+    } boxes[] = {{"create", "txtInQuestion"},
+                 {"create", "txtInAnswer"},
+                 {"review", "txtOutQuestion"},
+                 {"definitions", "txtOutAnswer"}};
     for (const auto& b : boxes) {
-        QTest::addRow("%s: Alt+Q types nothing", b.box) << b.screen << b.box << int(Qt::AltModifier) << "q" << "ab";
-        QTest::addRow("%s: Alt+Shift+E types nothing", b.box) << b.screen << b.box << int(Qt::AltModifier | Qt::ShiftModifier) << "E" << "ab";
+        QTest::addRow("%s: Alt+Q types nothing", b.box) << b.screen << b.box << int(Qt::AltModifier) << "q"
+                                                        << "ab";
+        QTest::addRow("%s: Alt+Shift+E types nothing", b.box)
+            << b.screen << b.box << int(Qt::AltModifier | Qt::ShiftModifier) << "E"
+            << "ab";
         // X11's AltGr is a modifier of its own; elsewhere it arrives as Ctrl+Alt.
-        QTest::addRow("%s: AltGr+E types the euro sign", b.box) << b.screen << b.box << int(Qt::GroupSwitchModifier) << euro << "ab" + euro;
-        QTest::addRow("%s: Ctrl+Alt+E types the euro sign", b.box) << b.screen << b.box << int(Qt::ControlModifier | Qt::AltModifier) << euro << "ab" + euro;
-        QTest::addRow("%s: Q without Alt types q", b.box) << b.screen << b.box << int(Qt::NoModifier) << "q" << "abq";
+        QTest::addRow("%s: AltGr+E types the euro sign", b.box)
+            << b.screen << b.box << int(Qt::GroupSwitchModifier) << euro << "ab" + euro;
+        QTest::addRow("%s: Ctrl+Alt+E types the euro sign", b.box)
+            << b.screen << b.box << int(Qt::ControlModifier | Qt::AltModifier) << euro << "ab" + euro;
+        QTest::addRow("%s: Q without Alt types q", b.box) << b.screen << b.box << int(Qt::NoModifier) << "q"
+                                                          << "abq";
     }
 }
 
@@ -285,9 +297,12 @@ void TextBoxTest::oneLineBoxShowsTheStartOfAnEntry_data()
 
     QTest::addRow("Review") << QStringList{"keys Alt+R"} << "txtOutQuestion" << 1;
     QTest::addRow("Next, the cursor left at the end of the previous term, typed into")
-        << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys End", "type more", "keys Return, Return"} << "txtOutQuestion" << 2;
-    QTest::addRow("Review again, from Create") << QStringList{"keys Alt+R", "keys Alt+C", "keys Alt+R"} << "txtOutQuestion" << 2;
-    QTest::addRow("Create after Review: the empty new entry") << QStringList{"keys Alt+R", "keys Alt+C"} << "txtInQuestion" << 0;
+        << QStringList{"keys Alt+R", "focus txtOutQuestion", "keys End", "type more", "keys Return, Return"}
+        << "txtOutQuestion" << 2;
+    QTest::addRow("Review again, from Create")
+        << QStringList{"keys Alt+R", "keys Alt+C", "keys Alt+R"} << "txtOutQuestion" << 2;
+    QTest::addRow("Create after Review: the empty new entry")
+        << QStringList{"keys Alt+R", "keys Alt+C"} << "txtInQuestion" << 0;
 }
 
 void TextBoxTest::oneLineBoxShowsTheStartOfAnEntry()
@@ -296,9 +311,12 @@ void TextBoxTest::oneLineBoxShowsTheStartOfAnEntry()
     QFETCH(QString, box);
     QFETCH(int, entry);
 
-    const auto longTerm = [](int id) { return QStringLiteral("Start%1 ").arg(id) + QString(300, QLatin1Char('w')) + QStringLiteral(" end"); };
+    const auto longTerm = [](int id) {
+        return QStringLiteral("Start%1 ").arg(id) + QString(300, QLatin1Char('w')) + QStringLiteral(" end");
+    };
     MessageBoxes boxes;
-    TestWindow window({{1, longTerm(1).toStdString(), "definition 1"}, {2, longTerm(2).toStdString(), "definition 2"}}, {0.0f, 0.9f});
+    TestWindow window({{1, longTerm(1).toStdString(), "definition 1"}, {2, longTerm(2).toStdString(), "definition 2"}},
+                      {0.0f, 0.9f});
     QVERIFY(window.active());
     const QString failed = window.perform(steps);
     QVERIFY2(failed.isEmpty(), qPrintable(failed));
@@ -309,7 +327,8 @@ void TextBoxTest::oneLineBoxShowsTheStartOfAnEntry()
     // The cursor, at the start of the text, is at the left edge of the box:
     // the box is scrolled all the way left.
     const QRect cursor = line->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    QVERIFY2(cursor.left() <= line->contentsRect().left() + 8, qPrintable(QStringLiteral("cursor at x %1").arg(cursor.left())));
+    QVERIFY2(cursor.left() <= line->contentsRect().left() + 8,
+             qPrintable(QStringLiteral("cursor at x %1").arg(cursor.left())));
 }
 
 QTEST_MAIN(TextBoxTest)
