@@ -8,6 +8,7 @@
 #include "msgbox.h"
 #include "recordsource.h"
 #include "textbox.h"
+#include "textlimit.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -26,7 +27,6 @@ namespace {
 
 const QString kShow = QStringLiteral("Show");
 const QString kNext = QStringLiteral("Next");
-constexpr int kInputLength = 255; // the longest text the Create boxes take
 // Long enough that a burst of "OK"s, or one "Restart", settles the file once.
 constexpr int kIdleDelayMs = 300;
 
@@ -90,8 +90,8 @@ void FrmMain::createControls()
     auto* review = make<QRadioButton>("optScreen(1)", pbxChoice);
 
     pbxCreate = make<QFrame>("pbxCreate", this);
-    txtInQuestion = make<LineTextBox>("txtInQuestion", pbxCreate, kInputLength);
-    txtInAnswer = make<MultiLineTextBox>("txtInAnswer", pbxCreate, kInputLength);
+    txtInQuestion = make<LineTextBox>("txtInQuestion", pbxCreate, kLongestTypedText);
+    txtInAnswer = make<MultiLineTextBox>("txtInAnswer", pbxCreate, kLongestTypedText);
     cmdOK = make<QPushButton>("cmdOK", pbxCreate);
     cmdCancel = make<QPushButton>("cmdCancel", pbxCreate);
 
@@ -99,7 +99,7 @@ void FrmMain::createControls()
     auto* terms = make<QRadioButton>("optShow(0)", pbxReview);
     auto* definitions = make<QRadioButton>("optShow(1)", pbxReview);
     cmdShow = make<QPushButton>("cmdShow", pbxReview);
-    txtOutAnswer = make<MultiLineTextBox>("txtOutAnswer", pbxReview, kInputLength);
+    txtOutAnswer = make<MultiLineTextBox>("txtOutAnswer", pbxReview, kLongestTypedText);
     txtOutQuestion = make<LineTextBox>("txtOutQuestion", pbxReview, 0);
 
     const auto userClick = [this](const std::function<void()>& handler) { guarded(this, handler); };

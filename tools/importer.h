@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sourceformat.h"
+#include "textlimit.h"
 
 #include <string>
 #include <string_view>
@@ -13,7 +14,7 @@ class Connection;
 namespace deck {
 
 // The Create screen's boxes take at most this many UTF-16 code units.
-inline constexpr long kLongestText = 255;
+inline constexpr long kLongestText = kLongestTypedText;
 
 // The length of a UTF-8 text in UTF-16 code units, as a text box counts it.
 long textLength(std::string_view text);
