@@ -29,9 +29,10 @@ SQLite::Database openExisting(const std::string& path, Connection::Access access
     if (std::filesystem::is_directory(status))
         throw Error(SQLITE_CANTOPEN, "'" + path + "' is a directory, not a database file");
     try {
-        return SQLite::Database(path,
-                                access == Connection::Access::ReadOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE,
-                                kBusyTimeoutMs);
+        // One thread uses a connection: SQLite need not lock it on every
+        // call, which a search over every entry would feel.
+        const int mode = access == Connection::Access::ReadOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE;
+        return SQLite::Database(path, mode | SQLite::OPEN_NOMUTEX, kBusyTimeoutMs);
     } catch (const SQLite::Exception& e) {
         // SQLite's own message ("unable to open database file") would not
         // say that the path is too long for it.
