@@ -23,6 +23,7 @@ void SearchFilter::setSearch(const QString& text)
     // selection.
     QScopedValueRollback guard(settingSearch_, true);
     invalidate();
+    rowCount(); // lays the rows out now, from accepted_, even with no view asking
 }
 
 bool SearchFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const

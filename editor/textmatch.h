@@ -17,14 +17,16 @@ public:
     explicit TextMatch(const QString& needle = {});
 
     bool empty() const { return needle_.isEmpty(); }
-    // Whether `text` contains the needle; `ascii` says that it is plain ASCII.
-    bool in(std::string_view text, bool ascii) const;
+    // Whether the UTF-8 `text` contains the needle.
+    bool in(std::string_view text) const;
 
 private:
+    enum class AsciiScan { Found, Absent, NotAscii };
+    // Looks for the ASCII needle among the bytes of `text`; when it is absent,
+    // whether the text was all ASCII, so that nothing else can match.
+    AsciiScan findAscii(std::string_view text) const;
+
     QString needle_;
     std::string asciiNeedle_; // the needle in lower case, when it folds to ASCII
     bool needleAscii_ = false;
 };
-
-// Whether every byte of `text` is ASCII.
-bool isAscii(std::string_view text);

@@ -68,6 +68,7 @@ private slots:
     void changesAreWrittenAtOnce();
     void searchIgnoresCaseInAnyScript_data();
     void searchIgnoresCaseInAnyScript();
+    void searchOfALargeDeckFindsBothHalves();
     void narrowedSearchSeesChangedRows();
     void refreshKeepsPersistentRows();
     void editOfAnEntryGoneElsewhereIsReported();
@@ -144,15 +145,22 @@ void TestDeckModel::searchIgnoresCaseInAnyScript_data()
     QTest::addColumn<QString>("search");
     QTest::addColumn<QList<qint64>>("expected");
     // 1 "Concatenate"/"join strings", 2 "École"/"school", 3 "ΣΟΦΙΑ"/"wisdom",
-    // 4 "Kelvin"/"a unit: K", 5 "emoji 😀"/"smile"
-    QTest::addRow("empty shows all") << QString() << QList<qint64>{1, 2, 3, 4, 5};
+    // 4 "Kelvin"/"a unit: K" (the Kelvin sign), 5 "emoji 😀"/"smile",
+    // 6 "Straße"/"Meſſe" (long s), 7 a word across bytes 63 and 64
+    QTest::addRow("empty shows all") << QString() << QList<qint64>{1, 2, 3, 4, 5, 6, 7};
     QTest::addRow("ASCII, other case") << "CAT" << QList<qint64>{1};
     QTest::addRow("in the definition") << "SCHOOL" << QList<qint64>{2};
     QTest::addRow("accented, other case") << "école" << QList<qint64>{2};
+    QTest::addRow("ASCII within accented text") << "COLE" << QList<qint64>{2};
     QTest::addRow("Greek lower case") << "σοφια" << QList<qint64>{3};
     QTest::addRow("Kelvin sign folds to k") << QString(QChar(0x212A)) + "elvin" << QList<qint64>{4};
+    QTest::addRow("k finds the Kelvin sign") << "unit: k" << QList<qint64>{4};
+    QTest::addRow("s finds the long s") << "MESSE" << QList<qint64>{6};
     QTest::addRow("non-ASCII never in ASCII text") << "é" << QList<qint64>{2};
     QTest::addRow("emoji") << "😀" << QList<qint64>{5};
+    QTest::addRow("across a 64-byte block") << "BOUNDARY" << QList<qint64>{7};
+    QTest::addRow("at the very end") << "end." << QList<qint64>{7};
+    QTest::addRow("longer than any text") << QString(300, u'x') << QList<qint64>{};
     QTest::addRow("no match") << "zzz" << QList<qint64>{};
 }
 
@@ -163,8 +171,10 @@ void TestDeckModel::searchIgnoresCaseInAnyScript()
     TempDeck deck({{1, "Concatenate", "join strings"},
                    {2, "École", "school"},
                    {3, "ΣΟΦΙΑ", "wisdom"},
-                   {4, "Kelvin", "a unit: K"},
-                   {5, "emoji 😀", "smile"}});
+                   {4, "Kelvin", "a unit: \u212A"},
+                   {5, "emoji 😀", "smile"},
+                   {6, "Straße", "Meſſe"},
+                   {7, std::string(60, '-') + "boundary", "the end."}});
     store::Connection connection(deck.path());
     DeckModel model(connection);
     SearchFilter filter(model);
@@ -172,6 +182,22 @@ void TestDeckModel::searchIgnoresCaseInAnyScript()
     QList<qint64> found;
     for (int row = 0; row < filter.rowCount(); ++row)
         found << filter.index(row, DeckModel::IdColumn).data().toLongLong();
+    QCOMPARE(found, expected);
+}
+
+void TestDeckModel::searchOfALargeDeckFindsBothHalves()
+{
+    TempDeck deck(TempDeck::numbered(6000)); // searched in two halves at once
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    SearchFilter filter(model);
+    filter.setSearch("99");
+    QList<qint64> found, expected;
+    for (int row = 0; row < filter.rowCount(); ++row)
+        found << filter.index(row, DeckModel::IdColumn).data().toLongLong();
+    for (qint64 id = 1; id <= 6000; ++id)
+        if (std::to_string(id).find("99") != std::string::npos)
+            expected << id;
     QCOMPARE(found, expected);
 }
 
