@@ -60,7 +60,8 @@ int runEditor(int argc, char* argv[])
         return deck::kFailure;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(u"Verbrio Deck"_qs);
+    QApplication::setApplicationName(u"Verbrio Deck"_qs); // also the class of its windows
+    QGuiApplication::setDesktopFileName(QStringLiteral(VERBRIO_ID ".Deck"));
     const QString path =
         positional.size() == 2
             ? positional[1]

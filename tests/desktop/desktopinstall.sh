@@ -33,6 +33,9 @@ exec_line=$(grep '^Exec=' "$SHARE/applications/$ID.desktop")
 desktop-file-validate "$SHARE/applications/$ID.Deck.desktop"
 exec_line=$(grep '^Exec=' "$SHARE/applications/$ID.Deck.desktop")
 [ "$exec_line" = "Exec=\"$PROGRAM/verbrio-deck\" edit" ] || fail "the deck editor's entry says $exec_line"
+# The classes the programs give their windows (checked beside the drill).
+grep -qx 'StartupWMClass=Verbrio' "$SHARE/applications/$ID.desktop" || fail "the entry names another window class"
+grep -qx 'StartupWMClass=Verbrio Deck' "$SHARE/applications/$ID.Deck.desktop" || fail "the deck editor's entry names another window class"
 
 echo "-- man finds the pages through ~/.local/bin on the PATH"
 page=$(cd / && env -u MANPATH PATH="$HOME/.local/bin:$PATH" man -w verbrio-deck)

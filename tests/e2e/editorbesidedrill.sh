@@ -34,6 +34,9 @@ EDITOR_PID=$!
 find_editor() { EDITOR=$(editor_windows | head -n1); [ -n "$EDITOR" ]; }
 wait_until 15 "the editor's window" find_editor
 settle
+# The classes the desktop entries name, which tie each window to its entry.
+[[ $(xprop -id "$EDITOR" WM_CLASS) == *'"Verbrio Deck"' ]] || fail "the editor's window class: $(xprop -id "$EDITOR" WM_CLASS)"
+[[ $(xprop -id "$MAIN" WM_CLASS) == *'"Verbrio"' ]] || fail "the drill's window class: $(xprop -id "$MAIN" WM_CLASS)"
 
 step "mend the typo in the first term: type to replace, Enter"
 focus "$EDITOR"
