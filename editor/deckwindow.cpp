@@ -347,6 +347,9 @@ void DeckWindow::compact()
     if (answer != QMessageBox::Yes)
         return;
     area_->commit();
+    // Compact needs the file alone: this window's own connection lets go of
+    // WAL first, or the tool would take it for another program's.
+    deck_.leaveWal(true);
     QString said;
     if (!runTool({u"compact"_qs, deckPath_}, said)) {
         QMessageBox::warning(this, tr("Compact"), said);

@@ -1,5 +1,5 @@
 // The deck editor's window, headless: what each key does where the focus is,
-// and where the focus goes; import and export through the window.
+// and where the focus goes; import, export and compact through the window.
 #include "connection.h"
 #include "deckmodel.h"
 #include "deckwindow.h"
@@ -10,9 +10,12 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
+
+#include <optional>
 
 Q_DECLARE_METATYPE(BoxAnswer)
 
@@ -61,6 +64,8 @@ private slots:
     void importShowsWhatItWillAddFirst();
     void exportWritesTheChosenFileWholeOrNotAtAll_data();
     void exportWritesTheChosenFileWholeOrNotAtAll();
+    void compactRenumbersOnlyWithTheDeckToItself_data();
+    void compactRenumbersOnlyWithTheDeckToItself();
 };
 
 void TestDeckWindow::keysActWhereTheFocusIs_data()
@@ -248,6 +253,76 @@ void TestDeckWindow::exportWritesTheChosenFileWholeOrNotAtAll()
     QVERIFY2(status.isEmpty() ? message.isEmpty() : message.contains(status), qPrintable(message));
     const QString shown = boxes.texts().join(u'\n');
     QVERIFY2(box.isEmpty() ? shown.isEmpty() : shown.contains(box), qPrintable(shown));
+}
+
+void TestDeckWindow::compactRenumbersOnlyWithTheDeckToItself_data()
+{
+    // Before the compact: "edit" changes a term here, which leaves this
+    // window's connection in WAL; "drill" holds a read transaction open on
+    // a second connection in WAL, as the drill may.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<BoxAnswer>("answer");  // to "Compact now?"
+    QTest::addColumn<QList<qint64>>("ids"); // stored afterwards
+    QTest::addColumn<QString>("says");      // in the status bar, or else in the box after the question
+
+    const QList<qint64> kept{2, 700, 32768, 40000};
+    const QList<qint64> renumbered{1, 2, 3, 4};
+    QTest::addRow("IDs 1 to n, texts and order kept") << "" << BoxAnswer::Yes << renumbered << "Renumbered 4 entries";
+    QTest::addRow("right after an edit here") << "edit" << BoxAnswer::Yes << renumbered << "Renumbered 4 entries";
+    QTest::addRow("declined, nothing changes") << "" << BoxAnswer::No << kept << "";
+    QTest::addRow("the drill reading: says to close it, nothing changes")
+        << "drill" << BoxAnswer::Yes << kept << "Close Verbrio on this deck";
+}
+
+void TestDeckWindow::compactRenumbersOnlyWithTheDeckToItself()
+{
+    QFETCH(QString, before);
+    QFETCH(BoxAnswer, answer);
+    QFETCH(QList<qint64>, ids);
+    QFETCH(QString, says);
+
+    const QList<qint64> start{2, 700, 32768, 40000};
+    TempDeck deck(TempDeck::withIds(start));
+    std::optional<SQLite::Database> drill;
+    if (before == u"drill") {
+        drill.emplace(deck.path(), SQLite::OPEN_READWRITE);
+        drill->exec("PRAGMA journal_mode = WAL");
+        drill->exec("BEGIN");
+        QCOMPARE(drill->execAndGet("SELECT count(*) FROM Questions").getInt(), 4);
+    }
+    store::Connection connection(deck.path());
+    DeckWindow window(connection, QString::fromStdString(deck.path()));
+    std::vector<TestEntry> expected = TempDeck::withIds(start);
+    if (before == u"edit") {
+        QVERIFY(window.model().setData(window.model().index(0, DeckModel::TermColumn), u"edited"_qs));
+        expected[0].question = "edited";
+    }
+    for (qsizetype i = 0; i < ids.size(); ++i)
+        expected[std::size_t(i)].id = ids[i];
+
+    QPushButton* compact = nullptr;
+    for (QPushButton* button : window.findChildren<QPushButton*>())
+        if (button->accessibleName() == u"Compact the deck")
+            compact = button;
+    QVERIFY(compact && !compact->isHidden()); // the deck warns of its IDs
+    MessageBoxes boxes({answer});
+    compact->click();
+
+    QCOMPARE(deck.entries(), expected);
+    QList<qint64> shownIds;
+    for (int row = 0; row < window.model().rowCount(); ++row)
+        shownIds << window.model().idAt(row);
+    QCOMPARE(shownIds, ids);
+    QCOMPARE(compact->isHidden(), ids != start); // no warning once renumbered
+    QVERIFY(!boxes.shown.isEmpty());
+    const QString said = boxes.shown.size() > 1 ? boxes.shown[1].text : window.statusBar()->currentMessage();
+    QVERIFY2(says.isEmpty() ? said.isEmpty() : said.contains(says), qPrintable(said));
+    // The area below the table shows the entry its ID now names: an edit
+    // there goes to the entry the user sees.
+    const auto shown = std::find_if(expected.begin(), expected.end(),
+                                    [&](const TestEntry& e) { return e.id == window.entryArea()->entryId(); });
+    QVERIFY(shown != expected.end());
+    QCOMPARE(window.entryArea()->box(DeckModel::TermColumn)->toPlainText(), QString::fromStdString(shown->question));
 }
 
 QTEST_MAIN(TestDeckWindow)
