@@ -150,14 +150,19 @@ void DeckWindow::buildMenus()
     // Every action has a menu item and a shortcut.
     QMenu* file = menuBar()->addMenu(tr("&File"));
     file->addAction(tr("&Import..."), QKeySequence(tr("Ctrl+I")), this, [this] {
-        const QString source = QFileDialog::getOpenFileName(
-            this, tr("Import Entries"), QString(), tr("Entries (*.csv *.tsv *.tab *.txt *.kvtml);;All files (*)"));
+        const QString title = tr("Import Entries");
+        const QString source =
+            chooseFile ? chooseFile(title)
+                       : QFileDialog::getOpenFileName(this, title, QString(),
+                                                      tr("Entries (*.csv *.tsv *.tab *.txt *.kvtml);;All files (*)"));
         if (!source.isEmpty())
             importFile(source);
     });
     file->addAction(tr("&Export..."), QKeySequence(tr("Ctrl+E")), this, [this] {
-        const QString target = QFileDialog::getSaveFileName(this, tr("Export Entries"), QString(),
-                                                            tr("CSV (*.csv);;Tab-separated text (*.tsv)"));
+        const QString title = tr("Export Entries");
+        const QString target = chooseFile ? chooseFile(title)
+                                          : QFileDialog::getSaveFileName(this, title, QString(),
+                                                                         tr("CSV (*.csv);;Tab-separated text (*.tsv)"));
         if (!target.isEmpty())
             exportTo(target);
     });
@@ -342,6 +347,9 @@ void DeckWindow::compact()
     if (answer != QMessageBox::Yes)
         return;
     area_->commit();
+    // Compact needs the file alone: this window's own connection lets go of
+    // WAL first, or the tool would take it for another program's.
+    deck_.leaveWal(true);
     QString said;
     if (!runTool({u"compact"_qs, deckPath_}, said)) {
         QMessageBox::warning(this, tr("Compact"), said);

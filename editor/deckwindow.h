@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class DeckModel;
 class EntryArea;
 class QLabel;
@@ -33,6 +35,10 @@ public:
     // own code and messages.
     void importFile(const QString& source);
     void exportTo(const QString& target);
+
+    // When set, answers the Import and Export file dialogs in their place
+    // (tests): given the dialog's title, the file chosen, or "" to cancel.
+    std::function<QString(const QString& title)> chooseFile;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -99,8 +99,8 @@ const std::vector<Command>& commands()
         {"compact",
          "Renumbers a deck's entries 1 to n and reclaims free space.",
          "Renumbers the entries of FILE 1 to n in their present order, in one transaction, and reclaims the "
-         "free space. Waits up to 2 seconds for another program writing to the deck, then gives up. Close "
-         "Verbrio first.",
+         "free space. It needs the deck alone: it waits up to 2 seconds for another program that has the deck "
+         "open, then gives up and changes nothing. Close Verbrio first.",
          {{"FILE", "The deck to compact."}},
          {},
          runCompact,

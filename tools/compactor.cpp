@@ -1,15 +1,40 @@
 #include "compactor.h"
 
 #include "connection.h"
+#include "deckerror.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
+#include <chrono>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 namespace deck {
 namespace {
+
+// As long as the connection's busy timeout waits for another writer.
+constexpr auto kWaitForOthers = std::chrono::seconds(2);
+constexpr auto kRetryEvery = std::chrono::milliseconds(50);
+
+// In WAL, a program that has the deck open (the drill, which deletes and
+// stores entries by their IDs) does not hold up a writer, so it would not
+// notice its IDs change under it. Leaving WAL needs the file alone: SQLite
+// refuses it at once while another connection has the file open in WAL, so
+// it is tried again until the wait is up. In the rollback journal, which
+// the file is in from here on, readers hold up the commit instead.
+void takeFileAlone(store::Connection& deck)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + kWaitForOthers;
+    while (!deck.leaveWal(true)) {
+        if (std::chrono::steady_clock::now() >= giveUp)
+            throw deckError(DeckErrorCode::InUse,
+                            "the deck is in use: another program has had it open for 2 seconds, Verbrio perhaps, "
+                            "and compact needs it alone. Close Verbrio on this deck and try again");
+        std::this_thread::sleep_for(kRetryEvery);
+    }
+}
 
 long long fileBytes(SQLite::Database& db)
 {
@@ -50,6 +75,7 @@ long long renumber(SQLite::Database& db, const std::vector<std::int64_t>& ids)
 CompactResult compactDeck(store::Connection& deck)
 {
     deck.checkTable();
+    takeFileAlone(deck);
     return deck.run([&] {
         CompactResult result;
         SQLite::Database& db = deck.db();

@@ -20,6 +20,7 @@ enum class DeckErrorCode : int {
     NothingToImport = 4008, // a source that is not blank yields no entry
     NoRoom = 4009,          // an import would give an entry an ID the Review screen cannot draw
     NotReported = 4010,     // the work is done and stays done; only its report failed: exit status 3
+    InUse = 4011,           // another program has the deck open, and the work needs it alone
 };
 
 inline store::Error deckError(DeckErrorCode code, const std::string& description)
