@@ -43,6 +43,13 @@ QString count(qsizetype n, const char* one, const char* many)
     return QLocale().toString(n) + u' ' + QString::fromLatin1(n == 1 ? one : many);
 }
 
+// The file a drag carries, when it carries one local file; else "".
+QString droppedFile(const QMimeData* data)
+{
+    const QList<QUrl> urls = data->urls();
+    return urls.size() == 1 && urls[0].isLocalFile() ? urls[0].toLocalFile() : QString();
+}
+
 } // namespace
 
 DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget* parent)
@@ -103,6 +110,9 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     connect(compact_, &QPushButton::clicked, this, &DeckWindow::compact);
 
     buildMenus();
+    for (QWidget* box : {static_cast<QWidget*>(search_), area_->box(DeckModel::TermColumn)->viewport(),
+                         area_->box(DeckModel::DefinitionColumn)->viewport()})
+        box->installEventFilter(this);
 
     // Wiring:
     connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -160,9 +170,16 @@ void DeckWindow::buildMenus()
     });
     file->addAction(tr("&Export..."), QKeySequence(tr("Ctrl+E")), this, [this] {
         const QString title = tr("Export Entries");
-        const QString target = chooseFile ? chooseFile(title)
-                                          : QFileDialog::getSaveFileName(this, title, QString(),
-                                                                         tr("CSV (*.csv);;Tab-separated text (*.tsv)"));
+        const QString tsv = tr("Tab-separated text (*.tsv)");
+        QString type;
+        QString target = chooseFile
+                             ? chooseFile(title)
+                             : QFileDialog::getSaveFileName(this, title, QString(), tr("CSV (*.csv);;") + tsv, &type);
+        // The format comes from the name's extension: a name without one
+        // gets that of the type chosen in the dialog.
+        const QString suffix = QFileInfo(target).suffix().toLower();
+        if (!target.isEmpty() && suffix != u"csv" && suffix != u"tsv")
+            target += type == tsv ? u".tsv"_qs : u".csv"_qs;
         if (!target.isEmpty())
             exportTo(target);
     });
@@ -260,12 +277,15 @@ void DeckWindow::updateFigures()
 {
     updateStatus();
     try {
-        const auto warnings = deck::deckWarnings(deck::measureDeck(deck_), deckPath_.toStdString());
+        const deck::DeckFigures figures = deck::measureDeck(deck_);
+        const auto warnings = deck::deckWarnings(figures, deckPath_.toStdString());
         QStringList lines;
         for (const std::string& warning : warnings)
             lines << QString::fromStdString(warning);
         warning_->setText(lines.join(u' '));
-        compact_->setVisible(!warnings.empty());
+        // Not for a deck whose only trouble is more entries than the Review
+        // screen takes: renumbering cannot help it.
+        compact_->setVisible(!warnings.empty() && deck::compactChangesIds(figures));
     } catch (const store::Error& e) {
         warning_->setText(QString::fromStdString(e.description()));
     }
@@ -362,17 +382,36 @@ void DeckWindow::compact()
 
 void DeckWindow::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasUrls() && event->mimeData()->urls().size() == 1
-        && event->mimeData()->urls()[0].isLocalFile())
+    if (!droppedFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void DeckWindow::dropEvent(QDropEvent* event)
 {
-    const QString source = event->mimeData()->urls()[0].toLocalFile();
+    const QString source = droppedFile(event->mimeData());
+    if (source.isEmpty())
+        return;
     event->acceptProposedAction();
     // Not inside the drop: the source program waits for it to end.
     QTimer::singleShot(0, this, [this, source] { importFile(source); });
+}
+
+bool DeckWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // A file dropped on a text box is imported, as anywhere else on the
+    // window, not typed into the box as its path.
+    const QEvent::Type type = event->type();
+    if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!droppedFile(drop->mimeData()).isEmpty()) {
+            if (type == QEvent::Drop)
+                dropEvent(drop);
+            else
+                drop->acceptProposedAction();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void DeckWindow::closeEvent(QCloseEvent* event)

@@ -221,8 +221,8 @@ int report(const store::Error& error, const Command* command, Console& console)
     }
     if (error.number() == SQLITE_BUSY)
         say(console.err, prefix
-                             + "the deck is in use: another program has been writing to it for 2 seconds without "
-                               "finishing. Close that program, or wait, and try again. ("
+                             + "the deck is in use: another program has held it for 2 seconds, reading or "
+                               "writing. Close that program, or wait, and try again. ("
                              + error.description() + ")");
     else
         say(console.err, prefix + error.description());

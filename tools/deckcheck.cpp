@@ -70,4 +70,9 @@ std::vector<std::string> deckWarnings(const DeckFigures& figures, const std::str
     return warnings;
 }
 
+bool compactChangesIds(const DeckFigures& figures)
+{
+    return figures.count > 0 && (figures.belowOne > 0 || figures.highest != figures.count);
+}
+
 } // namespace deck

@@ -37,5 +37,7 @@ DeckFigures examineDeck(store::Connection& deck);
 // Plain warnings about what the figures mean for the Review screen, each
 // with its remedy; none for a deck the Review screen handles well.
 std::vector<std::string> deckWarnings(const DeckFigures& figures, const std::string& deckName);
+// Whether compact would change any ID: some are below 1 or above the count.
+bool compactChangesIds(const DeckFigures& figures);
 
 } // namespace deck

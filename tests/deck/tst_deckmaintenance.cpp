@@ -50,15 +50,22 @@ void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings_data()
     QTest::addColumn<long long>("gaps");
     QTest::addColumn<long long>("missing");
     QTest::addColumn<QStringList>("warnings");
+    QTest::addColumn<bool>("renumbers"); // whether compact would change an ID
 
-    QTest::addRow("empty") << QList<qint64>{} << 0LL << 0LL << 0LL << 0LL << QStringList{};
-    QTest::addRow("1 to 5") << QList<qint64>{1, 2, 3, 4, 5} << 1LL << 5LL << 0LL << 0LL << QStringList{};
-    QTest::addRow("starts at 3") << QList<qint64>{3, 4, 5} << 3LL << 5LL << 1LL << 2LL << QStringList{};
+    QList<qint64> tooMany;
+    for (qint64 id = 1; id <= 32768; ++id)
+        tooMany << id;
+    QTest::addRow("empty") << QList<qint64>{} << 0LL << 0LL << 0LL << 0LL << QStringList{} << false;
+    QTest::addRow("1 to 5") << QList<qint64>{1, 2, 3, 4, 5} << 1LL << 5LL << 0LL << 0LL << QStringList{} << false;
+    QTest::addRow("starts at 3") << QList<qint64>{3, 4, 5} << 3LL << 5LL << 1LL << 2LL << QStringList{} << true;
     QTest::addRow("gaps and an ID above 32767") << QList<qint64>{1, 2, 5, 6, 10, 40000} << 1LL << 40000LL << 3LL
-                                                << 39994LL << QStringList{"above 32767", "more than 4 times"};
-    QTest::addRow("sparse") << QList<qint64>{1, 9} << 1LL << 9LL << 1LL << 7LL << QStringList{"more than 4 times"};
+                                                << 39994LL << QStringList{"above 32767", "more than 4 times"} << true;
+    QTest::addRow("sparse") << QList<qint64>{1, 9} << 1LL << 9LL << 1LL << 7LL << QStringList{"more than 4 times"}
+                            << true;
     QTest::addRow("IDs below 1") << QList<qint64>{-2, 0, 1, 2} << -2LL << 2LL << 0LL << 0LL
-                                 << QStringList{"2 entries have an ID below 1"};
+                                 << QStringList{"2 entries have an ID below 1"} << true;
+    QTest::addRow("1 to 32768: more than compact can help")
+        << tooMany << 1LL << 32768LL << 0LL << 0LL << QStringList{"move some of them"} << false;
 }
 
 void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings()
@@ -69,6 +76,7 @@ void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings()
     QFETCH(long long, gaps);
     QFETCH(long long, missing);
     QFETCH(QStringList, warnings);
+    QFETCH(bool, renumbers);
 
     TempDeck target(TempDeck::withIds(ids));
     const QByteArray before = snapshot(target.path());
@@ -87,6 +95,7 @@ void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings()
     QCOMPARE(given.size(), static_cast<std::size_t>(warnings.size()));
     for (std::size_t i = 0; i < given.size(); ++i)
         QVERIFY2(QString::fromStdString(given[i]).contains(warnings.at(static_cast<qsizetype>(i))), given[i].c_str());
+    QCOMPARE(deck::compactChangesIds(figures), renumbers);
     QCOMPARE(snapshot(target.path()), before); // check writes nothing
 }
 

@@ -37,19 +37,20 @@ bool showActive(DeckWindow& window)
     return QTest::qWaitForWindowActive(&window);
 }
 
-// Drags the file at `path` onto the window and drops it there, as a file
-// manager does; whether the window took both.
-bool dropFile(DeckWindow& window, const QString& path)
+// Drags the file at `path` onto `onto` and drops it there, as a file
+// manager does; whether it took both.
+bool dropFile(QWidget& onto, const QString& path)
 {
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
-    const QPoint at = window.rect().center();
+    data.setText(path); // as file managers do: a text box would take it
+    const QPoint at = onto.rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     enter.setAccepted(false);
-    QCoreApplication::sendEvent(&window, &enter);
+    QCoreApplication::sendEvent(&onto, &enter);
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     drop.setAccepted(false);
-    QCoreApplication::sendEvent(&window, &drop);
+    QCoreApplication::sendEvent(&onto, &drop);
     return enter.isAccepted() && drop.isAccepted();
 }
 
@@ -138,7 +139,7 @@ void TestDeckWindow::keysActWhereTheFocusIs()
 
 void TestDeckWindow::importShowsWhatItWillAddFirst_data()
 {
-    QTest::addColumn<QString>("via");       // "call", "drop" (onto the window) or "Ctrl+I"
+    QTest::addColumn<QString>("via");       // "call", "drop" (onto the window), "drop on search" or "Ctrl+I"
     QTest::addColumn<QByteArray>("source"); // written to a .csv file
     QTest::addColumn<BoxAnswer>("answer");  // to the preview
     QTest::addColumn<QString>("says");      // in the first box shown
@@ -157,6 +158,8 @@ void TestDeckWindow::importShowsWhatItWillAddFirst_data()
     QTest::addRow("dropped, previewed, then added") << "drop" << two << BoxAnswer::Yes << "Add 2 entries" << added;
     QTest::addRow("dropped, preview cancelled with Esc") << "drop" << two << BoxAnswer::Esc << "Iron \u2014 Fe" << t12;
     QTest::addRow("dropped, a malformed line is named") << "drop" << malformed << BoxAnswer::Yes << "line 2" << t12;
+    QTest::addRow("dropped on the search field, not typed there")
+        << "drop on search" << two << BoxAnswer::Yes << "Add 2 entries" << added;
     QTest::addRow("Ctrl+I, previewed, then added") << "Ctrl+I" << two << BoxAnswer::Yes << "Add 2 entries" << added;
 }
 
@@ -178,9 +181,9 @@ void TestDeckWindow::importShowsWhatItWillAddFirst()
     DeckWindow window(connection, QString::fromStdString(deck.path()));
     window.chooseFile = [&](const QString&) { return sourcePath; };
     MessageBoxes boxes({answer});
-    if (via == u"drop") {
+    if (via.startsWith(u"drop")) {
         QVERIFY(showActive(window));
-        QVERIFY(dropFile(window, sourcePath));
+        QVERIFY(dropFile(via == u"drop" ? static_cast<QWidget&>(window) : *window.searchField(), sourcePath));
         QVERIFY(boxes.shown.isEmpty()); // not while the dropping program waits for the drop to end
         QTRY_VERIFY(!boxes.shown.isEmpty());
     } else if (via == u"Ctrl+I") {
@@ -194,34 +197,42 @@ void TestDeckWindow::importShowsWhatItWillAddFirst()
     QVERIFY2(boxes.shown.first().text.contains(says), qPrintable(boxes.shown.first().text));
     QCOMPARE(storedTerms(deck), terms);
     QCOMPARE(window.model().rowCount(), terms.size()); // the window shows what was added
+    QVERIFY(window.searchField()->text().isEmpty());
 }
 
 void TestDeckWindow::exportWritesTheChosenFileWholeOrNotAtAll_data()
 {
     QTest::addColumn<QString>("chosen");     // in the file dialog; "" cancels it
+    QTest::addColumn<QString>("savedAs");    // the file written
     QTest::addColumn<QByteArray>("before");  // the file chosen, if it exists already
-    QTest::addColumn<QByteArray>("written"); // the file out.* afterwards
+    QTest::addColumn<QByteArray>("written"); // savedAs afterwards
     QTest::addColumn<QString>("status");     // in the status bar ("" for nothing)
     QTest::addColumn<QString>("box");        // in a message box ("" for none)
 
     // The deck holds IDs 12, 3 and 7, stored in that order.
-    QTest::addRow("CSV in ID order, texts exact")
-        << "out.csv" << QByteArray()
-        << QByteArray("Gold,Au\r\n"
-                      "\"two\nlines\",\"say \"\"hi\"\", then go\"\r\n"
-                      "\u00d1and\u00fa \u2260 \u9ce5,\U0001f426 bird\r\n") // as UTF-8
-        << "Exported 3 entries"
+    const QByteArray csv("Gold,Au\r\n"
+                         "\"two\nlines\",\"say \"\"hi\"\", then go\"\r\n"
+                         "\u00d1and\u00fa \u2260 \u9ce5,\U0001f426 bird\r\n"); // as UTF-8
+    QTest::addRow("CSV in ID order, texts exact") << "out.csv"
+                                                  << "out.csv" << QByteArray() << csv << "Exported 3 entries"
+                                                  << "";
+    QTest::addRow("a name without an extension is written as CSV")
+        << "out"
+        << "out.csv" << QByteArray() << csv << "Exported 3 entries"
         << "";
     QTest::addRow("tab-separated text refuses a line break, the old file stays")
+        << "out.tsv"
         << "out.tsv" << QByteArray("old\n") << QByteArray("old\n") << ""
         << "entry 7 (term \"two\\nlines\"): its term holds a line break";
-    QTest::addRow("cancelled, nothing written") << "" << QByteArray() << QByteArray("(missing)") << ""
+    QTest::addRow("cancelled, nothing written") << ""
+                                                << "out.csv" << QByteArray() << QByteArray("(missing)") << ""
                                                 << "";
 }
 
 void TestDeckWindow::exportWritesTheChosenFileWholeOrNotAtAll()
 {
     QFETCH(QString, chosen);
+    QFETCH(QString, savedAs);
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, written);
     QFETCH(QString, status);
@@ -231,9 +242,9 @@ void TestDeckWindow::exportWritesTheChosenFileWholeOrNotAtAll()
                    {3, "Gold", "Au"},
                    {7, "two\nlines", "say \"hi\", then go"}});
     const QDir dir(QString::fromStdString(deck.directory()));
-    const QString target = dir.filePath(chosen.isEmpty() ? u"out.csv"_qs : chosen);
+    const QString target = dir.filePath(chosen);
     if (!before.isNull()) {
-        QFile file(target);
+        QFile file(dir.filePath(savedAs));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
     }
     store::Connection connection(deck.path());
@@ -248,7 +259,7 @@ void TestDeckWindow::exportWritesTheChosenFileWholeOrNotAtAll()
     QTest::keySequence(window.table(), QKeySequence(u"Ctrl+E"_qs));
 
     QCOMPARE(asked, QStringList{"Export Entries"});
-    QCOMPARE(snapshot(target), written);
+    QCOMPARE(snapshot(dir.filePath(savedAs)), written);
     const QString message = window.statusBar()->currentMessage();
     QVERIFY2(status.isEmpty() ? message.isEmpty() : message.contains(status), qPrintable(message));
     const QString shown = boxes.texts().join(u'\n');
