@@ -2,21 +2,24 @@
 
 #include <QString>
 
+#include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A search text, matched without regard to case against UTF-8 texts.
 //
-// Unicode-aware: a text with any non-ASCII character is compared as QString
-// does with Qt::CaseInsensitive. Most texts of a deck are plain ASCII, and
-// for those the match runs over the bytes as they are, without converting
-// them: that keeps a search over every entry of a large deck within a
-// keystroke.
+// Unicode-aware, as QString is with Qt::CaseInsensitive: a character of the
+// text matches one of the needle when both fold to the same. The match runs
+// over the UTF-8 bytes as they are, without converting them: that keeps a
+// search over every entry of a large deck within a keystroke. Most texts of
+// a deck are plain ASCII, and for those it looks at whole blocks of bytes at
+// a time.
 class TextMatch {
 public:
     explicit TextMatch(const QString& needle = {});
 
-    bool empty() const { return needle_.isEmpty(); }
+    bool empty() const { return forms_.empty(); }
     // Whether the UTF-8 `text` contains the needle.
     bool in(std::string_view text) const;
 
@@ -25,8 +28,21 @@ private:
     // Looks for the ASCII needle among the bytes of `text`; when it is absent,
     // whether the text was all ASCII, so that nothing else can match.
     AsciiScan findAscii(std::string_view text) const;
+    // Looks for the needle character by character, each in any of its forms.
+    bool findForms(std::string_view text) const;
 
-    QString needle_;
+    // For each character of the needle, in UTF-8, every character that
+    // folds as it does ('k', 'K' and the Kelvin sign for 'k').
+    std::vector<std::vector<std::string>> forms_;
+    // The bytes that end a form of the needle's first character.
+    std::array<bool, 256> endsFirst_{};
+    // The same for the first and second characters, when each has at most
+    // four (filtered_), and every form of the second has secondLength_ bytes:
+    // a test of whole blocks of bytes for where the needle may be.
+    std::array<unsigned char, 4> firstEnds_{};
+    std::array<unsigned char, 4> secondEnds_{};
+    std::size_t secondLength_ = 0;
+    bool filtered_ = false;
     std::string asciiNeedle_; // the needle in lower case, when it folds to ASCII
     bool needleAscii_ = false;
 };

@@ -68,6 +68,7 @@ private slots:
     void changesAreWrittenAtOnce();
     void searchIgnoresCaseInAnyScript_data();
     void searchIgnoresCaseInAnyScript();
+    void matchAgreesWithQStringIgnoringCase();
     void searchOfALargeDeckFindsBothHalves();
     void narrowedSearchSeesChangedRows();
     void refreshKeepsPersistentRows();
@@ -153,6 +154,8 @@ void TestDeckModel::searchIgnoresCaseInAnyScript_data()
     QTest::addRow("accented, other case") << "école" << QList<qint64>{2};
     QTest::addRow("ASCII within accented text") << "COLE" << QList<qint64>{2};
     QTest::addRow("Greek lower case") << "σοφια" << QList<qint64>{3};
+    QTest::addRow("final sigma finds capital sigma") << "ς" << QList<qint64>{3};
+    QTest::addRow("capital sharp s finds ß") << "STRAẞE" << QList<qint64>{6};
     QTest::addRow("Kelvin sign folds to k") << QString(QChar(0x212A)) + "elvin" << QList<qint64>{4};
     QTest::addRow("k finds the Kelvin sign") << "unit: k" << QList<qint64>{4};
     QTest::addRow("s finds the long s") << "MESSE" << QList<qint64>{6};
@@ -183,6 +186,28 @@ void TestDeckModel::searchIgnoresCaseInAnyScript()
     for (int row = 0; row < filter.rowCount(); ++row)
         found << filter.index(row, DeckModel::IdColumn).data().toLongLong();
     QCOMPARE(found, expected);
+}
+
+void TestDeckModel::matchAgreesWithQStringIgnoringCase()
+{
+    // Texts in several scripts, longer than a 64-byte block, against pieces
+    // of them in other cases: the match must say what QString says.
+    const QStringList texts{
+        "The quick brown fox jumps over the lazy dog while the cat sleeps on a warm mat by the door",
+        "Привет, мир! Съешь же ещё этих мягких французских булок, да выпей чаю. ТИОН тион",
+        "Ελληνικά: ΣΟΦΙΑ σοφίας, λόγος ΛΌΓΟΣ, ϑ θ Θ ϴ",
+        "Café crème, naïve façade, Straße STRASSE, Meſſe, 5 K, ǅemal ǆ Ǆ",
+        "emoji 😀 and 𐐀𐐨 Deseret, ｆｕｌｌ ｗｉｄｔｈ ＡＢＣ",
+    };
+    const QStringList needles{"the",   "FOX", "dog while", "привет", "ТИОН",  "ЁЩЁ",     "σοφια",  "ΣΟΦΊΑΣ", "ς",
+                              "λογοσ", "θ",   "ϑ",         "café",   "CRÈME", "strasse", "STRAẞE", "messe",  "k",
+                              "ǆ",     "ǅ",   "😀",         "𐐨",      "𐐀",     "abc",     "x",      "zz"};
+    for (const QString& needle : needles) {
+        const TextMatch match(needle);
+        for (const QString& text : texts)
+            QVERIFY2(match.in(text.toStdString()) == text.contains(needle, Qt::CaseInsensitive),
+                     qPrintable(needle + " in " + text));
+    }
 }
 
 void TestDeckModel::searchOfALargeDeckFindsBothHalves()
