@@ -35,10 +35,29 @@ std::string textOf(std::int64_t id, int field, int shortest, int longest)
     return words(engine, std::uniform_int_distribution<int>(shortest, longest)(engine));
 }
 
+// `text` with each of its letters a to z turned into one of а to ъ.
+std::string inCyrillic(const std::string& text)
+{
+    std::string cyrillic;
+    for (const char c : text) {
+        if (c < 'a' || c > 'z') {
+            cyrillic += c;
+            continue;
+        }
+        const int letter = 0x430 + c - 'a'; // two bytes in UTF-8
+        cyrillic += static_cast<char>(0xC0 | (letter >> 6));
+        cyrillic += static_cast<char>(0x80 | (letter & 0x3F));
+    }
+    return cyrillic;
+}
+
 } // namespace
 
-BenchDeck::BenchDeck(const std::vector<std::int64_t>& ids, TextLengths lengths)
+BenchDeck::BenchDeck(const std::vector<std::int64_t>& ids, TextLengths lengths, Script script)
 {
+    const auto inScript = [script](const std::string& text) {
+        return script == Script::Cyrillic ? inCyrillic(text) : text;
+    };
     SQLite::Database db(path(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
     // A small cache: a benchmark of memory must not inherit pages the set-up
     // touched.
@@ -49,8 +68,8 @@ BenchDeck::BenchDeck(const std::vector<std::int64_t>& ids, TextLengths lengths)
     SQLite::Statement insert(db, "INSERT INTO Questions (ID, Question, Description) VALUES (?1, ?2, ?3)");
     for (const std::int64_t id : ids) {
         insert.bind(1, id);
-        insert.bind(2, term(id, lengths));
-        insert.bind(3, definition(id, lengths));
+        insert.bind(2, inScript(term(id, lengths)));
+        insert.bind(3, inScript(definition(id, lengths)));
         insert.exec();
         insert.reset();
     }

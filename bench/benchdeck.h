@@ -16,10 +16,14 @@ public:
     };
     static constexpr TextLengths kTypical{20, 60, 100, 255};
     static constexpr TextLengths kLongest{255, 255, 255, 255};
+    // The letters of the texts: Latin, or the Cyrillic letters in their place
+    // (two bytes each in UTF-8).
+    enum class Script { Latin, Cyrillic };
 
     // One entry for each ID of `ids`. The file is in WAL mode, as every file
     // is once the program has stored something in it.
-    explicit BenchDeck(const std::vector<std::int64_t>& ids, TextLengths lengths = kTypical);
+    explicit BenchDeck(const std::vector<std::int64_t>& ids, TextLengths lengths = kTypical,
+                       Script script = Script::Latin);
     // A copy of `other`'s file in a directory of its own.
     static BenchDeck copyOf(const BenchDeck& other);
 

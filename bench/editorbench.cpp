@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -35,6 +36,8 @@ public:
 
 // The keystrokes of a search: a word typed letter by letter, then erased.
 const QString kTyped = QStringLiteral("tion");
+// The same letters in the Cyrillic deck, typed in capitals.
+const QString kTypedCyrillic = QStringLiteral("УИОН");
 
 // Open: the connection, every entry read, the window built and shown, up to
 // the end of the first paint of the table's rows.
@@ -55,20 +58,21 @@ void editorOpen(benchmark::State& state)
     }
 }
 
-// A keystroke in the search field, up to the table painted again.
-void editorSearchKey(benchmark::State& state)
+// A keystroke in the search field, up to the table painted again; `typed`
+// is typed letter by letter, then erased.
+void editorSearchKey(benchmark::State& state, BenchDeck::Script script, const QString& typed)
 {
-    const BenchDeck deck(BenchDeck::consecutive(state.range(0)));
+    const BenchDeck deck(BenchDeck::consecutive(state.range(0)), BenchDeck::kTypical, script);
     store::Connection connection(deck.path());
     DeckWindow window(connection, QString::fromStdString(deck.path()));
     window.show();
     QCoreApplication::processEvents();
     long keys = 0;
     for (auto _ : state) {
-        const int step = int(keys++ % (2 * kTyped.size()));
+        const int step = int(keys++ % (2 * typed.size()));
         const auto start = std::chrono::steady_clock::now();
-        if (step < kTyped.size())
-            window.searchField()->insert(kTyped.mid(step, 1));
+        if (step < typed.size())
+            window.searchField()->insert(typed.mid(step, 1));
         else
             window.searchField()->backspace();
         window.table()->viewport()->repaint();
@@ -125,7 +129,17 @@ void registerEditorBenchmarks(bool smoke)
     };
     add("editor_open", editorOpen, benchmark::kMillisecond);
     // A large deck is searched on two threads: the CPU time of both counts.
-    add("editor_search_key", editorSearchKey, benchmark::kMillisecond)->MeasureProcessCPUTime();
+    for (const auto& [name, script, typed] :
+         {std::tuple{"editor_search_key", BenchDeck::Script::Latin, kTyped},
+          {"editor_search_key_cyrillic", BenchDeck::Script::Cyrillic, kTypedCyrillic}}) {
+        auto* b = benchmark::RegisterBenchmark(name, editorSearchKey, script, typed)
+                      ->UseManualTime()
+                      ->Unit(benchmark::kMillisecond)
+                      ->Arg(n)
+                      ->MeasureProcessCPUTime();
+        if (smoke)
+            b->Iterations(1);
+    }
     add("editor_search_scan", editorSearchScan, benchmark::kMillisecond)->MeasureProcessCPUTime();
     auto* edit = add("editor_edit", editorEdit, benchmark::kMicrosecond);
     if (!smoke)
