@@ -7,34 +7,9 @@
 
 namespace {
 
-constexpr char lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-// For a letter, setting bit 5 gives its lower case: one step the compiler
-// can run over many bytes at once.
-constexpr unsigned char foldMask(unsigned char c)
-{
-    return c >= 'a' && c <= 'z' ? 0x20 : 0;
-}
-
-// Starts of a match looked at together: a block where none can start costs
-// a few vector steps.
+// Bytes looked at together: a block where the needle cannot be costs a few
+// vector steps.
 constexpr std::size_t kBlock = 64;
-
-bool isAscii(std::string_view text)
-{
-    // By blocks: a text in another script is not read to its end.
-    for (std::size_t i = 0; i < text.size(); i += kBlock) {
-        unsigned char bits = 0;
-        for (const char c : text.substr(i, kBlock))
-            bits |= static_cast<unsigned char>(c);
-        if (bits >= 0x80)
-            return false;
-    }
-    return true;
-}
 
 // Whether `text` holds `form` at `at`. A form is one character, one to
 // four bytes: a call to memcmp would cost more than the comparison.
@@ -46,14 +21,6 @@ bool formAt(std::string_view text, std::size_t at, const std::string& form)
         if (text[at + i] != form[i])
             return false;
     return true;
-}
-
-// Of all the characters outside ASCII, only the long s and the Kelvin sign
-// fold into it (to 's' and 'k'): without them in a text, an ASCII needle
-// matches nowhere the bytes did not.
-bool hasFoldingIntoAscii(std::string_view text)
-{
-    return text.find("\u017F") != std::string_view::npos || text.find("\u212A") != std::string_view::npos;
 }
 
 // Unicode folds no character beyond its first two planes.
@@ -109,39 +76,29 @@ TextMatch::TextMatch(const QString& needle)
         for (auto other = from; other != to; ++other)
             forms.push_back(QString::fromUcs4(&other->second, 1).toStdString());
     }
-    if (!forms_.empty()) {
-        for (const std::string& form : forms_.front())
-            endsFirst_[static_cast<unsigned char>(form.back())] = true;
-        // With one character, the second test repeats the first.
-        const std::vector<std::string>& second = forms_.size() > 1 ? forms_[1] : forms_[0];
-        secondLength_ = forms_.size() > 1 ? second.front().size() : 0;
-        filtered_ = endBytes(forms_.front(), firstEnds_) && endBytes(second, secondEnds_)
-                    && std::all_of(second.begin(), second.end(),
-                                   [&](const std::string& form) { return form.size() == second.front().size(); });
+    if (forms_.empty())
+        return;
+    for (const std::string& form : forms_.front())
+        endsFirst_[static_cast<unsigned char>(form.back())] = true;
+    filtered_ = endBytes(forms_.front(), firstEnds_);
+    // The second character narrows the test where its forms all have one
+    // length ('s' does not: the long s has two bytes); else the first repeats.
+    secondEnds_ = firstEnds_;
+    if (forms_.size() > 1) {
+        const std::vector<std::string>& second = forms_[1];
+        const std::size_t length = second.front().size();
+        std::array<unsigned char, 4> ends{};
+        if (std::all_of(second.begin(), second.end(), [&](const std::string& f) { return f.size() == length; })
+            && endBytes(second, ends)) {
+            secondEnds_ = ends;
+            secondLength_ = length;
+        }
     }
-    // A character outside ASCII can fold into it (the Kelvin sign to 'k'):
-    // compare the folded needle against ASCII texts.
-    needleAscii_ = std::all_of(folded.begin(), folded.end(), [](QChar c) { return c.unicode() < 0x80; });
-    if (needleAscii_)
-        asciiNeedle_ = folded.toStdString();
 }
 
 bool TextMatch::in(std::string_view text) const
 {
-    if (forms_.empty())
-        return true;
-    if (needleAscii_) {
-        // Found among the ASCII bytes, the needle is there in any text: no
-        // byte of a longer UTF-8 character is ASCII.
-        const AsciiScan found = findAscii(text);
-        if (found != AsciiScan::NotAscii)
-            return found == AsciiScan::Found;
-        if (!hasFoldingIntoAscii(text))
-            return false;
-    } else if (isAscii(text)) {
-        return false; // a non-ASCII character never folds to ASCII text
-    }
-    return findForms(text);
+    return forms_.empty() || findForms(text);
 }
 
 bool TextMatch::findForms(std::string_view text) const
@@ -185,41 +142,4 @@ bool TextMatch::findForms(std::string_view text) const
                 return true;
     }
     return false;
-}
-
-TextMatch::AsciiScan TextMatch::findAscii(std::string_view text) const
-{
-    const std::size_t n = asciiNeedle_.size();
-    const auto first = static_cast<unsigned char>(asciiNeedle_.front());
-    const auto last = static_cast<unsigned char>(asciiNeedle_.back());
-    const unsigned char firstMask = foldMask(first);
-    const unsigned char lastMask = foldMask(last);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    const auto startsMatch = [&](std::size_t i) {
-        if ((bytes[i] | firstMask) != first || (bytes[i + n - 1] | lastMask) != last)
-            return false;
-        for (std::size_t k = 1; k + 1 < n; ++k)
-            if (lower(text[i + k]) != asciiNeedle_[k])
-                return false;
-        return true;
-    };
-
-    // Only a block where some first and last bytes fit together is looked at
-    // start by start. Any byte outside ASCII is noted on the way.
-    unsigned char bits = 0;
-    const std::size_t starts = text.size() >= n ? text.size() - n + 1 : 0;
-    for (std::size_t i = 0; i < starts; i += kBlock) {
-        const std::size_t end = std::min(starts, i + kBlock);
-        unsigned char candidate = 0;
-        for (std::size_t j = i; j < end; ++j) {
-            bits |= bytes[j];
-            candidate |= static_cast<unsigned char>((bytes[j] | firstMask) == first)
-                         & static_cast<unsigned char>((bytes[j + n - 1] | lastMask) == last);
-        }
-        if (candidate)
-            for (std::size_t j = i; j < end; ++j)
-                if (startsMatch(j))
-                    return AsciiScan::Found;
-    }
-    return bits < 0x80 && isAscii(text.substr(starts)) ? AsciiScan::Absent : AsciiScan::NotAscii;
 }

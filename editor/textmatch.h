@@ -11,10 +11,9 @@
 //
 // Unicode-aware, as QString is with Qt::CaseInsensitive: a character of the
 // text matches one of the needle when both fold to the same. The match runs
-// over the UTF-8 bytes as they are, without converting them: that keeps a
-// search over every entry of a large deck within a keystroke. Most texts of
-// a deck are plain ASCII, and for those it looks at whole blocks of bytes at
-// a time.
+// over the UTF-8 bytes as they are, without converting them, and over whole
+// blocks of bytes at a time: that keeps a search over every entry of a large
+// deck within a keystroke.
 class TextMatch {
 public:
     explicit TextMatch(const QString& needle = {});
@@ -24,10 +23,6 @@ public:
     bool in(std::string_view text) const;
 
 private:
-    enum class AsciiScan { Found, Absent, NotAscii };
-    // Looks for the ASCII needle among the bytes of `text`; when it is absent,
-    // whether the text was all ASCII, so that nothing else can match.
-    AsciiScan findAscii(std::string_view text) const;
     // Looks for the needle character by character, each in any of its forms.
     bool findForms(std::string_view text) const;
 
@@ -43,6 +38,4 @@ private:
     std::array<unsigned char, 4> secondEnds_{};
     std::size_t secondLength_ = 0;
     bool filtered_ = false;
-    std::string asciiNeedle_; // the needle in lower case, when it folds to ASCII
-    bool needleAscii_ = false;
 };
