@@ -224,8 +224,7 @@ std::vector<char> DeckModel::matchingRows(const TextMatch& match)
             addMatchFunction(reader, &searching_);
             return matchingIds(reader, middle, kLast);
         });
-        const std::vector<std::int64_t> lower = matchingIds(deck_, kFirst, middle - 1);
-        mark(lower);
+        mark(matchingIds(deck_, kFirst, middle - 1));
         mark(upper.get());
     });
     return rows;

@@ -175,13 +175,14 @@ void DeckWindow::buildMenus()
         QString target = chooseFile
                              ? chooseFile(title)
                              : QFileDialog::getSaveFileName(this, title, QString(), tr("CSV (*.csv);;") + tsv, &type);
+        if (target.isEmpty())
+            return;
         // The format comes from the name's extension: a name without one
         // gets that of the type chosen in the dialog.
         const QString suffix = QFileInfo(target).suffix().toLower();
-        if (!target.isEmpty() && suffix != u"csv" && suffix != u"tsv")
+        if (suffix != u"csv" && suffix != u"tsv")
             target += type == tsv ? u".tsv"_qs : u".csv"_qs;
-        if (!target.isEmpty())
-            exportTo(target);
+        exportTo(target);
     });
     file->addSeparator();
     file->addAction(tr("&Close"), QKeySequence::Quit, this, &QWidget::close);
