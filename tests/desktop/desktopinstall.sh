@@ -9,7 +9,7 @@ PROGRAM=$HOME/.local/opt/verbrio
 SHARE=$HOME/.local/share
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
-for tool in desktop-file-validate appstreamcli identify man; do
+for tool in desktop-file-validate appstreamcli identify man update-mime-database gio; do
     command -v "$tool" >/dev/null || { echo "SKIPPED: no $tool (scripts/install-deps desktop test installs it)"; exit 77; }
 done
 # A folder of the user's that was there before the install: it stays, empty.
@@ -54,6 +54,10 @@ done
 # The classes the programs give their windows (checked beside the drill).
 grep -qx 'StartupWMClass=Verbrio' "$SHARE/applications/$ID.desktop" || fail "the entry names another window class"
 grep -qx 'StartupWMClass=Verbrio Deck' "$SHARE/applications/$ID.Deck.desktop" || fail "the deck editor's entry names another window class"
+
+echo "-- the desktop takes the deck for an SQLite file, which the editor's entry opens"
+type=$(env -u XDG_DATA_HOME gio info -a standard::content-type "$PROGRAM/Verbrio.mdb" | sed -n 's/.*content-type: //p')
+[ "$type" = application/vnd.sqlite3 ] || fail "the deck's type is '$type'"
 
 echo "-- man finds the pages through ~/.local/bin on the PATH"
 page=$(cd / && env -u MANPATH PATH="$HOME/.local/bin:$PATH" man -w verbrio-deck)
