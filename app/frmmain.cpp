@@ -66,6 +66,10 @@ FrmMain::FrmMain(const QString& programDirectory, QWidget* parent)
     applyLayout();
     connectHandlers();
     installAccessKeys(this);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && pbxReview->isAncestorOf(now))
+            drillFocus_ = now;
+    });
     // The first stop of the tab order that can take the focus: Enter and
     // Space here start nothing that changes the file.
     screenChoice()->setFocus(Qt::OtherFocusReason);
@@ -107,6 +111,9 @@ void FrmMain::createControls()
         std::array{create, review}, [this](std::int16_t i) { optScreen_Click(i); }, userClick);
     optShow = std::make_unique<OptionArray>(
         std::array{terms, definitions}, [this](std::int16_t i) { optShow_Click(i); }, userClick);
+    // The screen that shows chosen again: no handler runs (its steps would
+    // begin another entry, or draw another), only the focus goes back to it.
+    optScreen->setReselectHandler([this](std::int16_t i) { focusOnScreen(i); });
 
     // Nothing labels the boxes on screen; a screen reader still tells them apart.
     for (auto* box : {txtInQuestion->widget(), txtOutQuestion->widget()})
@@ -271,6 +278,18 @@ void FrmMain::keyPressEvent(QKeyEvent* event)
 QWidget* FrmMain::screenChoice() const
 {
     return (*optScreen)[optScreen->Value(1) ? 1 : 0];
+}
+
+void FrmMain::focusOnScreen(std::int16_t Index)
+{
+    if (Index == 0) {
+        // The cursor at the end of the term, where typing goes on.
+        txtInQuestion->setFocus(Qt::OtherFocusReason);
+        txtInQuestion->end(false);
+        return;
+    }
+    QWidget* drill = drillFocus_ && drillFocus_->isVisible() ? drillFocus_.data() : cmdShow;
+    drill->setFocus(Qt::OtherFocusReason);
 }
 
 void FrmMain::hideControl(QWidget* control)

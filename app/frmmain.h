@@ -5,6 +5,7 @@
 #include "randompick.h"
 #include "recordset.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -74,6 +75,10 @@ private:
     QWidget* screenChoice() const;
     // Hides `control`. A focus on it or inside it goes to the screen choice first.
     void hideControl(QWidget* control);
+    // The focus back to the screen `Index` of optScreen that shows: the term
+    // box on Create; on Review, where it last was in the drill, else "Show".
+    void focusOnScreen(std::int16_t Index);
+    QPointer<QWidget> drillFocus_;
 
     void createControls();
     void applyLayout();
