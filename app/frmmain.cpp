@@ -22,6 +22,7 @@
 #include <exception>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -183,8 +184,15 @@ void FrmMain::connectHandlers()
         };
     }
     Data1.hooks.currentChanged = [this] { currentChanged(); };
-    Data1.hooks.fileChanged = [this] { idleTimer_.start(); };
+    Data1.hooks.fileChanged = [this] {
+        refusalSaid_ = false; // the file took a change: a refusal from now on is news
+        idleTimer_.start();
+    };
     Data1.hooks.entryNotStored = [this](const store::Error& e) {
+        // Said once per refused entry: it is refused again at every departure
+        // from Create while the file stays as it is.
+        if (std::exchange(refusalSaid_, true))
+            return;
         MsgBox(this, QString::fromLatin1(messages::kEntryNotStored) + QStringLiteral("\r\n")
                          + QString::number(e.number()) + messages::kErrorSeparator
                          + QString::fromStdString(e.description()));
@@ -254,6 +262,8 @@ void FrmMain::boxEdited(TextBox* box, store::Value store::Record::*field, bool b
         recordset.AddNew();
     }
     recordset.setPendingField(field, text.toStdString());
+    if (!recordset.typedEntry())
+        refusalSaid_ = false; // emptied: what is typed next is another entry
 }
 
 void FrmMain::keyPressEvent(QKeyEvent* event)
@@ -410,6 +420,7 @@ void FrmMain::cmdOK_Click()
 void FrmMain::cmdCancel_Click()
 {
     Data1.Recordset().CancelUpdate();
+    refusalSaid_ = false;
     hideControl(pbxCreate);
     optScreen->setValue(0, false);
 }

@@ -119,6 +119,10 @@ private:
     // cursor while the other boxes show the new, empty entry.
     TextBox* beginningEntryIn_ = nullptr;
 
+    // The note that the entry being typed was refused has been shown, and
+    // neither the file nor that entry has changed since.
+    bool refusalSaid_ = false;
+
     // Started by every change stored and restarted by the next: once the
     // program has been idle this long, the file is made self-contained.
     QTimer idleTimer_;

@@ -303,6 +303,22 @@ void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate()
     window.choose(0);
     QCOMPARE(window.w.txtInQuestion->text(), QStringLiteral("no")); // back on the Create screen
     QCOMPARE(window.stored(), QStringList{"1: term 1 / definition 1"});
+
+    // Said once per refused entry: leaving Create again says nothing more,
+    // an entry typed anew after Cancel is refused with a note of its own.
+    window.choose(1);
+    window.choose(0);
+    click(window.w.cmdOK); // the store's own error report
+    QCOMPARE(boxes.takeTexts().size(), 1);
+    window.choose(1);
+    QCOMPARE(boxes.takeTexts(), QStringList{});
+    window.choose(0);
+    click(window.w.cmdCancel);
+    window.choose(0);
+    window.typeTerm(QStringLiteral("no"));
+    window.choose(1);
+    QCOMPARE(boxes.takeTexts().size(), 1);
+    QCOMPARE(window.stored(), QStringList{"1: term 1 / definition 1"});
 }
 
 QTEST_MAIN(TestAdding)
