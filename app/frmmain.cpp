@@ -324,6 +324,21 @@ void FrmMain::Form_Load()
     generator_.seed(static_cast<float>(QTime::currentTime().msecsSinceStartOfDay()) / 1000.0f);
 }
 
+void FrmMain::closeEvent(QCloseEvent* event)
+{
+    if (const auto unsaved = Data1.endRun()) {
+        const QString reason = QString::fromStdString(unsaved->reason);
+        const QString kept = unsaved->keptAt.empty()
+                                 ? QString::fromLatin1(messages::kEntryWrittenNowhere) + QStringLiteral("\r\nTerm: ")
+                                       + QString::fromStdString(unsaved->term) + QStringLiteral("\r\nDefinition: ")
+                                       + QString::fromStdString(unsaved->definition)
+                                 : QString::fromLatin1(messages::kEntryWrittenToFile) + QStringLiteral("\r\n")
+                                       + QString::fromStdString(unsaved->keptAt);
+        guarded(this, [&] { MsgBox(this, kept + QStringLiteral("\r\n\r\n") + reason); });
+    }
+    QWidget::closeEvent(event);
+}
+
 void FrmMain::cmdExit_Click()
 {
     // Ends the run at once: no question, nothing of the program's own runs.

@@ -63,6 +63,10 @@ public:
     LineTextBox* txtOutQuestion = nullptr;
 
 protected:
+    // The end of the run: the entry being typed is stored; one the file
+    // refuses is kept in a file, and a message says where (or shows it,
+    // when no file takes it).
+    void closeEvent(QCloseEvent* event) override;
     // Enter clicks the focused button, else "Show"; Esc clicks "Cancel": the
     // default and cancel buttons, each only while it is visible.
     void keyPressEvent(QKeyEvent* event) override;

@@ -5,10 +5,14 @@
 #include "messageboxes.h"
 #include "operationseam.h"
 #include "testwindow.h"
+#include "unprivilegeduser.h"
 
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <optional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -39,6 +43,8 @@ private slots:
     void typingIntoReviewBoxesChangesNoEntry_data();
     void typingIntoReviewBoxesChangesNoEntry();
     void refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate();
+    void entryRefusedAtTheEndIsKeptWhereAFileTakesIt_data();
+    void entryRefusedAtTheEndIsKeptWhereAFileTakesIt();
 };
 
 void TestAdding::okStoresEachEntryWithItsOwnId_data()
@@ -319,6 +325,127 @@ void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate()
     window.choose(1);
     QCOMPARE(boxes.takeTexts().size(), 1);
     QCOMPARE(window.stored(), QStringList{"1: term 1 / definition 1"});
+}
+
+void TestAdding::entryRefusedAtTheEndIsKeptWhereAFileTakesIt_data()
+{
+    // The deck file is read-only and the program runs as an ordinary user.
+    QTest::addColumn<QString>("besideDeck"); // the deck's folder: writable, read-only, or its CSV a link or FIFO
+    QTest::addColumn<QString>("dataHome");   // XDG_DATA_HOME: writable, read-only, relative, or unset (HOME's)
+    QTest::addColumn<QString>("keptIn");     // beside, xdg, home, or nowhere
+
+    QTest::addRow("the deck's folder takes it") << "writable"
+                                                << "writable"
+                                                << "beside";
+    QTest::addRow("read-only folder: XDG_DATA_HOME") << "read-only"
+                                                     << "writable"
+                                                     << "xdg";
+    QTest::addRow("read-only folder, no XDG_DATA_HOME: HOME's data folder") << "read-only"
+                                                                            << "unset"
+                                                                            << "home";
+    QTest::addRow("a relative XDG_DATA_HOME is ignored") << "read-only"
+                                                         << "relative"
+                                                         << "home";
+    QTest::addRow("a link beside the deck is not followed") << "link"
+                                                            << "writable"
+                                                            << "xdg";
+    QTest::addRow("a FIFO beside the deck does not hold the end up") << "fifo"
+                                                                     << "writable"
+                                                                     << "xdg";
+    QTest::addRow("no folder takes it: the message shows the entry") << "read-only"
+                                                                     << "read-only"
+                                                                     << "nowhere";
+}
+
+void TestAdding::entryRefusedAtTheEndIsKeptWhereAFileTakesIt()
+{
+    QFETCH(QString, besideDeck);
+    QFETCH(QString, dataHome);
+    QFETCH(QString, keptIn);
+
+    const QByteArray savedXdg = qgetenv("XDG_DATA_HOME");
+    const QByteArray savedHome = qgetenv("HOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("XDG_DATA_HOME", savedXdg);
+        qputenv("HOME", savedHome);
+    });
+    QTemporaryDir program;
+    QTemporaryDir data;
+    const QString deck = program.filePath(QStringLiteral("Verbrio.mdb"));
+    TempDeck::createAt(deck.toStdString(), TempDeck::numbered(1));
+    const QString linkTarget = data.filePath(QStringLiteral("target.csv"));
+    const QMap<QString, QString> places{
+        {"beside", program.filePath(QStringLiteral("Verbrio.unsaved.csv"))},
+        {"xdg", data.filePath(QStringLiteral("Verbrio/unsaved.csv"))},
+        {"home", data.filePath(QStringLiteral(".local/share/Verbrio/unsaved.csv"))},
+    };
+    if (besideDeck == QLatin1String("link")) {
+        QFile target(linkTarget);
+        QVERIFY(target.open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(linkTarget, places["beside"]));
+    }
+    if (besideDeck == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(places["beside"]).constData(), 0666), 0);
+    const auto everyone = [](bool write) {
+        QFile::Permissions p = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                               | QFile::ReadOther | QFile::ExeOther;
+        return write ? p | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther : p;
+    };
+    QVERIFY(QFile::setPermissions(deck, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(program.path(), everyone(besideDeck != QLatin1String("read-only"))));
+    QVERIFY(QFile::setPermissions(data.path(), everyone(dataHome != QLatin1String("read-only"))));
+    qputenv("HOME", QFile::encodeName(data.path()));
+    if (dataHome == QLatin1String("unset"))
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME",
+                dataHome == QLatin1String("relative") ? "relative/data" : QFile::encodeName(data.path()));
+
+    UnprivilegedUser user;
+    if (!user.ok())
+        QSKIP("running as root and cannot drop to an unprivileged user, so a read-only file would still be written");
+    MessageBoxes boxes;
+    {
+        FrmMain w(program.path());
+        QVERIFY(startWindow(w));
+        click((*w.optScreen)[0]);
+        typeInto(w.txtInQuestion, QStringLiteral("kept \"term\""));
+        typeInto(w.txtInAnswer, QStringLiteral("kept\ndefinition"));
+        QCOMPARE(boxes.takeTexts(), QStringList{});
+        QVERIFY(activate(w));
+        click(w.cmdExit);
+        QVERIFY(!w.isVisible());
+    }
+
+    QCOMPARE(boxes.shown.size(), 1);
+    const QString said = boxes.shown[0].text;
+    QVERIFY(boxes.shown[0].interaction.testFlag(Qt::TextSelectableByMouse));
+    QVERIFY2(said.endsWith(QStringLiteral("\n\nattempt to write a readonly database (database file '%1')").arg(deck)),
+             qPrintable(said));
+    if (keptIn == QLatin1String("nowhere")) {
+        QVERIFY2(said.startsWith(QLatin1String("The entry being typed could not be stored in the database, nor written "
+                                               "to a file.\nCopy it from here before you close this message:\n"
+                                               "Term: kept \"term\"\nDefinition: kept\ndefinition\n")),
+                 qPrintable(said));
+    } else {
+        QVERIFY2(said.startsWith(QLatin1String("The entry being typed could not be stored in the database; it was "
+                                               "written to this file instead:\n")
+                                 + places[keptIn] + QLatin1String("\n")),
+                 qPrintable(said));
+        QFile kept(places[keptIn]);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("\"kept \"\"term\"\"\",\"kept\ndefinition\"\r\n"));
+    }
+    // Nowhere else, and never through the link.
+    for (auto place = places.cbegin(); place != places.cend(); ++place) {
+        if (place.key() != keptIn
+            && !(place.key() == QLatin1String("beside") && besideDeck != QLatin1String("read-only")
+                 && besideDeck != QLatin1String("writable")))
+            QVERIFY2(!QFileInfo::exists(place.value()), qPrintable(place.value()));
+    }
+    if (besideDeck == QLatin1String("link"))
+        QCOMPARE(QFileInfo(linkTarget).size(), 0);
+    QCOMPARE(listed(TempDeck::entriesAt(deck.toStdString())), QStringList{"1: term 1 / definition 1"});
 }
 
 QTEST_MAIN(TestAdding)
