@@ -137,9 +137,9 @@ bool appendUnsaved(const std::string& path, const std::string& term, const std::
 
 std::string keepUnsaved(const std::string& databasePath, const std::string& term, const std::string& definition)
 {
-    if (const std::string beside = unsavedPath(databasePath); appendUnsaved(beside, term, definition))
+    if (std::string beside = unsavedPath(databasePath); appendUnsaved(beside, term, definition))
         return beside;
-    const std::string own = userUnsavedPath();
+    std::string own = userUnsavedPath();
     if (own.empty() || !makeFolders(std::filesystem::path(own).parent_path()) || !appendUnsaved(own, term, definition))
         return {};
     return own;
