@@ -22,6 +22,7 @@
 #include <exception>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -66,6 +67,10 @@ FrmMain::FrmMain(const QString& programDirectory, QWidget* parent)
     applyLayout();
     connectHandlers();
     installAccessKeys(this);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && pbxReview->isAncestorOf(now))
+            drillFocus_ = now;
+    });
     // The first stop of the tab order that can take the focus: Enter and
     // Space here start nothing that changes the file.
     screenChoice()->setFocus(Qt::OtherFocusReason);
@@ -107,6 +112,9 @@ void FrmMain::createControls()
         std::array{create, review}, [this](std::int16_t i) { optScreen_Click(i); }, userClick);
     optShow = std::make_unique<OptionArray>(
         std::array{terms, definitions}, [this](std::int16_t i) { optShow_Click(i); }, userClick);
+    // The screen that shows chosen again: no handler runs (its steps would
+    // begin another entry, or draw another), only the focus goes back to it.
+    optScreen->setReselectHandler([this](std::int16_t i) { focusOnScreen(i); });
 
     // Nothing labels the boxes on screen; a screen reader still tells them apart.
     for (auto* box : {txtInQuestion->widget(), txtOutQuestion->widget()})
@@ -176,8 +184,15 @@ void FrmMain::connectHandlers()
         };
     }
     Data1.hooks.currentChanged = [this] { currentChanged(); };
-    Data1.hooks.fileChanged = [this] { idleTimer_.start(); };
+    Data1.hooks.fileChanged = [this] {
+        refusalSaid_ = false; // the file took a change: a refusal from now on is news
+        idleTimer_.start();
+    };
     Data1.hooks.entryNotStored = [this](const store::Error& e) {
+        // Said once per refused entry: it is refused again at every departure
+        // from Create while the file stays as it is.
+        if (std::exchange(refusalSaid_, true))
+            return;
         MsgBox(this, QString::fromLatin1(messages::kEntryNotStored) + QStringLiteral("\r\n")
                          + QString::number(e.number()) + messages::kErrorSeparator
                          + QString::fromStdString(e.description()));
@@ -247,6 +262,8 @@ void FrmMain::boxEdited(TextBox* box, store::Value store::Record::*field, bool b
         recordset.AddNew();
     }
     recordset.setPendingField(field, text.toStdString());
+    if (!recordset.typedEntry())
+        refusalSaid_ = false; // emptied: what is typed next is another entry
 }
 
 void FrmMain::keyPressEvent(QKeyEvent* event)
@@ -273,6 +290,18 @@ QWidget* FrmMain::screenChoice() const
     return (*optScreen)[optScreen->Value(1) ? 1 : 0];
 }
 
+void FrmMain::focusOnScreen(std::int16_t Index)
+{
+    if (Index == 0) {
+        // The cursor at the end of the term, where typing goes on.
+        txtInQuestion->setFocus(Qt::OtherFocusReason);
+        txtInQuestion->end(false);
+        return;
+    }
+    QWidget* drill = drillFocus_ && drillFocus_->isVisible() ? drillFocus_.data() : cmdShow;
+    drill->setFocus(Qt::OtherFocusReason);
+}
+
 void FrmMain::hideControl(QWidget* control)
 {
     // Qt would move the focus on along the tab order, past the end of the
@@ -293,6 +322,21 @@ void FrmMain::Form_Load()
     // Seconds since midnight with their fraction: a different sequence of
     // picks on every run.
     generator_.seed(static_cast<float>(QTime::currentTime().msecsSinceStartOfDay()) / 1000.0f);
+}
+
+void FrmMain::closeEvent(QCloseEvent* event)
+{
+    if (const auto unsaved = Data1.endRun()) {
+        const QString reason = QString::fromStdString(unsaved->reason);
+        const QString kept = unsaved->keptAt.empty()
+                                 ? QString::fromLatin1(messages::kEntryWrittenNowhere) + QStringLiteral("\r\nTerm: ")
+                                       + QString::fromStdString(unsaved->term) + QStringLiteral("\r\nDefinition: ")
+                                       + QString::fromStdString(unsaved->definition)
+                                 : QString::fromLatin1(messages::kEntryWrittenToFile) + QStringLiteral("\r\n")
+                                       + QString::fromStdString(unsaved->keptAt);
+        guarded(this, [&] { MsgBox(this, kept + QStringLiteral("\r\n\r\n") + reason); });
+    }
+    QWidget::closeEvent(event);
 }
 
 void FrmMain::cmdExit_Click()
@@ -391,6 +435,7 @@ void FrmMain::cmdOK_Click()
 void FrmMain::cmdCancel_Click()
 {
     Data1.Recordset().CancelUpdate();
+    refusalSaid_ = false;
     hideControl(pbxCreate);
     optScreen->setValue(0, false);
 }

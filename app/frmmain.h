@@ -5,6 +5,7 @@
 #include "randompick.h"
 #include "recordset.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -62,6 +63,10 @@ public:
     LineTextBox* txtOutQuestion = nullptr;
 
 protected:
+    // The end of the run: the entry being typed is stored; one the file
+    // refuses is kept in a file, and a message says where (or shows it,
+    // when no file takes it).
+    void closeEvent(QCloseEvent* event) override;
     // Enter clicks the focused button, else "Show"; Esc clicks "Cancel": the
     // default and cancel buttons, each only while it is visible.
     void keyPressEvent(QKeyEvent* event) override;
@@ -74,6 +79,10 @@ private:
     QWidget* screenChoice() const;
     // Hides `control`. A focus on it or inside it goes to the screen choice first.
     void hideControl(QWidget* control);
+    // The focus back to the screen `Index` of optScreen that shows: the term
+    // box on Create; on Review, where it last was in the drill, else "Show".
+    void focusOnScreen(std::int16_t Index);
+    QPointer<QWidget> drillFocus_;
 
     void createControls();
     void applyLayout();
@@ -113,6 +122,10 @@ private:
     // The Create box whose typing is beginning an entry: it keeps its text and
     // cursor while the other boxes show the new, empty entry.
     TextBox* beginningEntryIn_ = nullptr;
+
+    // The note that the entry being typed was refused has been shown, and
+    // neither the file nor that entry has changed since.
+    bool refusalSaid_ = false;
 
     // Started by every change stored and restarted by the next: once the
     // program has been idle this long, the file is made self-contained.

@@ -24,4 +24,14 @@ inline constexpr const char* kRestartWarning = "Warning! This will permanently d
 inline constexpr const char* kEntryNotStored =
     "The entry being typed could not be stored; it waits on the Create screen.";
 
+// At the end of the run, for an entry the database refused. Followed by CR
+// LF and the file it was written to instead, then CR LF and the reason.
+inline constexpr const char* kEntryWrittenToFile =
+    "The entry being typed could not be stored in the database; it was written to this file instead:";
+// Followed by CR LF, "Term: " and the term, CR LF, "Definition: " and the
+// definition, then CR LF and the reason.
+inline constexpr const char* kEntryWrittenNowhere =
+    "The entry being typed could not be stored in the database, nor written to a file.\r\n"
+    "Copy it from here before you close this message:";
+
 } // namespace messages

@@ -16,6 +16,8 @@ MsgBoxResult MsgBox(QWidget* parent, const QString& prompt, MsgBoxButtons button
     box.setIcon(QMessageBox::NoIcon);
     box.setTextFormat(Qt::PlainText);
     box.setText(QString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // A message can be copied: an error to pass on, an entry to keep.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     if (buttons == MsgBoxButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

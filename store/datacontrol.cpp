@@ -102,10 +102,11 @@ void DataControl::backUp(const std::string& target)
     connection_->backUp(target);
 }
 
-void DataControl::endRun() noexcept
+std::optional<UnsavedEntry> DataControl::endRun() noexcept
 {
-    // The run is ending: whatever happens here is said on standard error,
-    // the one place left where the user can still see it.
+    // The run is ending: whatever happens here is also said on standard
+    // error, where the caller shows nothing.
+    std::optional<UnsavedEntry> unsaved;
     try {
         if (const Record* typed = recordset_ ? recordset_->typedEntry() : nullptr) {
             try {
@@ -119,10 +120,12 @@ void DataControl::endRun() noexcept
                 if (fresh)
                     fresh->leaveWal();
             } catch (const std::exception& e) {
-                const std::string unsaved = unsavedPath(connection_->path());
-                const bool kept = appendUnsaved(unsaved, toText(typed->question), toText(typed->description));
-                std::fprintf(stderr, "Verbrio: the entry being typed could not be stored: %s\n%s '%s'\n", e.what(),
-                             kept ? "Verbrio: it was added to" : "Verbrio: nor could it be added to", unsaved.c_str());
+                unsaved = UnsavedEntry{toText(typed->question), toText(typed->description), e.what(), {}};
+                unsaved->keptAt = keepUnsaved(connection_->path(), unsaved->term, unsaved->definition);
+                std::fprintf(stderr, "Verbrio: the entry being typed could not be stored: %s\n%s%s\n", e.what(),
+                             unsaved->keptAt.empty() ? "Verbrio: nor could it be written to a file"
+                                                     : "Verbrio: it was added to ",
+                             unsaved->keptAt.c_str());
             }
             recordset_->forgetTypedEntry();
         }
@@ -135,6 +138,7 @@ void DataControl::endRun() noexcept
     // one still has it open, that copy does it as it ends.
     if (connection_)
         connection_->leaveWal(true);
+    return unsaved;
 }
 
 } // namespace store

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "recordset.h"
+#include "unsavedentries.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace store {
@@ -55,10 +57,11 @@ public:
     void backUp(const std::string& target);
 
     // The end of the run: the entry being typed is stored, or, where the file
-    // refuses it, appended to the unsaved-entries file beside the deck (see
-    // unsavedPath) with a line on standard error; then the file is settled.
-    // Never raises; afterwards the record set holds no typed entry.
-    void endRun() noexcept;
+    // refuses it, appended to the unsaved-entries file beside the deck or in
+    // the user's data folder (see keepUnsaved) with a line on standard error;
+    // then the file is settled. Never raises; afterwards the record set holds
+    // no typed entry. The refused entry, if any, for the user to be told of.
+    std::optional<UnsavedEntry> endRun() noexcept;
 
     // See RecordSetHooks: bound boxes and tests attach here.
     RecordSetHooks hooks;

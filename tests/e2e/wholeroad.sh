@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole road by keyboard: three entries typed and stored with Alt+O, the
-# first typed at once after Alt+C; a fourth dropped with Esc, after which
+# first typed at once after Alt+C, the second with Alt+C pressed again while
+# typing it; a fourth dropped with Esc, after which
 # Enter, Enter does nothing; a drill over them that shows matching terms and
 # definitions on both sides, goes on with Enter after Restart answered No,
 # and leaves the file as it was; Restart with Yes empties the file and keeps
@@ -74,7 +75,14 @@ expect_boxes shown shown
 
 for i in 0 1 2; do
     step "type entry $((i + 1)) and store it with Alt+O"
-    [ "$i" -eq 0 ] || type_to "$MAIN" "${TERMS[i]}"
+    if [ "$i" -eq 1 ]; then
+        # Alt+C while Create shows: the typing goes on in the term box.
+        type_to "$MAIN" "${TERMS[i]:0:3}"
+        keys_to "$MAIN" alt+c
+        type_to "$MAIN" "${TERMS[i]:3}"
+    elif [ "$i" -eq 2 ]; then
+        type_to "$MAIN" "${TERMS[i]}"
+    fi
     keys_to "$MAIN" Tab
     type_to "$MAIN" "${DEFINITIONS[i]}"
     [ "$i" -eq 0 ] && screenshot create

@@ -5,10 +5,15 @@
 #include "messageboxes.h"
 #include "operationseam.h"
 #include "testwindow.h"
+#include "unprivilegeduser.h"
 
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -39,6 +44,8 @@ private slots:
     void typingIntoReviewBoxesChangesNoEntry_data();
     void typingIntoReviewBoxesChangesNoEntry();
     void refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate();
+    void entryRefusedAtTheEndIsKeptWhereAFileTakesIt_data();
+    void entryRefusedAtTheEndIsKeptWhereAFileTakesIt();
 };
 
 void TestAdding::okStoresEachEntryWithItsOwnId_data()
@@ -303,6 +310,122 @@ void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate()
     window.choose(0);
     QCOMPARE(window.w.txtInQuestion->text(), QStringLiteral("no")); // back on the Create screen
     QCOMPARE(window.stored(), QStringList{"1: term 1 / definition 1"});
+
+    // Said once per refused entry: leaving Create again says nothing more,
+    // an entry typed anew after Cancel is refused with a note of its own.
+    window.choose(1);
+    window.choose(0);
+    click(window.w.cmdOK); // the store's own error report
+    QCOMPARE(boxes.takeTexts().size(), 1);
+    window.choose(1);
+    QCOMPARE(boxes.takeTexts(), QStringList{});
+    window.choose(0);
+    click(window.w.cmdCancel);
+    window.choose(0);
+    window.typeTerm(QStringLiteral("no"));
+    window.choose(1);
+    QCOMPARE(boxes.takeTexts().size(), 1);
+    QCOMPARE(window.stored(), QStringList{"1: term 1 / definition 1"});
+}
+
+void TestAdding::entryRefusedAtTheEndIsKeptWhereAFileTakesIt_data()
+{
+    // The deck file is read-only and the program runs as an ordinary user.
+    QTest::addColumn<QString>("besideDeck"); // the deck's folder: writable, read-only, or its CSV a link or FIFO
+    QTest::addColumn<QString>("dataHome");   // XDG_DATA_HOME: writable, read-only, relative, or unset (HOME's)
+    QTest::addColumn<QString>("keptIn");     // beside, xdg, home, or nowhere
+
+    QTest::addRow("the deck's folder takes it") << "writable"
+                                                << "writable"
+                                                << "beside";
+    QTest::addRow("read-only folder: XDG_DATA_HOME") << "read-only"
+                                                     << "writable"
+                                                     << "xdg";
+    QTest::addRow("read-only folder, no XDG_DATA_HOME: HOME's data folder") << "read-only"
+                                                                            << "unset"
+                                                                            << "home";
+    QTest::addRow("a relative XDG_DATA_HOME is ignored") << "read-only"
+                                                         << "relative"
+                                                         << "home";
+    QTest::addRow("a link beside the deck is not followed") << "link"
+                                                            << "writable"
+                                                            << "xdg";
+    QTest::addRow("a FIFO beside the deck does not hold the end up") << "fifo"
+                                                                     << "writable"
+                                                                     << "xdg";
+    QTest::addRow("no folder takes it: the message shows the entry") << "read-only"
+                                                                     << "read-only"
+                                                                     << "nowhere";
+}
+
+void TestAdding::entryRefusedAtTheEndIsKeptWhereAFileTakesIt()
+{
+    QFETCH(QString, besideDeck);
+    QFETCH(QString, dataHome);
+    QFETCH(QString, keptIn);
+
+    const QByteArray savedXdg = qgetenv("XDG_DATA_HOME");
+    const QByteArray savedHome = qgetenv("HOME");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", savedXdg), qputenv("HOME", savedHome); });
+    QTemporaryDir program;
+    QTemporaryDir data;
+    const QString deck = program.filePath(QStringLiteral("Verbrio.mdb"));
+    TempDeck::createAt(deck.toStdString(), TempDeck::numbered(1));
+    const QString linkTarget = data.filePath(QStringLiteral("target.csv"));
+    const QMap<QString, QString> places{{"beside", program.filePath(QStringLiteral("Verbrio.unsaved.csv"))},
+                                        {"xdg", data.filePath(QStringLiteral("Verbrio/unsaved.csv"))},
+                                        {"home", data.filePath(QStringLiteral(".local/share/Verbrio/unsaved.csv"))}};
+    const auto name = [](const QString& path) { return QFile::encodeName(path); };
+    if (besideDeck == QLatin1String("link"))
+        QVERIFY(QFile(linkTarget).open(QIODevice::WriteOnly) && QFile::link(linkTarget, places["beside"]));
+    if (besideDeck == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(name(places["beside"]).constData(), 0666), 0);
+    QCOMPARE(::chmod(name(deck).constData(), 0444), 0);
+    QCOMPARE(::chmod(name(program.path()).constData(), besideDeck == QLatin1String("read-only") ? 0555 : 0777), 0);
+    QCOMPARE(::chmod(name(data.path()).constData(), dataHome == QLatin1String("read-only") ? 0555 : 0777), 0);
+    qputenv("HOME", name(data.path()));
+    qputenv("XDG_DATA_HOME", dataHome == QLatin1String("relative") ? "relative/data" : name(data.path()));
+    if (dataHome == QLatin1String("unset"))
+        qunsetenv("XDG_DATA_HOME");
+
+    UnprivilegedUser user;
+    if (!user.ok())
+        QSKIP("running as root and cannot drop to an unprivileged user, so a read-only file would still be written");
+    MessageBoxes boxes;
+    {
+        FrmMain w(program.path());
+        QVERIFY(startWindow(w));
+        click((*w.optScreen)[0]);
+        typeInto(w.txtInQuestion, QStringLiteral("kept \"term\""));
+        typeInto(w.txtInAnswer, QStringLiteral("kept\ndefinition"));
+        QVERIFY(boxes.takeTexts().isEmpty() && activate(w));
+        click(w.cmdExit);
+    }
+
+    QCOMPARE(boxes.shown.size(), 1);
+    const QString said = boxes.shown[0].text;
+    QVERIFY(boxes.shown[0].interaction.testFlag(Qt::TextSelectableByMouse));
+    QVERIFY2(said.endsWith(QStringLiteral("\n\nattempt to write a readonly database (database file '%1')").arg(deck)),
+             qPrintable(said));
+    const QString told = keptIn == QLatin1String("nowhere")
+                             ? QStringLiteral("The entry being typed could not be stored in the database, nor written "
+                                              "to a file.\nCopy it from here before you close this message:\n"
+                                              "Term: kept \"term\"\nDefinition: kept\ndefinition\n")
+                             : QStringLiteral("The entry being typed could not be stored in the database; it was "
+                                              "written to this file instead:\n%1\n")
+                                   .arg(places.value(keptIn));
+    QVERIFY2(said.startsWith(told), qPrintable(said));
+    // In that file alone, and never through a link.
+    for (auto place = places.cbegin(); place != places.cend(); ++place) {
+        QFile file(place.value());
+        const bool own = QFileInfo(file).isFile() && !QFileInfo(file).isSymLink();
+        QCOMPARE(own, place.key() == keptIn);
+        if (own)
+            QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(),
+                     QByteArray("\"kept \"\"term\"\"\",\"kept\ndefinition\"\r\n"));
+    }
+    QCOMPARE(QFileInfo(linkTarget).size(), 0);
+    QCOMPARE(listed(TempDeck::entriesAt(deck.toStdString())), QStringList{"1: term 1 / definition 1"});
 }
 
 QTEST_MAIN(TestAdding)

@@ -37,6 +37,7 @@ struct ShownMessageBox {
     QMessageBox::StandardButton defaultButton;
     QMessageBox::Icon icon;
     Qt::TextFormat format;
+    Qt::TextInteractionFlags interaction;
 };
 
 class MessageBoxes : public QObject {
@@ -104,7 +105,7 @@ private:
         auto* defaultButton = box->defaultButton();
         shown.append({box->windowTitle(), box->text(), box->standardButtons(),
                       defaultButton ? box->standardButton(defaultButton) : QMessageBox::NoButton, box->icon(),
-                      box->textFormat()});
+                      box->textFormat(), box->textInteractionFlags()});
         BoxAnswer answer = BoxAnswer::Enter;
         if (!answers_.empty()) {
             answer = answers_.front();

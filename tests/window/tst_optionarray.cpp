@@ -19,9 +19,10 @@ private slots:
 void OptionArrayTest::handlerRunsOnlyOnSelection_data()
 {
     // Actions: "set N" / "clear N" from code, "click N" with the mouse,
-    // "focus N" from code, or a key sent to the focused button.
+    // "focus N" from code, a key sent to the focused button, or "focused N":
+    // button N has the focus now.
     QTest::addColumn<QStringList>("actions");
-    QTest::addColumn<QStringList>("runs"); // each run of the handler: who selected, which index
+    QTest::addColumn<QStringList>("runs"); // each run of a handler: who selected ("again": reselected), which index
     QTest::addColumn<QString>("selected"); // Value of buttons 0 and 1 afterwards
 
     QTest::addRow("selecting from code runs the handler") << QStringList{"set 1"} << QStringList{"code 1"} << "01";
@@ -37,8 +38,10 @@ void OptionArrayTest::handlerRunsOnlyOnSelection_data()
         << QStringList{"click 1"} << QStringList{"user 1"} << "01";
     QTest::addRow("a user's click moves the selection")
         << QStringList{"set 0", "click 1"} << QStringList{"code 0", "user 1"} << "01";
-    QTest::addRow("a user's click on the selected button runs nothing")
-        << QStringList{"click 1", "click 1"} << QStringList{"user 1"} << "01";
+    QTest::addRow("a user's click on the selected button runs the reselect handler alone")
+        << QStringList{"click 1", "click 1"} << QStringList{"user 1", "again 1"} << "01";
+    QTest::addRow("space on the selected button runs the reselect handler alone")
+        << QStringList{"click 0", "key Space"} << QStringList{"user 0", "again 0"} << "10";
     QTest::addRow("a click after clearing from code selects again")
         << QStringList{"set 0", "clear 0", "click 0"} << QStringList{"code 0", "user 0"} << "10";
     QTest::addRow("focus alone selects nothing") << QStringList{"focus 0", "focus 1"} << QStringList{} << "00";
@@ -48,6 +51,13 @@ void OptionArrayTest::handlerRunsOnlyOnSelection_data()
         << QStringList{"focus 1", "key Space"} << QStringList{"user 1"} << "01";
     QTest::addRow("an arrow key from the selected button selects the next")
         << QStringList{"click 0", "key Down"} << QStringList{"user 0", "user 1"} << "01";
+    QTest::addRow("Tab into the group lands on the selected button, not the last focused")
+        << QStringList{"click 1", "focus 0", "key Tab", "key Shift+Tab", "focused 1"} << QStringList{"user 1"} << "01";
+    QTest::addRow("Shift+Tab into the group lands on the selected button")
+        << QStringList{"set 1", "focus 0", "key Shift+Tab", "key Tab", "focused 1"} << QStringList{"code 1"} << "01";
+    QTest::addRow("with none selected, Tab enters at the first button")
+        << QStringList{"set 1", "clear 1", "focus 1", "key Tab", "key Shift+Tab", "focused 0"} << QStringList{"code 1"}
+        << "00";
 }
 
 void OptionArrayTest::handlerRunsOnlyOnSelection()
@@ -81,9 +91,13 @@ void OptionArrayTest::handlerRunsOnlyOnSelection()
             handler();
             byUser = false;
         });
+    array.setReselectHandler([&](std::int16_t index) {
+        QVERIFY(byUser);
+        ran << QStringLiteral("again %1").arg(index);
+    });
 
     window.show();
-    QApplication::setActiveWindow(&window);
+    window.activateWindow(); // also on an X server without a window manager
     QVERIFY(QTest::qWaitForWindowActive(&window));
 
     for (const QString& action : actions) {
@@ -97,6 +111,8 @@ void OptionArrayTest::handlerRunsOnlyOnSelection()
             array.setValue(index, false);
         } else if (words[0] == QLatin1String("click")) {
             QTest::mouseClick(array[index], Qt::LeftButton);
+        } else if (words[0] == QLatin1String("focused")) {
+            QCOMPARE(QApplication::focusWidget(), array[index]);
         } else if (words[0] == QLatin1String("focus")) {
             array[index]->setFocus(Qt::OtherFocusReason);
             QCOMPARE(QApplication::focusWidget(), array[index]);
