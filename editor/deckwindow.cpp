@@ -68,7 +68,6 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     search_->setPlaceholderText(tr("Search terms and definitions (Ctrl+F)"));
     search_->setAccessibleName(tr("Search"));
     search_->setClearButtonEnabled(true);
-    QWidget* searchRow = buildSearch();
 
     table_ = new QTableView;
     table_->setAccessibleName(tr("Entries"));
@@ -94,6 +93,7 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     splitter->addWidget(area_);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
+    QWidget* searchRow = buildSearch();
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
     layout->addWidget(searchRow);

@@ -70,6 +70,10 @@ private slots:
     void searchFindsByMeaning();
     void searchOfALargeDeckFindsEveryMatch();
     void narrowedSearchSeesChangedRows();
+    void searchFollowsChanges_data();
+    void searchFollowsChanges();
+    void sortOrdersTheViewOnly_data();
+    void sortOrdersTheViewOnly();
     void refreshKeepsPersistentRows();
     void editOfAnEntryGoneElsewhereIsReported();
     void refusesAFileItCannotOpen();
@@ -259,6 +263,94 @@ void TestDeckModel::narrowedSearchSeesChangedRows()
     QVERIFY(model.setData(model.index(1, DeckModel::TermColumn), "Concert"));
     filter.setSearch("conc"); // typing on: the edited row must be matched again
     QCOMPARE(filter.rowCount(), 2);
+}
+
+void TestDeckModel::searchFollowsChanges_data()
+{
+    // The search is set first; then the steps (runStep) change the deck.
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QList<qint64>>("expected");
+    QTest::addRow("an edit makes a row match") << "neu" << QStringList{"edit 2 term Neü"} << QList<qint64>{2};
+    QTest::addRow("an edit makes a row stop matching")
+        << "term" << QStringList{"edit 1 term other"} << QList<qint64>{2, 3};
+    QTest::addRow("a deleted row goes, the next stays")
+        << "term" << QStringList{"delete 2", "edit 3 definition x"} << QList<qint64>{1, 3};
+    QTest::addRow("an undone delete comes back") << "term 2" << QStringList{"delete 2", "undo"} << QList<qint64>{2};
+    QTest::addRow("added by another program") << "other" << QStringList{"other-add Other"} << QList<qint64>{4};
+    QTest::addRow("deleted by another program, the rest kept")
+        << "term" << QStringList{"other-delete 1", "edit 3 term gone"} << QList<qint64>{2};
+}
+
+void TestDeckModel::searchFollowsChanges()
+{
+    QFETCH(QString, search);
+    QFETCH(QStringList, steps);
+    QFETCH(QList<qint64>, expected);
+    TempDeck deck(TempDeck::numbered(3));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    SearchFilter filter(model);
+    filter.setSearch(search);
+    for (const QString& step : steps)
+        runStep(model, deck, step);
+    // The same as a search over the deck read afresh.
+    SearchFilter fresh(model);
+    fresh.setSearch(search);
+    for (const SearchFilter* f : {&filter, &fresh}) {
+        QList<qint64> found;
+        for (int row = 0; row < f->rowCount(); ++row)
+            found << f->index(row, DeckModel::IdColumn).data().toLongLong();
+        QCOMPARE(found, expected);
+    }
+}
+
+void TestDeckModel::sortOrdersTheViewOnly_data()
+{
+    // German order: ä sorts with a; a before ä where all else is equal.
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("descending");
+    QTest::addColumn<QStringList>("steps"); // after sorting (runStep)
+    QTest::addColumn<QList<qint64>>("shown");
+    QTest::addRow("by term") << int(DeckModel::TermColumn) << false << QStringList() << QList<qint64>{5, 2, 3, 1, 4};
+    QTest::addRow("by term, descending")
+        << int(DeckModel::TermColumn) << true << QStringList() << QList<qint64>{4, 1, 3, 2, 5};
+    QTest::addRow("by definition") << int(DeckModel::DefinitionColumn) << false << QStringList()
+                                   << QList<qint64>{2, 3, 1, 5, 4};
+    QTest::addRow("by ID, descending") << int(DeckModel::IdColumn) << true << QStringList()
+                                       << QList<qint64>{5, 4, 3, 2, 1};
+    QTest::addRow("by term, after an edit") << int(DeckModel::TermColumn) << false << QStringList{"edit 4 term aal"}
+                                            << QList<qint64>{4, 5, 2, 3, 1};
+    QTest::addRow("by term, after another program adds")
+        << int(DeckModel::TermColumn) << false << QStringList{"other-add Banane"} << QList<qint64>{5, 2, 3, 6, 1, 4};
+    QTest::addRow("by term, after a delete and its undo")
+        << int(DeckModel::TermColumn) << false << QStringList{"delete 3", "undo"} << QList<qint64>{5, 2, 3, 1, 4};
+}
+
+void TestDeckModel::sortOrdersTheViewOnly()
+{
+    QFETCH(int, column);
+    QFETCH(bool, descending);
+    QFETCH(QStringList, steps);
+    QFETCH(QList<qint64>, shown);
+    const Entries entries{
+        {1, "Birne", "pear"}, {2, "apfel", "Apple"}, {3, "Äpfel", "apples"}, {4, "Zebra", "zebra"}, {5, "ähnlich", "similar"}};
+    TempDeck deck(entries);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    SearchFilter filter(model);
+    filter.sort(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    for (const QString& step : steps)
+        runStep(model, deck, step);
+    QList<qint64> ids;
+    for (int row = 0; row < filter.rowCount(); ++row)
+        ids << filter.index(row, DeckModel::IdColumn).data().toLongLong();
+    QCOMPARE(ids, shown);
+    // The deck and the model keep their IDs and order.
+    if (steps.isEmpty())
+        QCOMPARE(deck.entries(), entries);
+    QCOMPARE(rowsOf(model), deck.entries());
 }
 
 void TestDeckModel::refreshKeepsPersistentRows()
