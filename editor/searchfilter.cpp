@@ -7,6 +7,10 @@
 
 #include <QLocale>
 #include <unicode/coll.h>
+#include <unicode/ustring.h>
+
+#include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -108,16 +112,12 @@ void SearchFilter::sort(int column, Qt::SortOrder order)
 bool SearchFilter::lessThan(const QModelIndex& left, const QModelIndex& right) const
 {
     const int column = left.column();
-    const std::int64_t leftId = deck_.idAt(left.row());
-    const std::int64_t rightId = deck_.idAt(right.row());
     if (column == DeckModel::TermColumn || column == DeckModel::DefinitionColumn) {
         readKeys(column);
-        const std::string& leftKey = keys_[std::size_t(left.row())];
-        const std::string& rightKey = keys_[std::size_t(right.row())];
-        if (leftKey != rightKey)
-            return leftKey < rightKey;
+        rankKeys();
+        return ranks_[std::size_t(left.row())] < ranks_[std::size_t(right.row())];
     }
-    return leftId < rightId; // equal texts in ID order
+    return deck_.idAt(left.row()) < deck_.idAt(right.row());
 }
 
 void SearchFilter::rowsAdded(int first, int last)
@@ -132,6 +132,7 @@ void SearchFilter::rowsAdded(int first, int last)
             column.insert(first, count);
     if (keyColumn_ >= 0)
         keys_.insert(keys_.begin() + first, std::size_t(count), std::string());
+    ranks_.clear();
     rowsChanged(first, last);
 }
 
@@ -142,6 +143,7 @@ void SearchFilter::rowsGone(int first, int last)
             column.remove(first, last - first + 1);
     if (keyColumn_ >= 0)
         keys_.erase(keys_.begin() + first, keys_.begin() + last + 1);
+    ranks_.clear();
 }
 
 void SearchFilter::rowsChanged(int first, int last)
@@ -162,6 +164,7 @@ void SearchFilter::rowsChanged(int first, int last)
             if (keyColumn_ >= 0)
                 keys_[std::size_t(row)] = keyOf(keyColumn_ == DeckModel::TermColumn ? entry.term : entry.definition);
         }
+        ranks_.clear();
     } catch (const store::Error&) {
         forget(); // the deck's own next read reports what is wrong
     }
@@ -173,6 +176,7 @@ void SearchFilter::forget()
         column.clear();
     haveFolded_ = false;
     std::vector<std::string>().swap(keys_);
+    std::vector<int>().swap(ranks_);
     keyColumn_ = -1;
 }
 
@@ -208,18 +212,35 @@ void SearchFilter::readKeys(int column) const
     if (keyColumn_ == column)
         return;
     keyColumn_ = column;
+    ranks_.clear();
     keys_.assign(std::size_t(deck_.rowCount()), std::string());
     try {
         store::forEachEntry(deck_.connection(), [&](std::int64_t id, std::string_view term, std::string_view definition) {
             if (const int row = deck_.rowOfId(id); row >= 0)
-                keys_[std::size_t(row)] = keyOf(std::string(column == DeckModel::TermColumn ? term : definition));
+                keys_[std::size_t(row)] = keyOf(column == DeckModel::TermColumn ? term : definition);
         });
     } catch (const store::Error&) {
         // Ordered by ID until the deck's next read reports what is wrong.
     }
 }
 
-std::string SearchFilter::keyOf(const std::string& text) const
+void SearchFilter::rankKeys() const
+{
+    if (!ranks_.empty() || keys_.empty())
+        return;
+    std::vector<int> order(keys_.size());
+    std::iota(order.begin(), order.end(), 0);
+    // Equal texts in ID order, which is the rows' order.
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        const int c = keys_[std::size_t(a)].compare(keys_[std::size_t(b)]);
+        return c < 0 || (c == 0 && a < b);
+    });
+    ranks_.resize(order.size());
+    for (std::size_t rank = 0; rank < order.size(); ++rank)
+        ranks_[std::size_t(order[rank])] = int(rank);
+}
+
+std::string SearchFilter::keyOf(std::string_view text) const
 {
     if (!collator_) {
         UErrorCode status = U_ZERO_ERROR;
@@ -227,16 +248,23 @@ std::string SearchFilter::keyOf(const std::string& text) const
         if (U_FAILURE(status))
             collator_.reset();
         if (!collator_)
-            return text; // by code point, as a last resort
+            return std::string(text); // by code point, as a last resort
     }
-    const icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), int32_t(text.size())));
-    std::string key(std::size_t(unicode.length()) * 2 + 8, '\0');
-    int32_t length = collator_->getSortKey(unicode, reinterpret_cast<std::uint8_t*>(key.data()), int32_t(key.size()));
-    if (std::size_t(length) > key.size()) {
-        key.resize(std::size_t(length));
-        length = collator_->getSortKey(unicode, reinterpret_cast<std::uint8_t*>(key.data()), int32_t(key.size()));
+    // Buffers kept from one key to the next: a sort makes tens of thousands.
+    static thread_local std::vector<UChar> utf16;
+    static thread_local std::vector<std::uint8_t> key;
+    utf16.resize(text.size() + 1);
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(utf16.data(), int32_t(utf16.size()), &length, text.data(), int32_t(text.size()), 0xFFFD,
+                         nullptr, &status);
+    if (U_FAILURE(status))
+        return std::string(text);
+    key.resize(std::max<std::size_t>(key.size(), 64));
+    int32_t size = collator_->getSortKey(utf16.data(), length, key.data(), int32_t(key.size()));
+    if (std::size_t(size) > key.size()) {
+        key.resize(std::size_t(size));
+        size = collator_->getSortKey(utf16.data(), length, key.data(), int32_t(key.size()));
     }
-    key.resize(std::size_t(length));
-    key.shrink_to_fit();
-    return key;
+    return std::string(reinterpret_cast<const char*>(key.data()), std::size_t(size));
 }

@@ -62,7 +62,8 @@ private:
     void forget();
     void readFolded() const;
     void readKeys(int column) const;
-    std::string keyOf(const std::string& text) const;
+    void rankKeys() const;
+    std::string keyOf(std::string_view text) const;
     void refilter();
 
     DeckModel& deck_;
@@ -74,6 +75,9 @@ private:
     mutable FoldedColumn folded_[2]; // terms, definitions
     mutable bool haveFolded_ = false;
     mutable std::vector<std::string> keys_; // of keyColumn_'s texts, by row
+    // Each row's place among the keys, for the proxy's many comparisons;
+    // empty once a key changes.
+    mutable std::vector<int> ranks_;
     mutable int keyColumn_ = -1;
     mutable std::unique_ptr<icu::Collator> collator_;
 };
