@@ -45,3 +45,22 @@ bool FoldedColumn::contains(int row, std::string_view needle) const
     const std::size_t from = start(row);
     return memmem(text_.data() + from, ends_[std::size_t(row)] - from, needle.data(), needle.size()) != nullptr;
 }
+
+void FoldedColumn::markRows(std::string_view needle, std::vector<char>& marks) const
+{
+    std::size_t row = 0;
+    for (std::size_t from = 0; from < text_.size();) {
+        const void* hit = memmem(text_.data() + from, text_.size() - from, needle.data(), needle.size());
+        if (!hit)
+            return;
+        const auto at = std::size_t(static_cast<const char*>(hit) - text_.data());
+        while (ends_[row] <= at)
+            ++row;
+        if (at + needle.size() <= ends_[row]) {
+            marks[row] = 1;
+            from = ends_[row]; // on to the next row
+        } else {
+            from = at + 1; // the hit runs into the next row: not a match
+        }
+    }
+}

@@ -19,6 +19,9 @@ public:
     void remove(int first, int count);
     void set(int row, std::string_view text);
     bool contains(int row, std::string_view needle) const;
+    // Sets marks[row] for each row that contains `needle`: one pass over the
+    // block, far quicker than a look at each row.
+    void markRows(std::string_view needle, std::vector<char>& marks) const;
 
 private:
     std::size_t start(int row) const { return row == 0 ? 0 : ends_[std::size_t(row - 1)]; }

@@ -6,6 +6,7 @@
 #include "everyentry.h"
 
 #include <QLocale>
+#include <QScopedValueRollback>
 #include <unicode/coll.h>
 #include <unicode/ustring.h>
 
@@ -77,8 +78,18 @@ void SearchFilter::refilter()
     // that comes or goes, and the view answers each in time growing with
     // the table: a new search lays the rows out afresh instead, keeping the
     // selection.
+    accepted_.assign(std::size_t(deck_.rowCount()), needle_.empty());
+    if (!needle_.empty()) {
+        readFolded();
+        if (scope_ != Scope::Definitions)
+            folded_[0].markRows(needle_, accepted_);
+        if (scope_ != Scope::Terms)
+            folded_[1].markRows(needle_, accepted_);
+    }
+    QScopedValueRollback guard(settingSearch_, true);
     invalidate();
-    rowCount(); // lays the rows out now, even with no view asking
+    rowCount(); // lays the rows out now, from accepted_, even with no view asking
+    std::vector<char>().swap(accepted_);
 }
 
 bool SearchFilter::rowMatches(int sourceRow) const
@@ -101,6 +112,9 @@ QList<std::pair<qsizetype, qsizetype>> SearchFilter::matchesIn(const QString& te
 
 bool SearchFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
 {
+    // Rows the deck adds or changes later are matched as they come.
+    if (settingSearch_ && std::size_t(sourceRow) < accepted_.size())
+        return accepted_[std::size_t(sourceRow)] != 0;
     return rowMatches(sourceRow);
 }
 

@@ -80,4 +80,8 @@ private:
     mutable std::vector<int> ranks_;
     mutable int keyColumn_ = -1;
     mutable std::unique_ptr<icu::Collator> collator_;
+    // While a new search lays the rows out: the rows it accepts, found in
+    // one pass over the folded texts.
+    std::vector<char> accepted_;
+    bool settingSearch_ = false;
 };

@@ -182,6 +182,7 @@ void TestDeckModel::searchFindsByMeaning_data()
     QTest::addRow("emoji") << "😀" << false << "both" << QList<qint64>{5};
     QTest::addRow("across a 64-byte block") << "BOUNDARY" << false << "both" << QList<qint64>{7};
     QTest::addRow("at the very end") << "end." << false << "both" << QList<qint64>{7};
+    QTest::addRow("not across the end of one entry and the next") << "end.city" << false << "both" << none;
     QTest::addRow("longer than any text") << QString(300, u'x') << false << "both" << none;
     QTest::addRow("no match") << "zzz" << false << "both" << none;
     QTest::addRow("accents matching: é finds only é") << "é" << true << "both" << QList<qint64>{2, 9, 10};
