@@ -13,8 +13,8 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>

@@ -202,17 +202,18 @@ void SearchFilter::readFolded() const
     const int rows = deck_.rowCount();
     try {
         int next = 0;
-        store::forEachEntry(deck_.connection(), [&](std::int64_t id, std::string_view term, std::string_view definition) {
-            const int row = deck_.rowOfId(id);
-            if (row < next)
-                return; // not among the deck's rows (yet)
-            for (; next < row; ++next)
-                for (FoldedColumn& column : folded_)
-                    column.append({});
-            folded_[0].append(fold_.fold(term));
-            folded_[1].append(fold_.fold(definition));
-            ++next;
-        });
+        store::forEachEntry(deck_.connection(),
+                            [&](std::int64_t id, std::string_view term, std::string_view definition) {
+                                const int row = deck_.rowOfId(id);
+                                if (row < next)
+                                    return; // not among the deck's rows (yet)
+                                for (; next < row; ++next)
+                                    for (FoldedColumn& column : folded_)
+                                        column.append({});
+                                folded_[0].append(fold_.fold(term));
+                                folded_[1].append(fold_.fold(definition));
+                                ++next;
+                            });
     } catch (const store::Error&) {
         // Matched as empty until the deck's next read reports what is wrong.
     }
@@ -229,10 +230,11 @@ void SearchFilter::readKeys(int column) const
     ranks_.clear();
     keys_.assign(std::size_t(deck_.rowCount()), std::string());
     try {
-        store::forEachEntry(deck_.connection(), [&](std::int64_t id, std::string_view term, std::string_view definition) {
-            if (const int row = deck_.rowOfId(id); row >= 0)
-                keys_[std::size_t(row)] = keyOf(column == DeckModel::TermColumn ? term : definition);
-        });
+        store::forEachEntry(
+            deck_.connection(), [&](std::int64_t id, std::string_view term, std::string_view definition) {
+                if (const int row = deck_.rowOfId(id); row >= 0)
+                    keys_[std::size_t(row)] = keyOf(column == DeckModel::TermColumn ? term : definition);
+            });
     } catch (const store::Error&) {
         // Ordered by ID until the deck's next read reports what is wrong.
     }

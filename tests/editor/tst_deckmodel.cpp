@@ -147,7 +147,7 @@ void TestDeckModel::changesAreWrittenAtOnce()
 void TestDeckModel::searchFindsByMeaning_data()
 {
     QTest::addColumn<QString>("search");
-    QTest::addColumn<bool>("accents");  // "Match accents"
+    QTest::addColumn<bool>("accents");   // "Match accents"
     QTest::addColumn<QString>("within"); // "both", "terms" or "definitions"
     QTest::addColumn<QList<qint64>>("expected");
     const QList<qint64> none;
@@ -173,8 +173,7 @@ void TestDeckModel::searchFindsByMeaning_data()
     QTest::addRow("σοφια finds σοφία and ΣΟΦΙΑ") << "σοφια" << false << "both" << QList<qint64>{3, 12};
     QTest::addRow("final sigma finds sigma") << "ς" << false << "both" << QList<qint64>{3, 12};
     QTest::addRow("uber finds über") << "uber" << false << "both" << QList<qint64>{14};
-    QTest::addRow("Kelvin sign folds to k") << QString(QChar(0x212A)) + "elvin" << false << "both"
-                                            << QList<qint64>{4};
+    QTest::addRow("Kelvin sign folds to k") << QString(QChar(0x212A)) + "elvin" << false << "both" << QList<qint64>{4};
     QTest::addRow("k finds the Kelvin sign") << "unit: k" << false << "both" << QList<qint64>{4};
     QTest::addRow("s finds the long s") << "MESSE" << false << "both" << QList<qint64>{6};
     QTest::addRow("full width letters") << "FULL" << false << "both" << QList<qint64>{15};
@@ -314,14 +313,14 @@ void TestDeckModel::sortOrdersTheViewOnly_data()
     QTest::addColumn<QStringList>("steps"); // after sorting (runStep)
     QTest::addColumn<QList<qint64>>("shown");
     QTest::addRow("by term") << int(DeckModel::TermColumn) << false << QStringList() << QList<qint64>{5, 2, 3, 1, 4};
-    QTest::addRow("by term, descending")
-        << int(DeckModel::TermColumn) << true << QStringList() << QList<qint64>{4, 1, 3, 2, 5};
+    QTest::addRow("by term, descending") << int(DeckModel::TermColumn) << true << QStringList()
+                                         << QList<qint64>{4, 1, 3, 2, 5};
     QTest::addRow("by definition") << int(DeckModel::DefinitionColumn) << false << QStringList()
                                    << QList<qint64>{2, 3, 1, 5, 4};
     QTest::addRow("by ID, descending") << int(DeckModel::IdColumn) << true << QStringList()
                                        << QList<qint64>{5, 4, 3, 2, 1};
-    QTest::addRow("by term, after an edit") << int(DeckModel::TermColumn) << false << QStringList{"edit 4 term aal"}
-                                            << QList<qint64>{4, 5, 2, 3, 1};
+    QTest::addRow("by term, after an edit")
+        << int(DeckModel::TermColumn) << false << QStringList{"edit 4 term aal"} << QList<qint64>{4, 5, 2, 3, 1};
     QTest::addRow("by term, after another program adds")
         << int(DeckModel::TermColumn) << false << QStringList{"other-add Banane"} << QList<qint64>{5, 2, 3, 6, 1, 4};
     QTest::addRow("by term, after a delete and its undo")
@@ -334,8 +333,11 @@ void TestDeckModel::sortOrdersTheViewOnly()
     QFETCH(bool, descending);
     QFETCH(QStringList, steps);
     QFETCH(QList<qint64>, shown);
-    const Entries entries{
-        {1, "Birne", "pear"}, {2, "apfel", "Apple"}, {3, "Äpfel", "apples"}, {4, "Zebra", "zebra"}, {5, "ähnlich", "similar"}};
+    const Entries entries{{1, "Birne", "pear"},
+                          {2, "apfel", "Apple"},
+                          {3, "Äpfel", "apples"},
+                          {4, "Zebra", "zebra"},
+                          {5, "ähnlich", "similar"}};
     TempDeck deck(entries);
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     store::Connection connection(deck.path());

@@ -160,16 +160,16 @@ void TestDeckWindow::searchShowsAndStepsThroughMatches_data()
     const QStringList strasse{"key:Ctrl+F", "type:strasse"};
     QTest::addRow("a hidden current entry gives way to the first match")
         << QStringList{"key:Down", "key:Ctrl+F", "type:STRASSE"} << QList<qint64>{1, 3} << qint64(1) << 1 << false;
-    QTest::addRow("F3 goes to the next match") << strasse + QStringList{"key:F3"} << QList<qint64>{1, 3} << qint64(3)
-                                               << 1 << false;
-    QTest::addRow("F3 goes round to the first") << strasse + QStringList{"key:F3", "key:F3"} << QList<qint64>{1, 3}
-                                                << qint64(1) << 1 << false;
+    QTest::addRow("F3 goes to the next match")
+        << strasse + QStringList{"key:F3"} << QList<qint64>{1, 3} << qint64(3) << 1 << false;
+    QTest::addRow("F3 goes round to the first")
+        << strasse + QStringList{"key:F3", "key:F3"} << QList<qint64>{1, 3} << qint64(1) << 1 << false;
     QTest::addRow("Shift+F3 goes round to the last")
         << strasse + QStringList{"key:Shift+F3"} << QList<qint64>{1, 3} << qint64(3) << 1 << false;
-    QTest::addRow("no match, nothing shown") << QStringList{"key:Ctrl+F", "type:zzz"} << QList<qint64>{} << qint64(-1)
-                                             << 0 << false;
-    QTest::addRow("accents ignored") << QStringList{"key:Ctrl+F", "type:apfel"} << QList<qint64>{2, 4} << qint64(2)
-                                     << 1 << false;
+    QTest::addRow("no match, nothing shown")
+        << QStringList{"key:Ctrl+F", "type:zzz"} << QList<qint64>{} << qint64(-1) << 0 << false;
+    QTest::addRow("accents ignored") << QStringList{"key:Ctrl+F", "type:apfel"} << QList<qint64>{2, 4} << qint64(2) << 1
+                                     << false;
     QTest::addRow("Alt+A: accents match, remembered")
         << QStringList{"key:Alt+A", "wait", "key:Ctrl+F", "type:apfel"} << QList<qint64>{2} << qint64(2) << 1 << true;
     QTest::addRow("terms only") << QStringList{"in:1", "key:Ctrl+F", "type:apfel"} << QList<qint64>{4} << qint64(4) << 1
@@ -190,8 +190,10 @@ void TestDeckWindow::searchShowsAndStepsThroughMatches()
     QFETCH(bool, accents);
 
     QSettings(u"Verbrio"_qs, u"Verbrio Deck"_qs).clear();
-    const std::vector<TestEntry> entries{
-        {1, "Straße", "street"}, {2, "apple", "Apfel"}, {3, "strasse 2", "road"}, {4, "Äpfel", "apples"}};
+    const std::vector<TestEntry> entries{{1, "Straße", "street"},
+                                         {2, "apple", "Apfel"},
+                                         {3, "strasse 2", "road"},
+                                         {4, "Äpfel", "apples"}};
     TempDeck deck(entries);
     store::Connection connection(deck.path());
     {
