@@ -52,18 +52,27 @@ std::string TextFold::fold(std::string_view text) const
     std::string folded = normalized(caseFold, text);
     if (matchAccents_)
         return folded;
-    const std::string decomposed = normalized(decompose, folded);
-    folded.clear();
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(decomposed.data());
-    const auto length = int32_t(decomposed.size());
+    // Most letters have no accent to take off: decomposed only where needed.
+    status = U_ZERO_ERROR;
+    if (!decompose || !decompose->isNormalizedUTF8(folded, status) || U_FAILURE(status))
+        folded = normalized(decompose, folded);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(folded.data());
+    const auto length = int32_t(folded.size());
+    std::string kept;
+    int32_t keptUpTo = 0; // folded[0, keptUpTo) is in `kept` or needs no mark taken off
     for (int32_t at = 0; at < length;) {
         const int32_t start = at;
         UChar32 c = 0;
         U8_NEXT(bytes, at, length, c);
-        if (c < 0 || u_charType(c) != U_NON_SPACING_MARK)
-            folded.append(decomposed, std::size_t(start), std::size_t(at - start));
+        if (c >= 0 && u_charType(c) == U_NON_SPACING_MARK) {
+            kept.append(folded, std::size_t(keptUpTo), std::size_t(start - keptUpTo));
+            keptUpTo = at;
+        }
     }
-    return folded;
+    if (keptUpTo == 0)
+        return folded;
+    kept.append(folded, std::size_t(keptUpTo), std::string::npos);
+    return kept;
 }
 
 std::string TextFold::fold(const QString& text) const
