@@ -4,12 +4,15 @@
 #include "connection.h"
 #include "deckmodel.h"
 #include "deckwindow.h"
+#include "residentmemory.h"
 #include "searchfilter.h"
+#include "worktime.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QTableView>
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <chrono>
@@ -67,6 +70,9 @@ void editorSearchKey(benchmark::State& state, BenchDeck::Script script, const QS
     DeckWindow window(connection, QString::fromStdString(deck.path()));
     window.show();
     QCoreApplication::processEvents();
+    // The first search reads and folds every entry: editor_search_first.
+    window.searchField()->insert(typed.left(1));
+    window.searchField()->clear();
     long keys = 0;
     for (auto _ : state) {
         const int step = int(keys++ % (2 * typed.size()));
@@ -80,25 +86,101 @@ void editorSearchKey(benchmark::State& state, BenchDeck::Script script, const QS
     }
 }
 
-// The same keystrokes as the matching alone (one pass of SQLite over the
-// file), no proxy and no view: what the filtering and painting add to it.
+// The same keystrokes as the filtering alone, no view: what painting adds.
 void editorSearchScan(benchmark::State& state)
 {
     const BenchDeck deck(BenchDeck::consecutive(state.range(0)));
     store::Connection connection(deck.path());
     DeckModel model(connection);
+    SearchFilter filter(model);
+    filter.setSearch(kTyped.left(1)); // the texts read and folded first
     long keys = 0;
     int found = 0;
     for (auto _ : state) {
         const int step = int(keys++ % (2 * kTyped.size()));
         const QString search = kTyped.left(step < kTyped.size() ? step + 1 : 2 * int(kTyped.size()) - step - 1);
         const auto start = std::chrono::steady_clock::now();
-        const TextMatch match(search);
-        const std::vector<char> rows = model.matchingRows(match);
-        found = int(std::count(rows.begin(), rows.end(), 1));
+        filter.setSearch(search);
+        found = filter.rowCount();
         state.SetIterationTime(secondsSince(start));
     }
     benchmark::DoNotOptimize(found);
+}
+
+// The first keystroke of a search: every entry read and folded, the table
+// filtered and painted; a new window each time.
+void editorSearchFirst(benchmark::State& state, BenchDeck::Script script)
+{
+    const BenchDeck deck(BenchDeck::consecutive(state.range(0)), BenchDeck::kTypical, script);
+    store::Connection connection(deck.path());
+    double cpu = 0;
+    for (auto _ : state) {
+        DeckWindow window(connection, QString::fromStdString(deck.path()));
+        window.show();
+        QCoreApplication::processEvents();
+        const auto start = std::chrono::steady_clock::now();
+        cpu += cpuSecondsOf([&] {
+            window.searchField()->insert(script == BenchDeck::Script::Latin ? u"t"_qs : u"т"_qs);
+            window.table()->viewport()->repaint();
+        });
+        state.SetIterationTime(secondsSince(start));
+    }
+    state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000, benchmark::Counter::kAvgIterations);
+}
+
+// A click on the Term header of 32,767 entries in ID order, up to the table
+// painted again: each text's collation key made, the rows sorted. A new
+// window each time, so no key is left from before.
+void editorSortByTerm(benchmark::State& state)
+{
+    const BenchDeck deck(BenchDeck::consecutive(state.range(0)));
+    store::Connection connection(deck.path());
+    double cpu = 0;
+    for (auto _ : state) {
+        DeckWindow window(connection, QString::fromStdString(deck.path()));
+        window.show();
+        QCoreApplication::processEvents();
+        const auto start = std::chrono::steady_clock::now();
+        cpu += cpuSecondsOf([&] {
+            window.table()->sortByColumn(DeckModel::TermColumn, Qt::AscendingOrder);
+            window.table()->viewport()->repaint();
+        });
+        state.SetIterationTime(secondsSince(start));
+    }
+    state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000, benchmark::Counter::kAvgIterations);
+}
+
+// Resident memory of the editor over an empty window of its size, both in
+// this process: open, after a search (the folded texts) and after a sort by
+// term (its keys). Run it in a process of its own.
+void editorMemory(benchmark::State& state)
+{
+    const BenchDeck deck(BenchDeck::consecutive(state.range(0)));
+    malloc_trim(0); // what making the deck freed goes back to the system
+    QWidget empty;
+    empty.resize(800, 600);
+    empty.show();
+    QCoreApplication::processEvents();
+    const long floor = residentKiB();
+    store::Connection connection(deck.path());
+    DeckWindow window(connection, QString::fromStdString(deck.path()));
+    window.show();
+    QCoreApplication::processEvents();
+    const long open = residentKiB();
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        window.searchField()->insert(u"tion"_qs);
+        window.table()->viewport()->repaint();
+        state.SetIterationTime(secondsSince(start));
+    }
+    const long searched = residentKiB();
+    window.table()->sortByColumn(DeckModel::TermColumn, Qt::AscendingOrder);
+    QCoreApplication::processEvents();
+    const long sorted = residentKiB();
+    state.counters["floor_kib"] = double(floor);
+    state.counters["open_over_floor_kib"] = double(open - floor);
+    state.counters["searched_over_floor_kib"] = double(searched - floor);
+    state.counters["sorted_over_floor_kib"] = double(sorted - floor);
 }
 
 // An edit of a term, committed: the transaction written, the row updated.
@@ -128,7 +210,6 @@ void registerEditorBenchmarks(bool smoke)
         return smoke ? b->Iterations(1) : b;
     };
     add("editor_open", editorOpen, benchmark::kMillisecond);
-    // A large deck is searched on two threads: the CPU time of both counts.
     for (const auto& [name, script, typed] :
          {std::tuple{"editor_search_key", BenchDeck::Script::Latin, kTyped},
           {"editor_search_key_cyrillic", BenchDeck::Script::Cyrillic, kTypedCyrillic}}) {
@@ -141,6 +222,16 @@ void registerEditorBenchmarks(bool smoke)
             b->Iterations(1);
     }
     add("editor_search_scan", editorSearchScan, benchmark::kMillisecond)->MeasureProcessCPUTime();
+    for (const auto& [name, script] : {std::pair{"editor_search_first", BenchDeck::Script::Latin},
+                                       {"editor_search_first_cyrillic", BenchDeck::Script::Cyrillic}}) {
+        auto* b = benchmark::RegisterBenchmark(name, editorSearchFirst, script)
+                      ->UseManualTime()
+                      ->Unit(benchmark::kMillisecond)
+                      ->Arg(n);
+        b->Iterations(smoke ? 1 : 10);
+    }
+    add("editor_sort_term", editorSortByTerm, benchmark::kMillisecond)->Iterations(smoke ? 1 : 10);
+    add("editor_memory", editorMemory, benchmark::kMillisecond)->Iterations(1);
     auto* edit = add("editor_edit", editorEdit, benchmark::kMicrosecond);
     if (!smoke)
         edit->Iterations(1000);

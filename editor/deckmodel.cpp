@@ -6,16 +6,12 @@
 #include "newentry.h"
 #include "value.h"
 
-#include <QScopeGuard>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <functional>
-#include <future>
-#include <limits>
-#include <string_view>
 #include <utility>
 
 namespace {
@@ -24,9 +20,6 @@ namespace {
 constexpr std::size_t kShownBytes = 300;
 // Texts kept for rows shown; a screenful is a few dozen.
 constexpr std::size_t kKeptTexts = 1024;
-// Below this many entries a search takes a millisecond or two: not worth a
-// second thread and connection.
-constexpr std::size_t kRowsForTwoHalves = 4096;
 
 std::string DeckEntry::*const kTextOf[] = {nullptr, &DeckEntry::term, &DeckEntry::definition};
 constexpr const char* kUpdateSql[] = {
@@ -48,49 +41,12 @@ QString cellText(const std::string& text)
     return shown;
 }
 
-// verbrio_matches(Question, Description): whether either holds the search
-// the model is running. Only our own statements may call it.
-void sqlMatches(sqlite3_context* context, int, sqlite3_value** values)
-{
-    const auto* match = static_cast<const TextMatch* const*>(sqlite3_user_data(context));
-    bool found = false;
-    for (int i = 0; i < 2 && !found && *match; ++i) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[i]));
-        found = text && (*match)->in(std::string_view(text, std::size_t(sqlite3_value_bytes(values[i]))));
-    }
-    sqlite3_result_int(context, found);
-}
-
-void addMatchFunction(store::Connection& deck, const TextMatch** searching)
-{
-    sqlite3_create_function_v2(deck.db().getHandle(), "verbrio_matches", 2,
-                               SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, searching, &sqlMatches, nullptr,
-                               nullptr, nullptr);
-}
-
-// The IDs from `first` to `last`, in order, of the entries that hold the
-// search running on `deck`.
-std::vector<std::int64_t> matchingIds(store::Connection& deck, std::int64_t first, std::int64_t last)
-{
-    return deck.run([&] {
-        auto query = deck.prepare("SELECT ID FROM Questions WHERE ID BETWEEN ?1 AND ?2"
-                                  " AND verbrio_matches(Question, Description) ORDER BY ID");
-        query->bind(1, first);
-        query->bind(2, last);
-        std::vector<std::int64_t> ids;
-        while (query->executeStep())
-            ids.push_back(query->getColumn(0).getInt64());
-        return ids;
-    });
-}
-
 } // namespace
 
 DeckModel::DeckModel(store::Connection& deck, QObject* parent) : QAbstractTableModel(parent), deck_(deck)
 {
     dataVersion_ = dataVersion();
     ids_ = readIds();
-    addMatchFunction(deck_, &searching_);
 }
 
 int DeckModel::rowCount(const QModelIndex& parent) const
@@ -177,57 +133,6 @@ int DeckModel::rowOfId(std::int64_t id) const
 {
     const auto at = std::lower_bound(ids_.begin(), ids_.end(), id);
     return at != ids_.end() && *at == id ? int(at - ids_.begin()) : -1;
-}
-
-bool DeckModel::matches(int row, const TextMatch& match) const
-{
-    if (match.empty())
-        return true;
-    try {
-        const DeckEntry e = entry(row);
-        return match.in(e.term) || match.in(e.definition);
-    } catch (const store::Error&) {
-        return false;
-    }
-}
-
-std::vector<char> DeckModel::matchingRows(const TextMatch& match)
-{
-    std::vector<char> rows(ids_.size(), match.empty());
-    if (match.empty())
-        return rows;
-    attempt([&] {
-        searching_ = &match;
-        const auto reset = qScopeGuard([&] { searching_ = nullptr; });
-        deck_.checkTable();
-        const auto mark = [&](const std::vector<std::int64_t>& found) {
-            auto row = ids_.begin();
-            for (const std::int64_t id : found) {
-                row = std::lower_bound(row, ids_.end(), id);
-                if (row != ids_.end() && *row == id)
-                    rows[std::size_t(row - ids_.begin())] = 1;
-            }
-        };
-        constexpr std::int64_t kFirst = std::numeric_limits<std::int64_t>::min();
-        constexpr std::int64_t kLast = std::numeric_limits<std::int64_t>::max();
-        // A large deck is searched in two halves at once, the upper one by a
-        // connection of its own on a second thread: the pass over the file is
-        // most of a keystroke's time. Not once the file at the path is another
-        // one than the file open here.
-        if (ids_.size() < kRowsForTwoHalves || deck_.fileMoved()) {
-            mark(matchingIds(deck_, kFirst, kLast));
-            return;
-        }
-        const std::int64_t middle = ids_[ids_.size() / 2];
-        auto upper = std::async(std::launch::async, [&] {
-            store::Connection reader(deck_.path(), store::Connection::Access::ReadOnly);
-            addMatchFunction(reader, &searching_);
-            return matchingIds(reader, middle, kLast);
-        });
-        mark(matchingIds(deck_, kFirst, middle - 1));
-        mark(upper.get());
-    });
-    return rows;
 }
 
 int DeckModel::addEntry()

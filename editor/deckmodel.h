@@ -1,7 +1,5 @@
 #pragma once
 
-#include "textmatch.h"
-
 #include <QAbstractTableModel>
 #include <QUndoStack>
 
@@ -30,8 +28,7 @@ struct DeckEntry {
 //
 // The model holds the entries' IDs, read in one query when it opens, and
 // reads the texts of the rows the view shows as it asks for them: the texts
-// of a large deck would take more memory than the rest of the window. The
-// search runs in SQLite, over the file's pages, with the same matching.
+// of a large deck would take more memory than the rest of the window.
 // Each change is written at once, in one transaction, and pushed onto the
 // model's undo stack; the stack's undo and redo write again. A change made
 // by another program (the drill storing an entry) is taken in by refresh(),
@@ -57,9 +54,7 @@ public:
     DeckEntry entry(int row) const;
     // The row of the entry with `id`, or -1.
     int rowOfId(std::int64_t id) const;
-    bool matches(int row, const TextMatch& match) const;
-    // For each row, whether it matches: one pass over the file.
-    std::vector<char> matchingRows(const TextMatch& match);
+    store::Connection& connection() const { return deck_; }
 
     // A new, empty entry at the end, with the next ID; its row, or -1.
     int addEntry();
@@ -101,7 +96,6 @@ private:
     std::vector<std::int64_t> ids_; // in ascending order
     // The texts of the rows last shown, read again once the file changes.
     mutable std::unordered_map<std::int64_t, DeckEntry> texts_;
-    const TextMatch* searching_ = nullptr; // for the SQL function during matchingRows
     QUndoStack undo_;
     int dataVersion_ = 0;
     bool lastFailed_ = false;

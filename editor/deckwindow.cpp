@@ -12,7 +12,9 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -23,6 +25,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
@@ -81,7 +84,7 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
                                               table_->fontMetrics().horizontalAdvance(u"0000000"_qs));
     table_->horizontalHeader()->resizeSection(DeckModel::TermColumn, table_->fontMetrics().averageCharWidth() * 30);
     table_->horizontalHeader()->setStretchLastSection(true);
-    auto* delegate = new TextDelegate(this);
+    auto* delegate = new TextDelegate(filter_, this);
     table_->setItemDelegate(delegate);
 
     area_ = new EntryArea;
@@ -90,9 +93,10 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     splitter->addWidget(area_);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
+    QWidget* searchRow = buildSearch();
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
-    layout->addWidget(search_);
+    layout->addWidget(searchRow);
     layout->addWidget(splitter);
     setCentralWidget(central);
 
@@ -117,7 +121,7 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     // Wiring:
     connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
         filter_->setSearch(text);
-        updateStatus();
+        searchChanged();
     });
     connect(search_, &QLineEdit::returnPressed, table_, qOverload<>(&QWidget::setFocus));
     connect(table_, &QAbstractItemView::activated, this, [this](const QModelIndex& index) { table_->edit(index); });
@@ -213,12 +217,82 @@ void DeckWindow::buildMenus()
         search_->setFocus();
         search_->selectAll();
     });
+    edit->addAction(tr("Find &Next"), QKeySequence::FindNext, this, [this] { goToMatch(1); });
+    edit->addAction(tr("Find Pre&vious"), QKeySequence::FindPrevious, this, [this] { goToMatch(-1); });
     edit->addAction(tr("&Go to Entries"), QKeySequence(tr("Ctrl+L")), table_, qOverload<>(&QWidget::setFocus));
     edit->addAction(tr("Edit in &Area"), QKeySequence(tr("Ctrl+Shift+E")), this,
                     [this] { area_->box(DeckModel::TermColumn)->setFocus(); });
 
     QMenu* deckMenu = menuBar()->addMenu(tr("&Deck"));
     deckMenu->addAction(tr("&Compact..."), QKeySequence(tr("Ctrl+Shift+K")), this, &DeckWindow::compact);
+}
+
+QWidget* DeckWindow::buildSearch()
+{
+    searchIn_ = new QComboBox;
+    searchIn_->addItems({tr("Terms and definitions"), tr("Terms"), tr("Definitions")});
+    auto* searchInLabel = new QLabel(tr("Search &in:"));
+    searchInLabel->setBuddy(searchIn_);
+    matchAccents_ = new QCheckBox(tr("Match &accents"));
+    matchAccents_->setToolTip(tr("Off: \"e\" also finds \"é\", \"u\" finds \"ü\""));
+    // Remembered from one session to the next.
+    const QString accentsKey = u"search/matchAccents"_qs;
+    matchAccents_->setChecked(QSettings(u"Verbrio"_qs, u"Verbrio Deck"_qs).value(accentsKey, false).toBool());
+    filter_->setMatchAccents(matchAccents_->isChecked());
+
+    connect(searchIn_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        filter_->setScope(SearchFilter::Scope(index));
+        searchChanged();
+    });
+    connect(matchAccents_, &QCheckBox::toggled, this, [this, accentsKey](bool match) {
+        QSettings(u"Verbrio"_qs, u"Verbrio Deck"_qs).setValue(accentsKey, match);
+        filter_->setMatchAccents(match);
+        searchChanged();
+    });
+    // The areas never show an entry the table hides.
+    const auto keepCurrentShown = [this] {
+        if (!table_->currentIndex().isValid())
+            searchChanged();
+    };
+    connect(filter_, &QAbstractItemModel::rowsRemoved, this, keepCurrentShown);
+    connect(filter_, &QAbstractItemModel::layoutChanged, this, keepCurrentShown);
+
+    // Sorting by a column's header is the view's alone: IDs stay.
+    table_->horizontalHeader()->setSortIndicator(DeckModel::IdColumn, Qt::AscendingOrder);
+    table_->setSortingEnabled(true);
+
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(search_, 1);
+    layout->addWidget(searchInLabel);
+    layout->addWidget(searchIn_);
+    layout->addWidget(matchAccents_);
+    return row;
+}
+
+void DeckWindow::searchChanged()
+{
+    // A current entry the search hides gives way to the first shown.
+    if (!table_->currentIndex().isValid() && filter_->rowCount() > 0)
+        table_->setCurrentIndex(filter_->index(0, DeckModel::TermColumn));
+    showCurrent();
+    table_->viewport()->update();
+    updateStatus();
+}
+
+void DeckWindow::goToMatch(int step)
+{
+    const int rows = filter_->rowCount();
+    if (filter_->search().isEmpty() || rows == 0) {
+        search_->setFocus();
+        return;
+    }
+    const QModelIndex current = table_->currentIndex();
+    const int row = current.isValid() ? (current.row() + step + rows) % rows : (step > 0 ? 0 : rows - 1);
+    const QModelIndex at = filter_->index(row, current.isValid() ? current.column() : int(DeckModel::TermColumn));
+    table_->setCurrentIndex(at);
+    table_->scrollTo(at);
 }
 
 void DeckWindow::addEntry()
@@ -251,15 +325,17 @@ void DeckWindow::deleteSelected()
 void DeckWindow::showCurrent()
 {
     const QModelIndex current = filter_->mapToSource(table_->currentIndex());
+    if (!current.isValid() || model_->idAt(current.row()) != area_->entryId())
+        area_->commit(); // an edit of the entry left behind is kept
     if (!current.isValid()) {
         area_->showEntry(-1, {}, {});
         return;
     }
-    if (model_->idAt(current.row()) != area_->entryId())
-        area_->commit(); // an edit of the entry left behind is kept
     DeckEntry entry;
     if (model_->attempt([&] { entry = model_->entry(current.row()); }))
         area_->showEntry(entry.id, QString::fromStdString(entry.term), QString::fromStdString(entry.definition));
+    for (const int column : {DeckModel::TermColumn, DeckModel::DefinitionColumn})
+        area_->markMatches(column, filter_->matchesIn(area_->box(column)->toPlainText(), column));
 }
 
 void DeckWindow::updateStatus()

@@ -6,6 +6,8 @@
 
 class DeckModel;
 class EntryArea;
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -30,6 +32,9 @@ public:
     QTableView* table() const { return table_; }
     QLineEdit* searchField() const { return search_; }
     EntryArea* entryArea() const { return area_; }
+    SearchFilter& filter() const { return *filter_; }
+    QCheckBox* matchAccentsBox() const { return matchAccents_; }
+    QComboBox* searchInBox() const { return searchIn_; }
 
     // Imports `source` after showing what it would add; the deck tool's
     // own code and messages.
@@ -48,6 +53,11 @@ protected:
 
 private:
     void buildMenus();
+    // The search's row: the field, where it looks, whether accents count.
+    QWidget* buildSearch();
+    void searchChanged();
+    // Moves to the next (1) or previous (-1) match, round the table.
+    void goToMatch(int step);
     void addEntry();
     void deleteSelected();
     void compact();
@@ -63,6 +73,8 @@ private:
     DeckModel* model_;
     SearchFilter* filter_;
     QLineEdit* search_;
+    QComboBox* searchIn_;
+    QCheckBox* matchAccents_;
     QTableView* table_;
     EntryArea* area_;
     QLabel* status_;

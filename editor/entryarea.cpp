@@ -1,5 +1,6 @@
 #include "entryarea.h"
 
+#include "textdelegate.h"
 #include "typinglimit.h"
 
 #include <QEvent>
@@ -64,6 +65,20 @@ void EntryArea::commit()
         if (id_ >= 0)
             emit edited(id_, column, edit->toPlainText());
     }
+}
+
+void EntryArea::markMatches(int column, const QList<std::pair<qsizetype, qsizetype>>& found)
+{
+    QPlainTextEdit* edit = box(column);
+    QList<QTextEdit::ExtraSelection> marks;
+    for (const auto& [start, length] : found) {
+        QTextEdit::ExtraSelection mark{QTextCursor(edit->document()), {}};
+        mark.cursor.setPosition(int(start));
+        mark.cursor.setPosition(int(start + length), QTextCursor::KeepAnchor);
+        mark.format.setBackground(TextDelegate::matchColor());
+        marks.append(mark);
+    }
+    edit->setExtraSelections(marks);
 }
 
 bool EntryArea::eventFilter(QObject* watched, QEvent* event)

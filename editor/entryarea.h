@@ -21,6 +21,8 @@ public:
     QPlainTextEdit* box(int column) const;
     // Hands on the edits of both boxes.
     void commit();
+    // Marks these pieces (start, length) of the box of `column`'s text.
+    void markMatches(int column, const QList<std::pair<qsizetype, qsizetype>>& found);
 
 signals:
     void edited(qint64 id, int column, const QString& text);

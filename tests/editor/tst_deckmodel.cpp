@@ -66,11 +66,14 @@ class TestDeckModel : public QObject {
 private slots:
     void changesAreWrittenAtOnce_data();
     void changesAreWrittenAtOnce();
-    void searchIgnoresCaseInAnyScript_data();
-    void searchIgnoresCaseInAnyScript();
-    void matchAgreesWithQStringIgnoringCase();
-    void searchOfALargeDeckFindsBothHalves();
+    void searchFindsByMeaning_data();
+    void searchFindsByMeaning();
+    void searchOfALargeDeckFindsEveryMatch();
     void narrowedSearchSeesChangedRows();
+    void searchFollowsChanges_data();
+    void searchFollowsChanges();
+    void sortOrdersTheViewOnly_data();
+    void sortOrdersTheViewOnly();
     void refreshKeepsPersistentRows();
     void editOfAnEntryGoneElsewhereIsReported();
     void refusesAFileItCannotOpen();
@@ -141,35 +144,61 @@ void TestDeckModel::changesAreWrittenAtOnce()
     }
 }
 
-void TestDeckModel::searchIgnoresCaseInAnyScript_data()
+void TestDeckModel::searchFindsByMeaning_data()
 {
     QTest::addColumn<QString>("search");
+    QTest::addColumn<bool>("accents");   // "Match accents"
+    QTest::addColumn<QString>("within"); // "both", "terms" or "definitions"
     QTest::addColumn<QList<qint64>>("expected");
-    // 1 "Concatenate"/"join strings", 2 "École"/"school", 3 "ΣΟΦΙΑ"/"wisdom",
-    // 4 "Kelvin"/"a unit: K" (the Kelvin sign), 5 "emoji 😀"/"smile",
-    // 6 "Straße"/"Meſſe" (long s), 7 a word across bytes 63 and 64
-    QTest::addRow("empty shows all") << QString() << QList<qint64>{1, 2, 3, 4, 5, 6, 7};
-    QTest::addRow("ASCII, other case") << "CAT" << QList<qint64>{1};
-    QTest::addRow("in the definition") << "SCHOOL" << QList<qint64>{2};
-    QTest::addRow("accented, other case") << "école" << QList<qint64>{2};
-    QTest::addRow("ASCII within accented text") << "COLE" << QList<qint64>{2};
-    QTest::addRow("Greek lower case") << "σοφια" << QList<qint64>{3};
-    QTest::addRow("final sigma finds capital sigma") << "ς" << QList<qint64>{3};
-    QTest::addRow("capital sharp s finds ß") << "STRAẞE" << QList<qint64>{6};
-    QTest::addRow("Kelvin sign folds to k") << QString(QChar(0x212A)) + "elvin" << QList<qint64>{4};
-    QTest::addRow("k finds the Kelvin sign") << "unit: k" << QList<qint64>{4};
-    QTest::addRow("s finds the long s") << "MESSE" << QList<qint64>{6};
-    QTest::addRow("non-ASCII never in ASCII text") << "é" << QList<qint64>{2};
-    QTest::addRow("emoji") << "😀" << QList<qint64>{5};
-    QTest::addRow("across a 64-byte block") << "BOUNDARY" << QList<qint64>{7};
-    QTest::addRow("at the very end") << "end." << QList<qint64>{7};
-    QTest::addRow("longer than any text") << QString(300, u'x') << QList<qint64>{};
-    QTest::addRow("no match") << "zzz" << QList<qint64>{};
+    const QList<qint64> none;
+    // The deck: searchDeck() below.
+    QTest::addRow("empty shows all") << QString() << false << "both"
+                                     << QList<qint64>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    QTest::addRow("ASCII, other case") << "CAT" << false << "both" << QList<qint64>{1};
+    QTest::addRow("in the definition") << "SCHOOL" << false << "both" << QList<qint64>{2};
+    QTest::addRow("accented, other case") << "école" << false << "both" << QList<qint64>{2};
+    QTest::addRow("accent left out") << "ecole" << false << "both" << QList<qint64>{2};
+    QTest::addRow("ss finds ß") << "strasse" << false << "both" << QList<qint64>{6, 14};
+    QTest::addRow("capital sharp s finds ß and SS") << "STRAẞE" << false << "both" << QList<qint64>{6, 14};
+    QTest::addRow("one s short finds neither") << "strase" << false << "both" << none;
+    QTest::addRow("i finds İ") << "istanbul" << false << "both" << QList<qint64>{8};
+    QTest::addRow("İ finds itself") << "İSTANBUL" << false << "both" << QList<qint64>{8};
+    QTest::addRow("dotted i does not find dotless ı") << "ispanak" << false << "both" << none;
+    QTest::addRow("capital I does not find dotless ı") << "ISPANAK" << false << "both" << none;
+    QTest::addRow("dotless ı, lower case") << "ıspanak" << false << "both" << QList<qint64>{13};
+    QTest::addRow("cafe finds café composed and not") << "cafe" << false << "both" << QList<qint64>{9, 10};
+    QTest::addRow("café composed finds both forms") << "café" << false << "both" << QList<qint64>{9, 10};
+    QTest::addRow("café decomposed finds both forms") << "cafe\u0301" << false << "both" << QList<qint64>{9, 10};
+    QTest::addRow("fi finds the ligature") << "finance" << false << "both" << QList<qint64>{11};
+    QTest::addRow("σοφια finds σοφία and ΣΟΦΙΑ") << "σοφια" << false << "both" << QList<qint64>{3, 12};
+    QTest::addRow("final sigma finds sigma") << "ς" << false << "both" << QList<qint64>{3, 12};
+    QTest::addRow("uber finds über") << "uber" << false << "both" << QList<qint64>{14};
+    QTest::addRow("Kelvin sign folds to k") << QString(QChar(0x212A)) + "elvin" << false << "both" << QList<qint64>{4};
+    QTest::addRow("k finds the Kelvin sign") << "unit: k" << false << "both" << QList<qint64>{4};
+    QTest::addRow("s finds the long s") << "MESSE" << false << "both" << QList<qint64>{6};
+    QTest::addRow("full width letters") << "FULL" << false << "both" << QList<qint64>{15};
+    QTest::addRow("title case digraph") << "ǆemal" << false << "both" << QList<qint64>{15};
+    QTest::addRow("emoji") << "😀" << false << "both" << QList<qint64>{5};
+    QTest::addRow("across a 64-byte block") << "BOUNDARY" << false << "both" << QList<qint64>{7};
+    QTest::addRow("at the very end") << "end." << false << "both" << QList<qint64>{7};
+    QTest::addRow("not across the end of one entry and the next") << "end.city" << false << "both" << none;
+    QTest::addRow("longer than any text") << QString(300, u'x') << false << "both" << none;
+    QTest::addRow("no match") << "zzz" << false << "both" << none;
+    QTest::addRow("accents matching: é finds only é") << "é" << true << "both" << QList<qint64>{2, 9, 10};
+    QTest::addRow("accents matching: cafe misses café") << "cafe" << true << "both" << none;
+    QTest::addRow("accents matching: uber misses über") << "UBER" << true << "both" << none;
+    QTest::addRow("accents matching: case and ß still fold") << "STRASSE" << true << "both" << QList<qint64>{6, 14};
+    QTest::addRow("terms only") << "coffee" << false << "terms" << none;
+    QTest::addRow("definitions only") << "coffee" << false << "definitions" << QList<qint64>{9, 10};
+    QTest::addRow("definitions only, not the terms") << "über" << false << "definitions" << none;
+    QTest::addRow("terms only, in a term") << "ÜBER" << false << "terms" << QList<qint64>{14};
 }
 
-void TestDeckModel::searchIgnoresCaseInAnyScript()
+void TestDeckModel::searchFindsByMeaning()
 {
     QFETCH(QString, search);
+    QFETCH(bool, accents);
+    QFETCH(QString, within);
     QFETCH(QList<qint64>, expected);
     TempDeck deck({{1, "Concatenate", "join strings"},
                    {2, "École", "school"},
@@ -177,42 +206,39 @@ void TestDeckModel::searchIgnoresCaseInAnyScript()
                    {4, "Kelvin", "a unit: \u212A"},
                    {5, "emoji 😀", "smile"},
                    {6, "Straße", "Meſſe"},
-                   {7, std::string(60, '-') + "boundary", "the end."}});
+                   {7, std::string(60, '-') + "boundary", "the end."},
+                   {8, "İstanbul", "city"},
+                   {9, "caf\u00e9", "coffee"},
+                   {10, "cafe\u0301", "coffee too"},
+                   {11, "\ufb01nance", "money"},
+                   {12, "σοφίας", "of wisdom"},
+                   {13, "ıspanak", "spinach"},
+                   {14, "über STRASSE", "over the street"},
+                   {15, "ｆｕｌｌ ｗｉｄｔｈ", "ǅemal"}});
     store::Connection connection(deck.path());
     DeckModel model(connection);
     SearchFilter filter(model);
+    filter.setMatchAccents(accents);
+    filter.setScope(within == u"terms"         ? SearchFilter::Scope::Terms
+                    : within == u"definitions" ? SearchFilter::Scope::Definitions
+                                               : SearchFilter::Scope::Both);
     filter.setSearch(search);
     QList<qint64> found;
     for (int row = 0; row < filter.rowCount(); ++row)
         found << filter.index(row, DeckModel::IdColumn).data().toLongLong();
     QCOMPARE(found, expected);
-}
-
-void TestDeckModel::matchAgreesWithQStringIgnoringCase()
-{
-    // Texts in several scripts, longer than a 64-byte block, against pieces
-    // of them in other cases: the match must say what QString says.
-    const QStringList texts{
-        "The quick brown fox jumps over the lazy dog while the cat sleeps on a warm mat by the door",
-        "Привет, мир! Съешь же ещё этих мягких французских булок, да выпей чаю. ТИОН тион",
-        "Ελληνικά: ΣΟΦΙΑ σοφίας, λόγος ΛΌΓΟΣ, ϑ θ Θ ϴ",
-        "Café crème, naïve façade, Straße STRASSE, Meſſe, 5 K, ǅemal ǆ Ǆ",
-        "emoji 😀 and 𐐀𐐨 Deseret, ｆｕｌｌ ｗｉｄｔｈ ＡＢＣ",
-    };
-    const QStringList needles{"the",   "FOX", "dog while", "привет", "ТИОН",  "ЁЩЁ",     "σοφια",  "ΣΟΦΊΑΣ", "ς",
-                              "λογοσ", "θ",   "ϑ",         "café",   "CRÈME", "strasse", "STRAẞE", "messe",  "k",
-                              "ǆ",     "ǅ",   "😀",         "𐐨",      "𐐀",     "abc",     "x",      "zz"};
-    for (const QString& needle : needles) {
-        const TextMatch match(needle);
-        for (const QString& text : texts)
-            QVERIFY2(match.in(text.toStdString()) == text.contains(needle, Qt::CaseInsensitive),
-                     qPrintable(needle + " in " + text));
+    // Each match found is marked in the text where it is.
+    for (int row = 0; row < filter.rowCount() && !search.isEmpty(); ++row) {
+        qsizetype marks = 0;
+        for (const int column : {DeckModel::TermColumn, DeckModel::DefinitionColumn})
+            marks += filter.matchesIn(filter.index(row, column).data(Qt::EditRole).toString(), column).size();
+        QVERIFY2(marks > 0, qPrintable(QString::number(found[row])));
     }
 }
 
-void TestDeckModel::searchOfALargeDeckFindsBothHalves()
+void TestDeckModel::searchOfALargeDeckFindsEveryMatch()
 {
-    TempDeck deck(TempDeck::numbered(6000)); // searched in two halves at once
+    TempDeck deck(TempDeck::numbered(6000));
     store::Connection connection(deck.path());
     DeckModel model(connection);
     SearchFilter filter(model);
@@ -237,6 +263,97 @@ void TestDeckModel::narrowedSearchSeesChangedRows()
     QVERIFY(model.setData(model.index(1, DeckModel::TermColumn), "Concert"));
     filter.setSearch("conc"); // typing on: the edited row must be matched again
     QCOMPARE(filter.rowCount(), 2);
+}
+
+void TestDeckModel::searchFollowsChanges_data()
+{
+    // The search is set first; then the steps (runStep) change the deck.
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QList<qint64>>("expected");
+    QTest::addRow("an edit makes a row match") << "neu" << QStringList{"edit 2 term Neü"} << QList<qint64>{2};
+    QTest::addRow("an edit makes a row stop matching")
+        << "term" << QStringList{"edit 1 term other"} << QList<qint64>{2, 3};
+    QTest::addRow("a deleted row goes, the next stays")
+        << "term" << QStringList{"delete 2", "edit 3 definition x"} << QList<qint64>{1, 3};
+    QTest::addRow("an undone delete comes back") << "term 2" << QStringList{"delete 2", "undo"} << QList<qint64>{2};
+    QTest::addRow("added by another program") << "other" << QStringList{"other-add Other"} << QList<qint64>{4};
+    QTest::addRow("deleted by another program, the rest kept")
+        << "term" << QStringList{"other-delete 1", "edit 3 term gone"} << QList<qint64>{2};
+}
+
+void TestDeckModel::searchFollowsChanges()
+{
+    QFETCH(QString, search);
+    QFETCH(QStringList, steps);
+    QFETCH(QList<qint64>, expected);
+    TempDeck deck(TempDeck::numbered(3));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    SearchFilter filter(model);
+    filter.setSearch(search);
+    for (const QString& step : steps)
+        runStep(model, deck, step);
+    // The same as a search over the deck read afresh.
+    SearchFilter fresh(model);
+    fresh.setSearch(search);
+    for (const SearchFilter* f : {&filter, &fresh}) {
+        QList<qint64> found;
+        for (int row = 0; row < f->rowCount(); ++row)
+            found << f->index(row, DeckModel::IdColumn).data().toLongLong();
+        QCOMPARE(found, expected);
+    }
+}
+
+void TestDeckModel::sortOrdersTheViewOnly_data()
+{
+    // German order: ä sorts with a; a before ä where all else is equal.
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("descending");
+    QTest::addColumn<QStringList>("steps"); // after sorting (runStep)
+    QTest::addColumn<QList<qint64>>("shown");
+    QTest::addRow("by term") << int(DeckModel::TermColumn) << false << QStringList() << QList<qint64>{5, 2, 3, 1, 4};
+    QTest::addRow("by term, descending") << int(DeckModel::TermColumn) << true << QStringList()
+                                         << QList<qint64>{4, 1, 3, 2, 5};
+    QTest::addRow("by definition") << int(DeckModel::DefinitionColumn) << false << QStringList()
+                                   << QList<qint64>{2, 3, 1, 5, 4};
+    QTest::addRow("by ID, descending") << int(DeckModel::IdColumn) << true << QStringList()
+                                       << QList<qint64>{5, 4, 3, 2, 1};
+    QTest::addRow("by term, after an edit")
+        << int(DeckModel::TermColumn) << false << QStringList{"edit 4 term aal"} << QList<qint64>{4, 5, 2, 3, 1};
+    QTest::addRow("by term, after another program adds")
+        << int(DeckModel::TermColumn) << false << QStringList{"other-add Banane"} << QList<qint64>{5, 2, 3, 6, 1, 4};
+    QTest::addRow("by term, after a delete and its undo")
+        << int(DeckModel::TermColumn) << false << QStringList{"delete 3", "undo"} << QList<qint64>{5, 2, 3, 1, 4};
+}
+
+void TestDeckModel::sortOrdersTheViewOnly()
+{
+    QFETCH(int, column);
+    QFETCH(bool, descending);
+    QFETCH(QStringList, steps);
+    QFETCH(QList<qint64>, shown);
+    const Entries entries{{1, "Birne", "pear"},
+                          {2, "apfel", "Apple"},
+                          {3, "Äpfel", "apples"},
+                          {4, "Zebra", "zebra"},
+                          {5, "ähnlich", "similar"}};
+    TempDeck deck(entries);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    SearchFilter filter(model);
+    filter.sort(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    for (const QString& step : steps)
+        runStep(model, deck, step);
+    QList<qint64> ids;
+    for (int row = 0; row < filter.rowCount(); ++row)
+        ids << filter.index(row, DeckModel::IdColumn).data().toLongLong();
+    QCOMPARE(ids, shown);
+    // The deck and the model keep their IDs and order.
+    if (steps.isEmpty())
+        QCOMPARE(deck.entries(), entries);
+    QCOMPARE(rowsOf(model), deck.entries());
 }
 
 void TestDeckModel::refreshKeepsPersistentRows()

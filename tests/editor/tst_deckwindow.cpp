@@ -7,10 +7,15 @@
 #include "messageboxes.h"
 #include "tempdeck.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
@@ -59,6 +64,9 @@ bool dropFile(QWidget& onto, const QString& path)
 class TestDeckWindow : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); } // settings kept apart from the user's
+    void searchShowsAndStepsThroughMatches_data();
+    void searchShowsAndStepsThroughMatches();
     void keysActWhereTheFocusIs_data();
     void keysActWhereTheFocusIs();
     void importShowsWhatItWillAddFirst_data();
@@ -135,6 +143,93 @@ void TestDeckWindow::keysActWhereTheFocusIs()
     for (const TestEntry& entry : deck.entries())
         stored << QString::fromStdString(entry.question);
     QCOMPARE(stored, terms);
+}
+
+void TestDeckWindow::searchShowsAndStepsThroughMatches_data()
+{
+    // Steps: "key:SEQUENCE" pressed where the focus is, "type:TEXT" typed
+    // there, "in:N" chooses "Search in" item N, "header:N" clicks column N's
+    // header, "wait" lets a button pressed by its key come up. The table
+    // starts on ID 1.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QList<qint64>>("rows"); // the table's, top to bottom
+    QTest::addColumn<qint64>("shown");       // in the area below (-1: none)
+    QTest::addColumn<int>("marked");         // matches marked in the area
+    QTest::addColumn<bool>("accents");       // "Match accents", in a window opened afterwards
+
+    const QStringList strasse{"key:Ctrl+F", "type:strasse"};
+    QTest::addRow("a hidden current entry gives way to the first match")
+        << QStringList{"key:Down", "key:Ctrl+F", "type:STRASSE"} << QList<qint64>{1, 3} << qint64(1) << 1 << false;
+    QTest::addRow("F3 goes to the next match")
+        << strasse + QStringList{"key:F3"} << QList<qint64>{1, 3} << qint64(3) << 1 << false;
+    QTest::addRow("F3 goes round to the first")
+        << strasse + QStringList{"key:F3", "key:F3"} << QList<qint64>{1, 3} << qint64(1) << 1 << false;
+    QTest::addRow("Shift+F3 goes round to the last")
+        << strasse + QStringList{"key:Shift+F3"} << QList<qint64>{1, 3} << qint64(3) << 1 << false;
+    QTest::addRow("no match, nothing shown")
+        << QStringList{"key:Ctrl+F", "type:zzz"} << QList<qint64>{} << qint64(-1) << 0 << false;
+    QTest::addRow("accents ignored") << QStringList{"key:Ctrl+F", "type:apfel"} << QList<qint64>{2, 4} << qint64(2) << 1
+                                     << false;
+    QTest::addRow("Alt+A: accents match, remembered")
+        << QStringList{"key:Alt+A", "wait", "key:Ctrl+F", "type:apfel"} << QList<qint64>{2} << qint64(2) << 1 << true;
+    QTest::addRow("terms only") << QStringList{"in:1", "key:Ctrl+F", "type:apfel"} << QList<qint64>{4} << qint64(4) << 1
+                                << false;
+    // Root order: "Äpfel" before "apple" (f before p), "Straße" as "strasse".
+    QTest::addRow("sorted by term, the IDs kept")
+        << QStringList{"header:1"} << QList<qint64>{4, 2, 1, 3} << qint64(1) << 0 << false;
+    QTest::addRow("sorted by term, then searched")
+        << QStringList{"header:1", "key:Ctrl+F", "type:str"} << QList<qint64>{1, 3} << qint64(1) << 2 << false;
+}
+
+void TestDeckWindow::searchShowsAndStepsThroughMatches()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QList<qint64>, rows);
+    QFETCH(qint64, shown);
+    QFETCH(int, marked);
+    QFETCH(bool, accents);
+
+    QSettings(u"Verbrio"_qs, u"Verbrio Deck"_qs).clear();
+    const std::vector<TestEntry> entries{{1, "Straße", "street"},
+                                         {2, "apple", "Apfel"},
+                                         {3, "strasse 2", "road"},
+                                         {4, "Äpfel", "apples"}};
+    TempDeck deck(entries);
+    store::Connection connection(deck.path());
+    {
+        DeckWindow window(connection, QString::fromStdString(deck.path()));
+        QVERIFY(showActive(window));
+        for (const QString& step : steps) {
+            if (step == u"wait") {
+                QTest::qWait(200);
+            } else if (step.startsWith(u"in:")) {
+                window.searchInBox()->setCurrentIndex(step.mid(3).toInt());
+            } else if (step.startsWith(u"header:")) {
+                QHeaderView* header = window.table()->horizontalHeader();
+                const int at = header->sectionViewportPosition(step.mid(7).toInt()) + 5;
+                QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(at, header->height() / 2));
+            } else if (step.startsWith(u"key:")) {
+                QTest::keySequence(QApplication::focusWidget(), QKeySequence(step.mid(4)));
+            } else {
+                QTest::keyClicks(QApplication::focusWidget(), step.mid(5));
+            }
+            QCoreApplication::processEvents();
+        }
+        QList<qint64> ids;
+        for (int row = 0; row < window.table()->model()->rowCount(); ++row)
+            ids << window.table()->model()->index(row, DeckModel::IdColumn).data().toLongLong();
+        QCOMPARE(ids, rows);
+        QCOMPARE(window.entryArea()->entryId(), shown);
+        const QModelIndex current = window.table()->currentIndex();
+        QCOMPARE(current.isValid() ? current.siblingAtColumn(DeckModel::IdColumn).data().toLongLong() : -1, shown);
+        qsizetype marks = 0;
+        for (const int column : {DeckModel::TermColumn, DeckModel::DefinitionColumn})
+            marks += window.entryArea()->box(column)->extraSelections().size();
+        QCOMPARE(marks, qsizetype(marked));
+    }
+    QCOMPARE(deck.entries(), entries); // searching and sorting change nothing stored
+    DeckWindow again(connection, QString::fromStdString(deck.path()));
+    QCOMPARE(again.matchAccentsBox()->isChecked(), accents);
 }
 
 void TestDeckWindow::importShowsWhatItWillAddFirst_data()
