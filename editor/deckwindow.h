@@ -1,5 +1,7 @@
 #pragma once
 
+#include "entrytable.h"
+
 #include <QMainWindow>
 
 #include <functional>
@@ -31,6 +33,13 @@ public:
     QLineEdit* searchField() const { return search_; }
     EntryArea* entryArea() const { return area_; }
 
+    // The end of the run (a signal): a pending edit is stored, as far as the
+    // deck takes it, and the window closes without a question.
+    void endRun();
+    // A session save: a pending edit is stored and the file settled; the
+    // window stays.
+    void storePending();
+
     // Imports `source` after showing what it would add; the deck tool's
     // own code and messages.
     void importFile(const QString& source);
@@ -55,6 +64,15 @@ private:
     void updateStatus();
     void updateFigures();
     void report(int number, const QString& description);
+    // Runs a slot's work to its end: whatever escapes it (a store::Error,
+    // std::system_error, bad_alloc, anything) becomes a message with a number.
+    void guarded(const std::function<void()>& work) noexcept;
+    void editCurrent();
+    // Makes the current row the only one selected, unless the user's own
+    // selection holds it.
+    void keepSelectionInSight();
+    // Asks what to do with an edit the deck refused; false to stay open.
+    bool mayClose();
     // Runs verbrio-deck with `arguments`; its output, or its errors.
     bool runTool(const QStringList& arguments, QString& said);
 
@@ -63,9 +81,10 @@ private:
     DeckModel* model_;
     SearchFilter* filter_;
     QLineEdit* search_;
-    QTableView* table_;
+    EntryTable* table_;
     EntryArea* area_;
     QLabel* status_;
     QLabel* warning_;
     QPushButton* compact_;
+    bool ending_ = false;
 };

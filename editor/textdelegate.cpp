@@ -6,6 +6,8 @@
 
 QWidget* TextDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
 {
+    if (!(index.flags() & Qt::ItemIsEditable))
+        return nullptr; // the ID: nothing to edit, nothing to say
     if (index.data(Qt::EditRole).toString().contains(u'\n')) {
         emit editInArea(index);
         return nullptr;
@@ -13,7 +15,8 @@ QWidget* TextDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     auto* box = new QLineEdit(parent);
     box->setFrame(false);
     box->setAccessibleName(index.model()->headerData(index.column(), Qt::Horizontal).toString());
-    new TypingLimit(box);
+    auto* limit = new TypingLimit(box);
+    limit->cut = [this](int leftOut) { emit textCut(leftOut); };
     return box;
 }
 

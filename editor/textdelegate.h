@@ -16,4 +16,6 @@ public:
 
 signals:
     void editInArea(const QModelIndex& index) const;
+    // Text pasted or typed into a cell was cut to the limit.
+    void textCut(int leftOut) const;
 };
