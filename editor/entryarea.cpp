@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 
 #include <tuple>
 
@@ -27,6 +28,7 @@ EntryArea::EntryArea(QWidget* parent) : QWidget(parent)
     for (TypingLimit* limit : {termLimit_, definitionLimit_})
         limit->cut = [this](int leftOut) { emit textCut(leftOut); };
     unsaved_ = new QLabel(tr("Not saved: Ctrl+Return stores it again"), this);
+    unsaved_->setObjectName(u"notSaved"_qs);
     unsaved_->setAccessibleName(tr("Not saved"));
     unsaved_->setStyleSheet(u"color: #b00000; font-weight: bold"_qs);
     unsaved_->hide();
@@ -69,6 +71,11 @@ QString EntryArea::text(int column) const
 
 bool EntryArea::commit(bool again)
 {
+    // The deck's refusal shows a box, which takes the focus from this one:
+    // that is not a second commit.
+    if (committing_)
+        return false;
+    QScopedValueRollback guard(committing_, true);
     bool stored = true;
     for (int column : {1, 2}) {
         QPlainTextEdit* edit = box(column);

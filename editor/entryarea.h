@@ -59,4 +59,5 @@ private:
     // Per column (1, 2): the text the deck last refused, while the box holds it.
     QString refused_[3];
     bool hasRefused_[3] = {};
+    bool committing_ = false;
 };

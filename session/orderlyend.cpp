@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "orderlyend.h"
 
 #include <QApplication>
