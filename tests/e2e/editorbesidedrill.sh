@@ -3,6 +3,7 @@
 # edited in the editor is in the file at once; an entry the drill stores
 # shows in the editor's table (the editor then deletes it by keyboard, which
 # it could not do without showing it); neither program shows a message.
+# SIGTERM while an edit is being typed in the editor's entry area stores it.
 #
 #   editorbesidedrill.sh VERBRIO CLOSE_HELPER VERBRIO_DECK
 source "$(dirname "$0")/common.sh"
@@ -73,4 +74,22 @@ wait "$EDITOR_PID" || fail "the editor ended with status $?"
 keys_to "$MAIN" alt+x
 expect_exit 5
 [ "$(query 'PRAGMA integrity_check')" = ok ] || fail "the file is damaged"
+
+step "SIGTERM while typing in the editor's entry area stores the edit and leaves the file alone"
+(cd "$PROGRAM_DIR" && exec ./verbrio-deck edit) >"$E2E_DIR/editor.log" 2>&1 &
+EDITOR_PID=$!
+wait_until 15 "the editor's window again" find_editor
+settle
+keys_to "$EDITOR" ctrl+shift+e ctrl+a
+focus "$EDITOR"
+xdotool type --delay 15 "Photosynthesis, typed"
+settle
+rows_are "1|Photosynthesis 2|Osmosis 3|Ohm's law " || fail "the edit was stored before the end: $(rows)"
+kill -TERM "$EDITOR_PID"
+wait_until 10 "the editor to end on SIGTERM" bash -c "! kill -0 $EDITOR_PID 2>/dev/null"
+wait "$EDITOR_PID" || fail "the editor ended with status $? on SIGTERM"
+rows_are "1|Photosynthesis, typed 2|Osmosis 3|Ohm's law " || fail "the file holds: $(rows)"
+leftovers=$(ls "$PROGRAM_DIR" | grep -E 'Verbrio\.mdb-(wal|shm|journal)$' || true)
+[ -z "$leftovers" ] || fail "left beside the deck: $leftovers"
+[ "$(query 'PRAGMA journal_mode')" = "delete" ] || fail "the deck was left in WAL mode"
 echo "PASS"
