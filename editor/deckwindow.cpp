@@ -225,8 +225,8 @@ void DeckWindow::buildMenus()
     edit->addActions({undo, redo});
     edit->addSeparator();
     edit->addAction(tr("&New Entry"), QKeySequence::New, this, [this] { guarded([&] { addEntry(); }); });
-    QAction* change = edit->addAction(tr("E&dit Entry"), QKeySequence(Qt::Key_F2), this,
-                                      [this] { guarded([&] { editCurrent(); }); });
+    QAction* change =
+        edit->addAction(tr("E&dit Entry"), QKeySequence(Qt::Key_F2), this, [this] { guarded([&] { editCurrent(); }); });
     QAction* remove = edit->addAction(tr("De&lete Entries"), QKeySequence::Delete, this,
                                       [this] { guarded([&] { deleteSelected(); }); });
     // F2 and Delete belong to the table: in a box they edit its text.

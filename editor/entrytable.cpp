@@ -9,9 +9,8 @@
 namespace {
 
 // The keys that move the cursor through the table.
-constexpr std::array kMoves{Qt::Key_Up,   Qt::Key_Down,   Qt::Key_Left,     Qt::Key_Right,
-                            Qt::Key_Home, Qt::Key_End,    Qt::Key_PageUp,   Qt::Key_PageDown,
-                            Qt::Key_Tab,  Qt::Key_Backtab};
+constexpr std::array kMoves{Qt::Key_Up,  Qt::Key_Down,   Qt::Key_Left,     Qt::Key_Right, Qt::Key_Home,
+                            Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Tab,   Qt::Key_Backtab};
 
 constexpr QItemSelectionModel::SelectionFlags kOnlyThisRow =
     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;

@@ -286,15 +286,14 @@ void TestDeckModel::anyErrorOfAStepIsReportedWithANumber_data()
     QTest::addColumn<QString>("says");
 
     const int internal = int(store::ErrorCode::Internal);
-    QTest::addRow("the store's error") << std::function<void()>([] {
-        throw store::Error(store::ErrorCode::NoCurrentRecord, "gone");
-    }) << int(store::ErrorCode::NoCurrentRecord) << "gone";
+    QTest::addRow("the store's error") << std::function<void()>(
+        [] { throw store::Error(store::ErrorCode::NoCurrentRecord, "gone"); })
+                                       << int(store::ErrorCode::NoCurrentRecord) << "gone";
     QTest::addRow("a thread that cannot start") << std::function<void()>([] {
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "std::async");
     }) << internal << "std::async";
     QTest::addRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); }) << 7 << "Out of memory";
-    QTest::addRow("not an exception class") << std::function<void()>([] { throw 42; }) << internal
-                                            << "Unknown error";
+    QTest::addRow("not an exception class") << std::function<void()>([] { throw 42; }) << internal << "Unknown error";
 }
 
 void TestDeckModel::anyErrorOfAStepIsReportedWithANumber()

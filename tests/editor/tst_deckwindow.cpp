@@ -123,11 +123,10 @@ void TestDeckWindow::keysActWhereTheFocusIs_data()
     QTest::addRow("Shift+Down extends; Delete asks, Enter cancels")
         << QStringList{"key:Shift+Down", "key:Delete", "asked:1"} << "Entries" << t123;
     QTest::addRow("Shift+Down extends; Delete asks once, Yes deletes both")
-        << QStringList{"answer:Yes", "key:Shift+Down", "key:Delete", "asked:1"} << "Entries"
-        << QStringList{"term 3"};
+        << QStringList{"answer:Yes", "key:Shift+Down", "key:Delete", "asked:1"} << "Entries" << QStringList{"term 3"};
     QTest::addRow("a search leaves the current row alone selected")
-        << QStringList{"key:Shift+Down", "key:Ctrl+F", "type:term", "key:Ctrl+L", "key:Delete", "asked:0"}
-        << "Entries" << QStringList{"term 1", "term 3"};
+        << QStringList{"key:Shift+Down", "key:Ctrl+F", "type:term", "key:Ctrl+L", "key:Delete", "asked:0"} << "Entries"
+        << QStringList{"term 1", "term 3"};
     QTest::addRow("F2 on the ID column edits nothing")
         << QStringList{"key:Left", "key:F2", "key:Return", "asked:0"} << "Entries" << t123;
 
@@ -136,12 +135,12 @@ void TestDeckWindow::keysActWhereTheFocusIs_data()
         << QStringList{"key:Ctrl+Shift+E", "key:Ctrl+A", "paste:100\u00a0km", "type:!", "key:Ctrl+Return"} << "Term"
         << QStringList{"100\u00a0km!", "term 2", "term 3"};
     QTest::addRow("a paste cut at 255 says so")
-        << QStringList{"key:Ctrl+Shift+E", "key:Ctrl+A", "paste:long", "status:cut to 255", "key:Ctrl+Return"}
-        << "Term" << QStringList{QString(255, u'a'), "term 2", "term 3"};
+        << QStringList{"key:Ctrl+Shift+E", "key:Ctrl+A", "paste:long", "status:cut to 255", "key:Ctrl+Return"} << "Term"
+        << QStringList{QString(255, u'a'), "term 2", "term 3"};
 
     // A refused write keeps the edit:
-    const QStringList refused{"gone:1", "key:Ctrl+Shift+E", "key:Ctrl+A", "type:area", "key:Ctrl+Return",
-                              "asked:1", "area:area", "unsaved:1"};
+    const QStringList refused{"gone:1",          "key:Ctrl+Shift+E", "key:Ctrl+A", "type:area",
+                              "key:Ctrl+Return", "asked:1",          "area:area",  "unsaved:1"};
     QTest::addRow("a refused edit stays in its area, marked, said once")
         << refused + QStringList{"key:Tab", "key:Shift+Tab", "asked:1", "area:area"} << "Term"
         << QStringList{"term 2", "term 3"};
