@@ -156,6 +156,7 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
                                  10000);
     };
     connect(area_, &EntryArea::textCut, this, sayCut);
+    connect(area_, &EntryArea::discarded, this, [this] { guarded([&] { showCurrent(); }); });
     connect(delegate, &TextDelegate::textCut, this, sayCut);
 
     // Changes another program makes (the drill storing an entry):

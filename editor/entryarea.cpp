@@ -27,7 +27,7 @@ EntryArea::EntryArea(QWidget* parent) : QWidget(parent)
     definitionLimit_ = new TypingLimit(definition_);
     for (TypingLimit* limit : {termLimit_, definitionLimit_})
         limit->cut = [this](int leftOut) { emit textCut(leftOut); };
-    unsaved_ = new QLabel(tr("Not saved: Ctrl+Return stores it again"), this);
+    unsaved_ = new QLabel(tr("Not saved: Ctrl+Return stores it again, Esc discards it"), this);
     unsaved_->setObjectName(u"notSaved"_qs);
     unsaved_->setAccessibleName(tr("Not saved"));
     unsaved_->setStyleSheet(u"color: #b00000; font-weight: bold"_qs);
@@ -127,6 +127,11 @@ bool EntryArea::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() & Qt::ControlModifier) {
             commit(true);
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape && (hasRefused_[1] || hasRefused_[2])) {
+            discard();
+            emit discarded();
             return true;
         }
     }

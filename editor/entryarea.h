@@ -14,7 +14,7 @@ class TypingLimit;
 // focus or on Ctrl+Return; until then a new showing of the same entry leaves
 // it alone. An edit the deck refused stays in its box, marked "Not saved",
 // and the area stays on its entry until it is stored or discarded: it is
-// tried again on Ctrl+Return, or once its text changes.
+// tried again on Ctrl+Return, or once its text changes; Esc discards it.
 class EntryArea : public QWidget {
     Q_OBJECT
 public:
@@ -43,6 +43,9 @@ public:
 signals:
     // Text pasted or typed into a box was cut to the limit.
     void textCut(int leftOut);
+    // Esc dropped an edit the deck had refused: the area may show the
+    // current entry again.
+    void discarded();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -144,6 +144,8 @@ void TestDeckWindow::keysActWhereTheFocusIs_data()
     QTest::addRow("a refused edit stays in its area, marked, said once")
         << refused + QStringList{"key:Tab", "key:Shift+Tab", "asked:1", "area:area"} << "Term"
         << QStringList{"term 2", "term 3"};
+    QTest::addRow("Esc discards it") << refused + QStringList{"key:Escape", "unsaved:0", "close", "asked:1", "shown:0"}
+                                     << "Term" << QStringList{"term 2", "term 3"};
     QTest::addRow("closing with it asks; Enter cancels")
         << refused + QStringList{"close", "asked:2", "shown:1", "area:area"} << "Term"
         << QStringList{"term 2", "term 3"};
