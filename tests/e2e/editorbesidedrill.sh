@@ -38,6 +38,7 @@ settle
 # The classes the desktop entries name, which tie each window to its entry.
 [[ $(xprop -id "$EDITOR" WM_CLASS) == *'"Verbrio Deck"' ]] || fail "the editor's window class: $(xprop -id "$EDITOR" WM_CLASS)"
 [[ $(xprop -id "$MAIN" WM_CLASS) == *'"Verbrio"' ]] || fail "the drill's window class: $(xprop -id "$MAIN" WM_CLASS)"
+xprop -id "$EDITOR" _NET_WM_ICON | grep -q "Icon (16 x 16)" || fail "no 16x16 icon on the editor's window"
 
 step "mend the typo in the first term: type to replace, Enter"
 focus "$EDITOR"
