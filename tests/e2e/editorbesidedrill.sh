@@ -64,6 +64,15 @@ step "undo the delete"
 keys_to "$EDITOR" ctrl+z
 wait_until 2 "the entry back under its ID" rows_are "1|Photosynthesis 2|Osmosis 3|Ohm's law "
 
+step "after Ctrl+N, Delete deletes the new entry alone, without a question"
+keys_to "$EDITOR" ctrl+l Up ctrl+n
+focus "$EDITOR"
+xdotool type --delay 15 "four"
+keys_to "$EDITOR" Return
+wait_until 2 "the new entry in the file" rows_are "1|Photosynthesis 2|Osmosis 3|Ohm's law 4|four "
+keys_to "$EDITOR" Delete
+wait_until 2 "the new entry deleted" rows_are "1|Photosynthesis 2|Osmosis 3|Ohm's law "
+
 step "neither program reported anything"
 no_message_box || fail "a message box is shown"
 screenshot editor-beside-drill
