@@ -158,6 +158,14 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     connect(area_, &EntryArea::textCut, this, sayCut);
     connect(area_, &EntryArea::discarded, this, [this] { guarded([&] { showCurrent(); }); });
     connect(delegate, &TextDelegate::textCut, this, sayCut);
+    connect(delegate, &TextDelegate::refused, this, [this](const QModelIndex& index, const QString& text) {
+        guarded([&] {
+            showCurrent();
+            // The edit waits in the area, where Ctrl+Return stores it again.
+            if (area_->keepRefused(model_->idAt(filter_->mapToSource(index).row()), index.column(), text))
+                area_->box(index.column())->setFocus();
+        });
+    });
 
     // Changes another program makes (the drill storing an entry):
     auto* poll = new QTimer(this);

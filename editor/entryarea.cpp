@@ -100,6 +100,18 @@ bool EntryArea::commit(bool again)
     return stored;
 }
 
+bool EntryArea::keepRefused(qint64 id, int column, const QString& text)
+{
+    if (id != id_ || id < 0 || hasRefused_[column])
+        return false;
+    (column == 1 ? termLimit_ : definitionLimit_)->show(text);
+    box(column)->document()->setModified(true);
+    refused_[column] = text;
+    hasRefused_[column] = true;
+    showUnsaved();
+    return true;
+}
+
 bool EntryArea::hasUnsavedEdit() const
 {
     return id_ >= 0 && (term_->document()->isModified() || definition_->document()->isModified());

@@ -33,6 +33,9 @@ public:
     bool commit(bool again = false);
     // Whether an edit is not stored yet.
     bool hasUnsavedEdit() const;
+    // Takes in an edit of entry `id` the deck refused elsewhere (in a cell),
+    // marked not saved, while the area shows that entry; false otherwise.
+    bool keepRefused(qint64 id, int column, const QString& text);
     // Forgets the edits: the next showing shows the deck's texts.
     void discard();
 

@@ -31,5 +31,7 @@ void TextDelegate::setEditorData(QWidget* editor, const QModelIndex& index) cons
 
 void TextDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
 {
-    model->setData(index, static_cast<QLineEdit*>(editor)->text());
+    const QString text = static_cast<QLineEdit*>(editor)->text();
+    if (!model->setData(index, text))
+        emit refused(index, text);
 }

@@ -146,6 +146,9 @@ void TestDeckWindow::keysActWhereTheFocusIs_data()
         << QStringList{"term 2", "term 3"};
     QTest::addRow("Esc discards it") << refused + QStringList{"key:Escape", "unsaved:0", "close", "asked:1", "shown:0"}
                                      << "Term" << QStringList{"term 2", "term 3"};
+    QTest::addRow("a refused cell edit goes to the area, marked")
+        << QStringList{"gone:1", "key:F2", "key:Ctrl+A", "type:cell", "key:Return", "asked:1", "area:cell", "unsaved:1"}
+        << "Term" << QStringList{"term 2", "term 3"};
     QTest::addRow("closing with it asks; Enter cancels")
         << refused + QStringList{"close", "asked:2", "shown:1", "area:area"} << "Term"
         << QStringList{"term 2", "term 3"};
