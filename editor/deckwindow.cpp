@@ -447,7 +447,15 @@ void DeckWindow::compact()
                                                   .arg(model_->rowCount()));
     if (answer != QMessageBox::Yes)
         return;
-    area_->commit();
+    // An edit not saved names its entry by ID: after renumbering, that ID
+    // may be another entry's.
+    if (!area_->commit()) {
+        QMessageBox::information(this, tr("Compact"),
+                                 tr("The edit of entry %1 is not saved: store it (Ctrl+Return) or discard it "
+                                    "(Esc) before compacting.")
+                                     .arg(area_->entryId()));
+        return;
+    }
     // Compact needs the file alone: this window's own connection lets go of
     // WAL first, or the tool would take it for another program's.
     deck_.leaveWal(true);

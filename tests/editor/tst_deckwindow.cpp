@@ -149,6 +149,8 @@ void TestDeckWindow::keysActWhereTheFocusIs_data()
     QTest::addRow("a refused cell edit goes to the area, marked")
         << QStringList{"gone:1", "key:F2", "key:Ctrl+A", "type:cell", "key:Return", "asked:1", "area:cell", "unsaved:1"}
         << "Term" << QStringList{"term 2", "term 3"};
+    QTest::addRow("compact waits for it") << refused + QStringList{"key:Ctrl+Shift+K", "asked:3", "area:area"} << "Term"
+                                          << QStringList{"term 2", "term 3"};
     QTest::addRow("closing with it asks; Enter cancels")
         << refused + QStringList{"close", "asked:2", "shown:1", "area:area"} << "Term"
         << QStringList{"term 2", "term 3"};
