@@ -22,8 +22,24 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral(VERBRIO_ID));
 
     FrmMain frmMain(QApplication::applicationDirPath());
-    endRunOnSignalsAndSessionEnd(frmMain);
+    // A signal ends the run as "E&xit" does: the entry being typed is stored
+    // as the window goes, and the file is left whole.
+    endRunOnSignals(&frmMain, [&] { guarded(&frmMain, [&] { frmMain.cmdExit_Click(); }); });
+    // A session save stores the entry being typed as OK does, and the drill
+    // goes on: the Create screen waits with a new, empty entry.
+    storeOnSessionSave(&frmMain, [&] {
+        guarded(&frmMain, [&] {
+            if (!frmMain.Data1.isOpen())
+                return;
+            store::RecordSet& entries = frmMain.Data1.Recordset();
+            if (entries.pending() && !entries.holdsRefusedEntry() && entries.typedEntry())
+                frmMain.cmdOK_Click();
+            frmMain.Data1.settleFile();
+        });
+    });
     guarded(&frmMain, [&] { frmMain.Form_Load(); });
+    if (endRequested())
+        return 0; // a signal came while a start-up box was up
     frmMain.show();
     return app.exec();
 }

@@ -1,16 +1,18 @@
 #include "msgbox.h"
 
 #include "messages.h"
+#include "orderlyend.h"
 
 #include <QAbstractButton>
 #include <QIcon>
 #include <QMessageBox>
 
-#include <exception>
-#include <new>
-
 MsgBoxResult MsgBox(QWidget* parent, const QString& prompt, MsgBoxButtons buttons)
 {
+    // Once a signal has asked the run to end, nobody is there to answer: the
+    // box is taken as answered with Esc (No, or OK).
+    if (endRequested())
+        return buttons == MsgBoxButtons::YesNo ? MsgBoxResult::No : MsgBoxResult::OK;
     QMessageBox box(parent);
     box.setWindowTitle(messages::kApplicationTitle);
     box.setIcon(QMessageBox::NoIcon);
@@ -31,21 +33,6 @@ MsgBoxResult MsgBox(QWidget* parent, const QString& prompt, MsgBoxButtons button
     if (buttons == MsgBoxButtons::YesNo)
         return pressed == QMessageBox::Yes ? MsgBoxResult::Yes : MsgBoxResult::No;
     return MsgBoxResult::OK;
-}
-
-ErrorReport currentError()
-{
-    try {
-        throw;
-    } catch (const store::Error& e) {
-        return {e.number(), QString::fromStdString(e.description())};
-    } catch (const std::bad_alloc&) {
-        return {kOutOfMemoryError, QStringLiteral("Out of memory")};
-    } catch (const std::exception& e) {
-        return {static_cast<int>(store::ErrorCode::Internal), QString::fromUtf8(e.what())};
-    } catch (...) {
-        return {static_cast<int>(store::ErrorCode::Internal), QStringLiteral("Unknown error")};
-    }
 }
 
 void reportError(QWidget* parent, const ErrorReport& error)

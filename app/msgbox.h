@@ -1,6 +1,7 @@
 #pragma once
 
 #include "error.h"
+#include "errorreport.h"
 
 #include <QString>
 
@@ -15,19 +16,6 @@ enum class MsgBoxResult { OK = 1, Yes = 6, No = 7 };
 // Shows the box and returns the button pressed. With YesNo, Yes is the
 // default (Enter) and No answers Esc or closing the box.
 MsgBoxResult MsgBox(QWidget* parent, const QString& prompt, MsgBoxButtons buttons = MsgBoxButtons::OKOnly);
-
-// The number of an out-of-memory error; other errors from outside the store
-// carry store::ErrorCode::Internal.
-inline constexpr int kOutOfMemoryError = 7;
-
-// An error as the user is told of it.
-struct ErrorReport {
-    int number;
-    QString description;
-};
-
-// The exception being handled, whatever its type. Call only inside a catch block.
-ErrorReport currentError();
 
 // The default error report: a box with the error's number and description.
 // The run goes on after it.

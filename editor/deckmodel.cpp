@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "entrycommands.h"
 #include "error.h"
+#include "errorreport.h"
 #include "newentry.h"
 #include "value.h"
 
@@ -75,7 +76,7 @@ QVariant DeckModel::data(const QModelIndex& index, int role) const
     try {
         const std::string text = entry(index.row()).*kTextOf[index.column()];
         return role == Qt::DisplayRole ? cellText(text) : QString::fromStdString(text);
-    } catch (const store::Error&) {
+    } catch (const std::exception&) {
         return {}; // shown empty; the next change or refresh reports what is wrong
     }
 }
@@ -248,9 +249,12 @@ bool DeckModel::attempt(const std::function<void()>& work)
     try {
         work();
         return true;
-    } catch (const store::Error& e) {
+    } catch (...) {
+        // Whatever escapes: a store::Error, std::system_error from a second
+        // thread, bad_alloc. No exception crosses Qt's event loop.
         lastFailed_ = true;
-        emit failed(e.number(), QString::fromStdString(e.description()));
+        const ErrorReport error = currentError();
+        emit failed(error.number, error.description);
         return false;
     }
 }

@@ -77,7 +77,8 @@ public:
     // carries the ID it got.
     void writeEntries(std::vector<DeckEntry>& entries, bool keepIds);
     void deleteIds(const std::vector<std::int64_t>& ids);
-    // Runs a step, reporting a store::Error through failed(); false then.
+    // Runs a step, reporting any error that escapes it through failed()
+    // with its number; false then.
     bool attempt(const std::function<void()>& work);
 
 signals:

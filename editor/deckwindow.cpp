@@ -7,8 +7,11 @@
 #include "deckmodel.h"
 #include "entryarea.h"
 #include "error.h"
+#include "errorreport.h"
+#include "icon.h"
 #include "searchfilter.h"
 #include "textdelegate.h"
+#include "textlimit.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -61,6 +64,7 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     model_ = new DeckModel(deck, this);
     filter_ = new SearchFilter(*model_, this);
     setWindowTitle(tr("%1 - Verbrio Deck").arg(QFileInfo(deckPath).fileName()));
+    setWindowIcon(programIcon());
     setAcceptDrops(true);
 
     // The search field, the table and the entry area:
@@ -69,7 +73,7 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     search_->setAccessibleName(tr("Search"));
     search_->setClearButtonEnabled(true);
 
-    table_ = new QTableView;
+    table_ = new EntryTable;
     table_->setAccessibleName(tr("Entries"));
     table_->setModel(filter_);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -111,7 +115,7 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     statusBar()->addWidget(status_);
     statusBar()->addWidget(warning_, 1);
     statusBar()->addPermanentWidget(compact_);
-    connect(compact_, &QPushButton::clicked, this, &DeckWindow::compact);
+    connect(compact_, &QPushButton::clicked, this, [this] { guarded([&] { compact(); }); });
 
     buildMenus();
     for (QWidget* box : {static_cast<QWidget*>(search_), area_->box(DeckModel::TermColumn)->viewport(),
@@ -120,40 +124,66 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
 
     // Wiring:
     connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        filter_->setSearch(text);
-        searchChanged();
+        guarded([&] {
+            filter_->setSearch(text);
+            searchChanged();
+        });
     });
     connect(search_, &QLineEdit::returnPressed, table_, qOverload<>(&QWidget::setFocus));
-    connect(table_, &QAbstractItemView::activated, this, [this](const QModelIndex& index) { table_->edit(index); });
-    connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this, &DeckWindow::showCurrent);
-    connect(model_, &QAbstractItemModel::dataChanged, this, &DeckWindow::showCurrent);
-    connect(model_, &QAbstractItemModel::rowsInserted, this, &DeckWindow::updateFigures);
-    connect(model_, &QAbstractItemModel::rowsRemoved, this, &DeckWindow::updateFigures);
+    connect(table_, &QAbstractItemView::activated, this, [this] { guarded([&] { editCurrent(); }); });
+    connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { guarded([&] { showCurrent(); }); });
+    connect(model_, &QAbstractItemModel::dataChanged, this, [this] { guarded([&] { showCurrent(); }); });
+    for (const auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model_, rowsChanged, this, [this] { guarded([&] { updateFigures(); }); });
     connect(model_, &DeckModel::failed, this, &DeckWindow::report);
     connect(delegate, &TextDelegate::editInArea, this, [this](const QModelIndex& index) {
-        table_->setCurrentIndex(index);
+        table_->selectOnly(index);
         area_->box(index.column())->setFocus();
     });
-    connect(area_, &EntryArea::edited, this, [this](qint64 id, int column, const QString& text) {
+    area_->store = [this](qint64 id, int column, const QString& text) {
         const int row = model_->rowOfId(id);
-        if (row >= 0)
-            model_->setData(model_->index(row, column), text);
+        if (row < 0) {
+            report(int(store::ErrorCode::NoCurrentRecord),
+                   tr("The entry with ID %1 is no longer in the deck; the edit was not saved").arg(id));
+            return false;
+        }
+        return model_->setData(model_->index(row, column), text);
+    };
+    const auto sayCut = [this](int leftOut) {
+        statusBar()->showMessage(tr("The text was cut to %1 characters: %2 left out")
+                                     .arg(kLongestTypedText)
+                                     .arg(QLocale().toString(leftOut)),
+                                 10000);
+    };
+    connect(area_, &EntryArea::textCut, this, sayCut);
+    connect(area_, &EntryArea::discarded, this, [this] { guarded([&] { showCurrent(); }); });
+    connect(delegate, &TextDelegate::textCut, this, sayCut);
+    connect(delegate, &TextDelegate::refused, this, [this](const QModelIndex& index, const QString& text) {
+        guarded([&] {
+            showCurrent();
+            // The edit waits in the area, where Ctrl+Return stores it again.
+            if (area_->keepRefused(model_->idAt(filter_->mapToSource(index).row()), index.column(), text))
+                area_->box(index.column())->setFocus();
+        });
     });
 
     // Changes another program makes (the drill storing an entry):
     auto* poll = new QTimer(this);
     connect(poll, &QTimer::timeout, this, [this] {
         // Not under a message box: a file that stays unreadable would stack one box on another.
-        if (!QApplication::activeModalWidget())
-            model_->refresh();
-        model_->settle();
+        guarded([&] {
+            if (!QApplication::activeModalWidget() && model_->refresh())
+                keepSelectionInSight();
+            model_->settle();
+        });
     });
     poll->start(kPollMs);
 
     updateFigures();
     table_->setFocus();
     if (filter_->rowCount() > 0)
-        table_->setCurrentIndex(filter_->index(0, DeckModel::TermColumn));
+        table_->selectOnly(filter_->index(0, DeckModel::TermColumn));
     resize(800, 600);
 }
 
@@ -170,7 +200,7 @@ void DeckWindow::buildMenus()
                        : QFileDialog::getOpenFileName(this, title, QString(),
                                                       tr("Entries (*.csv *.tsv *.tab *.txt *.kvtml);;All files (*)"));
         if (!source.isEmpty())
-            importFile(source);
+            guarded([&] { importFile(source); });
     });
     file->addAction(tr("&Export..."), QKeySequence(tr("Ctrl+E")), this, [this] {
         const QString title = tr("Export Entries");
@@ -186,28 +216,29 @@ void DeckWindow::buildMenus()
         const QString suffix = QFileInfo(target).suffix().toLower();
         if (suffix != u"csv" && suffix != u"tsv")
             target += type == tsv ? u".tsv"_qs : u".csv"_qs;
-        exportTo(target);
+        guarded([&] { exportTo(target); });
     });
     file->addSeparator();
     file->addAction(tr("&Close"), QKeySequence::Quit, this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     QAction* undo = model_->undoStack()->createUndoAction(this, tr("&Undo"));
-    undo->setShortcut(QKeySequence::Undo);
+    undo->setShortcut(QKeySequence(tr("Ctrl+Z")));
+    // Each key once: on X11 QKeySequence::Redo is Ctrl+Shift+Z again, and an
+    // action holding one key twice is an ambiguous shortcut that never fires.
     QAction* redo = model_->undoStack()->createRedoAction(this, tr("&Redo"));
-    redo->setShortcuts({QKeySequence(tr("Ctrl+Shift+Z")), QKeySequence::Redo});
+    redo->setShortcuts({QKeySequence(tr("Ctrl+Shift+Z")), QKeySequence(tr("Ctrl+Y"))});
     // While a box holds the focus, Ctrl+Z undoes its typing, not the deck's changes.
     for (QAction* action : {undo, redo})
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     table_->addActions({undo, redo});
     edit->addActions({undo, redo});
     edit->addSeparator();
-    edit->addAction(tr("&New Entry"), QKeySequence::New, this, &DeckWindow::addEntry);
-    QAction* change = edit->addAction(tr("E&dit Entry"), QKeySequence(Qt::Key_F2), this, [this] {
-        if (table_->currentIndex().isValid())
-            table_->edit(table_->currentIndex());
-    });
-    QAction* remove = edit->addAction(tr("De&lete Entries"), QKeySequence::Delete, this, &DeckWindow::deleteSelected);
+    edit->addAction(tr("&New Entry"), QKeySequence::New, this, [this] { guarded([&] { addEntry(); }); });
+    QAction* change =
+        edit->addAction(tr("E&dit Entry"), QKeySequence(Qt::Key_F2), this, [this] { guarded([&] { editCurrent(); }); });
+    QAction* remove = edit->addAction(tr("De&lete Entries"), QKeySequence::Delete, this,
+                                      [this] { guarded([&] { deleteSelected(); }); });
     // F2 and Delete belong to the table: in a box they edit its text.
     for (QAction* action : {change, remove})
         action->setShortcutContext(Qt::WidgetShortcut);
@@ -217,14 +248,15 @@ void DeckWindow::buildMenus()
         search_->setFocus();
         search_->selectAll();
     });
-    edit->addAction(tr("Find &Next"), QKeySequence::FindNext, this, [this] { goToMatch(1); });
-    edit->addAction(tr("Find Pre&vious"), QKeySequence::FindPrevious, this, [this] { goToMatch(-1); });
+    edit->addAction(tr("Find &Next"), QKeySequence::FindNext, this, [this] { guarded([&] { goToMatch(1); }); });
+    edit->addAction(tr("Find Pre&vious"), QKeySequence::FindPrevious, this, [this] { guarded([&] { goToMatch(-1); }); });
     edit->addAction(tr("&Go to Entries"), QKeySequence(tr("Ctrl+L")), table_, qOverload<>(&QWidget::setFocus));
     edit->addAction(tr("Edit in &Area"), QKeySequence(tr("Ctrl+Shift+E")), this,
                     [this] { area_->box(DeckModel::TermColumn)->setFocus(); });
 
     QMenu* deckMenu = menuBar()->addMenu(tr("&Deck"));
-    deckMenu->addAction(tr("&Compact..."), QKeySequence(tr("Ctrl+Shift+K")), this, &DeckWindow::compact);
+    deckMenu->addAction(tr("&Compact..."), QKeySequence(tr("Ctrl+Shift+K")), this,
+                        [this] { guarded([&] { compact(); }); });
 }
 
 QWidget* DeckWindow::buildSearch()
@@ -241,18 +273,24 @@ QWidget* DeckWindow::buildSearch()
     filter_->setMatchAccents(matchAccents_->isChecked());
 
     connect(searchIn_, &QComboBox::currentIndexChanged, this, [this](int index) {
-        filter_->setScope(SearchFilter::Scope(index));
-        searchChanged();
+        guarded([&] {
+            filter_->setScope(SearchFilter::Scope(index));
+            searchChanged();
+        });
     });
     connect(matchAccents_, &QCheckBox::toggled, this, [this, accentsKey](bool match) {
-        QSettings(u"Verbrio"_qs, u"Verbrio Deck"_qs).setValue(accentsKey, match);
-        filter_->setMatchAccents(match);
-        searchChanged();
+        guarded([&] {
+            QSettings(u"Verbrio"_qs, u"Verbrio Deck"_qs).setValue(accentsKey, match);
+            filter_->setMatchAccents(match);
+            searchChanged();
+        });
     });
     // The areas never show an entry the table hides.
     const auto keepCurrentShown = [this] {
-        if (!table_->currentIndex().isValid())
-            searchChanged();
+        guarded([&] {
+            if (!table_->currentIndex().isValid())
+                searchChanged();
+        });
     };
     connect(filter_, &QAbstractItemModel::rowsRemoved, this, keepCurrentShown);
     connect(filter_, &QAbstractItemModel::layoutChanged, this, keepCurrentShown);
@@ -273,9 +311,13 @@ QWidget* DeckWindow::buildSearch()
 
 void DeckWindow::searchChanged()
 {
-    // A current entry the search hides gives way to the first shown.
-    if (!table_->currentIndex().isValid() && filter_->rowCount() > 0)
-        table_->setCurrentIndex(filter_->index(0, DeckModel::TermColumn));
+    // The rows shown are others now: the selection is the current row, and a
+    // current entry the search hides gives way to the first shown.
+    const QModelIndex current = table_->currentIndex();
+    if (current.isValid())
+        table_->selectOnly(current);
+    else if (filter_->rowCount() > 0)
+        table_->selectOnly(filter_->index(0, DeckModel::TermColumn));
     showCurrent();
     table_->viewport()->update();
     updateStatus();
@@ -291,7 +333,7 @@ void DeckWindow::goToMatch(int step)
     const QModelIndex current = table_->currentIndex();
     const int row = current.isValid() ? (current.row() + step + rows) % rows : (step > 0 ? 0 : rows - 1);
     const QModelIndex at = filter_->index(row, current.isValid() ? current.column() : int(DeckModel::TermColumn));
-    table_->setCurrentIndex(at);
+    table_->selectOnly(at);
     table_->scrollTo(at);
 }
 
@@ -304,22 +346,51 @@ void DeckWindow::addEntry()
         return;
     const QModelIndex at = filter_->mapFromSource(model_->index(row, DeckModel::TermColumn));
     table_->setFocus();
-    table_->setCurrentIndex(at);
+    table_->selectOnly(at);
     table_->scrollTo(at);
     table_->edit(at);
 }
 
 void DeckWindow::deleteSelected()
 {
+    const QModelIndex current = table_->currentIndex();
+    if (!current.isValid())
+        return;
+    // The rows the user selected, when the cursor is among them; else the
+    // row at the cursor alone, the one the user sees.
+    keepSelectionInSight();
     std::vector<int> rows;
     for (const QModelIndex& index : table_->selectionModel()->selectedRows())
         rows.push_back(filter_->mapToSource(index).row());
-    if (rows.empty() && table_->currentIndex().isValid())
-        rows.push_back(filter_->mapToSource(table_->currentIndex()).row());
-    const int next = table_->currentIndex().row();
+    if (rows.size() > 1) {
+        QMessageBox ask(QMessageBox::Question, tr("Delete Entries"),
+                        tr("Delete %1?").arg(count(qsizetype(rows.size()), "entry", "entries")),
+                        QMessageBox::Yes | QMessageBox::Cancel, this);
+        ask.button(QMessageBox::Yes)->setText(tr("&Delete"));
+        ask.setDefaultButton(QMessageBox::Cancel);
+        ask.setEscapeButton(QMessageBox::Cancel);
+        if (ask.exec() != QMessageBox::Yes)
+            return;
+    }
+    const int next = current.row();
     model_->removeEntries(rows);
     if (filter_->rowCount() > 0)
-        table_->setCurrentIndex(filter_->index(std::min(next, filter_->rowCount() - 1), DeckModel::TermColumn));
+        table_->selectOnly(filter_->index(std::min(next, filter_->rowCount() - 1), DeckModel::TermColumn));
+}
+
+void DeckWindow::keepSelectionInSight()
+{
+    const QModelIndex current = table_->currentIndex();
+    if (current.isValid() && !table_->selectionModel()->isRowSelected(current.row(), {}))
+        table_->selectOnly(current);
+}
+
+void DeckWindow::editCurrent()
+{
+    // The ID column takes no edit: F2 or Enter there does nothing, quietly.
+    const QModelIndex current = table_->currentIndex();
+    if (current.isValid() && current.flags().testFlag(Qt::ItemIsEditable))
+        table_->edit(current);
 }
 
 void DeckWindow::showCurrent()
@@ -370,7 +441,23 @@ void DeckWindow::updateFigures()
 
 void DeckWindow::report(int number, const QString& description)
 {
+    if (ending_)
+        return; // nobody is there to read it
     QMessageBox::warning(this, windowTitle(), tr("%1\n(error %2)").arg(description).arg(number));
+}
+
+void DeckWindow::guarded(const std::function<void()>& work) noexcept
+{
+    try {
+        work();
+    } catch (...) {
+        try {
+            const ErrorReport error = currentError();
+            report(error.number, error.description);
+        } catch (...) {
+            // The report itself failed (out of memory): nothing more can be shown.
+        }
+    }
 }
 
 bool DeckWindow::runTool(const QStringList& arguments, QString& said)
@@ -443,7 +530,15 @@ void DeckWindow::compact()
                                                   .arg(model_->rowCount()));
     if (answer != QMessageBox::Yes)
         return;
-    area_->commit();
+    // An edit not saved names its entry by ID: after renumbering, that ID
+    // may be another entry's.
+    if (!area_->commit()) {
+        QMessageBox::information(this, tr("Compact"),
+                                 tr("The edit of entry %1 is not saved: store it (Ctrl+Return) or discard it "
+                                    "(Esc) before compacting.")
+                                     .arg(area_->entryId()));
+        return;
+    }
     // Compact needs the file alone: this window's own connection lets go of
     // WAL first, or the tool would take it for another program's.
     deck_.leaveWal(true);
@@ -493,6 +588,43 @@ bool DeckWindow::eventFilter(QObject* watched, QEvent* event)
 
 void DeckWindow::closeEvent(QCloseEvent* event)
 {
-    area_->commit(); // an edit in the area is kept
+    bool close = true;
+    guarded([&] { close = mayClose(); });
+    if (!close) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
+}
+
+bool DeckWindow::mayClose()
+{
+    if (ending_ || area_->commit()) // an edit in the area is kept
+        return true;
+    QMessageBox ask(QMessageBox::Warning, windowTitle(),
+                    tr("The edit of entry %1 is not saved. Save it again before closing?").arg(area_->entryId()),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    ask.button(QMessageBox::Save)->setText(tr("&Save Again"));
+    ask.setDefaultButton(QMessageBox::Cancel);
+    ask.setEscapeButton(QMessageBox::Cancel);
+    switch (ask.exec()) {
+    case QMessageBox::Save: return area_->commit(true);
+    case QMessageBox::Discard: area_->discard(); return true;
+    default: return false;
+    }
+}
+
+void DeckWindow::endRun()
+{
+    ending_ = true;
+    guarded([&] { area_->commit(true); });
+    close();
+}
+
+void DeckWindow::storePending()
+{
+    guarded([&] {
+        area_->commit(true);
+        model_->settle();
+    });
 }

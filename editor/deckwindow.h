@@ -1,5 +1,7 @@
 #pragma once
 
+#include "entrytable.h"
+
 #include <QMainWindow>
 
 #include <functional>
@@ -36,6 +38,13 @@ public:
     QCheckBox* matchAccentsBox() const { return matchAccents_; }
     QComboBox* searchInBox() const { return searchIn_; }
 
+    // The end of the run (a signal): a pending edit is stored, as far as the
+    // deck takes it, and the window closes without a question.
+    void endRun();
+    // A session save: a pending edit is stored and the file settled; the
+    // window stays.
+    void storePending();
+
     // Imports `source` after showing what it would add; the deck tool's
     // own code and messages.
     void importFile(const QString& source);
@@ -65,6 +74,15 @@ private:
     void updateStatus();
     void updateFigures();
     void report(int number, const QString& description);
+    // Runs a slot's work to its end: whatever escapes it (a store::Error,
+    // std::system_error, bad_alloc, anything) becomes a message with a number.
+    void guarded(const std::function<void()>& work) noexcept;
+    void editCurrent();
+    // Makes the current row the only one selected, unless the user's own
+    // selection holds it.
+    void keepSelectionInSight();
+    // Asks what to do with an edit the deck refused; false to stay open.
+    bool mayClose();
     // Runs verbrio-deck with `arguments`; its output, or its errors.
     bool runTool(const QStringList& arguments, QString& said);
 
@@ -75,9 +93,10 @@ private:
     QLineEdit* search_;
     QComboBox* searchIn_;
     QCheckBox* matchAccents_;
-    QTableView* table_;
+    EntryTable* table_;
     EntryArea* area_;
     QLabel* status_;
     QLabel* warning_;
     QPushButton* compact_;
+    bool ending_ = false;
 };

@@ -6,6 +6,7 @@
 #include "deckwindow.h"
 #include "displaycheck.h"
 #include "error.h"
+#include "orderlyend.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -79,6 +80,10 @@ int runEditor(int argc, char* argv[])
         QMessageBox::critical(nullptr, u"Verbrio Deck"_qs, QString::fromStdString(e.description()));
         return deck::kFailure;
     }
+    // SIGTERM, SIGINT, SIGHUP and the session's end store a pending edit
+    // and leave the file whole, as closing the window does.
+    endRunOnSignals(window.get(), [&window] { window->endRun(); });
+    storeOnSessionSave(window.get(), [&window] { window->storePending(); });
     window->show();
     const int status = app.exec();
     window.reset();

@@ -38,6 +38,8 @@ void TextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
 
 QWidget* TextDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
 {
+    if (!(index.flags() & Qt::ItemIsEditable))
+        return nullptr; // the ID: nothing to edit, nothing to say
     if (index.data(Qt::EditRole).toString().contains(u'\n')) {
         emit editInArea(index);
         return nullptr;
@@ -45,7 +47,8 @@ QWidget* TextDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     auto* box = new QLineEdit(parent);
     box->setFrame(false);
     box->setAccessibleName(index.model()->headerData(index.column(), Qt::Horizontal).toString());
-    new TypingLimit(box);
+    auto* limit = new TypingLimit(box);
+    limit->cut = [this](int leftOut) { emit textCut(leftOut); };
     return box;
 }
 
@@ -60,5 +63,7 @@ void TextDelegate::setEditorData(QWidget* editor, const QModelIndex& index) cons
 
 void TextDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
 {
-    model->setData(index, static_cast<QLineEdit*>(editor)->text());
+    const QString text = static_cast<QLineEdit*>(editor)->text();
+    if (!model->setData(index, text))
+        emit refused(index, text);
 }

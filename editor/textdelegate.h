@@ -27,6 +27,11 @@ public:
 
 signals:
     void editInArea(const QModelIndex& index) const;
+    // The deck refused the cell's edit (the model has said why): its text
+    // must not go with the cell's editor.
+    void refused(const QModelIndex& index, const QString& text) const;
+    // Text pasted or typed into a cell was cut to the limit.
+    void textCut(int leftOut) const;
 
 private:
     const SearchFilter* search_;

@@ -2,7 +2,8 @@
 # Orderly ends: an entry typed on the Create screen and not yet stored is
 # stored when the program is told to end by SIGTERM (logout, shutdown, kill),
 # SIGINT (Ctrl+C) or SIGHUP, as "E&xit" stores it; and the file is left alone
-# in its folder, no -wal or -shm file beside it.
+# in its folder, no -wal or -shm file beside it. A signal while a start-up
+# message box is up ends the run too.
 source "$(dirname "$0")/common.sh"
 
 entry_count_is() { [ "$(query 'SELECT count(*) FROM Questions')" = "$1" ]; }
@@ -33,6 +34,17 @@ for signal in TERM INT HUP; do
     leftovers=$(ls "$PROGRAM_DIR" | grep -E 'Verbrio\.mdb-(wal|shm|journal)$' || true)
     [ -z "$leftovers" ] || fail "left beside the deck: $leftovers"
     [ "$(query 'PRAGMA journal_mode')" = "delete" ] || fail "the deck was left in WAL mode"
+done
+
+# Without the deck, start-up shows two boxes before the window: a signal
+# while the first is up ends the run there, with no second box and no window.
+mv "$DATABASE" "$E2E_DIR/aside.mdb"
+for signal in TERM INT HUP; do
+    launch
+    step "SIG$signal while a start-up box is up ends the run"
+    wait_for_message_box
+    kill -"$signal" "$APP_PID"
+    expect_exit 5
 done
 
 echo "PASS"

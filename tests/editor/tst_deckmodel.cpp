@@ -9,6 +9,12 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
+#include <new>
+#include <system_error>
+
+Q_DECLARE_METATYPE(std::function<void()>)
+
 namespace {
 
 using Entries = std::vector<TestEntry>;
@@ -76,6 +82,8 @@ private slots:
     void sortOrdersTheViewOnly();
     void refreshKeepsPersistentRows();
     void editOfAnEntryGoneElsewhereIsReported();
+    void anyErrorOfAStepIsReportedWithANumber_data();
+    void anyErrorOfAStepIsReportedWithANumber();
     void refusesAFileItCannotOpen();
 };
 
@@ -386,6 +394,39 @@ void TestDeckModel::editOfAnEntryGoneElsewhereIsReported()
     QCOMPARE(failed.size(), 1);
     QVERIFY(failed[0][1].toString().contains("no longer in the deck"));
     QCOMPARE(model.undoStack()->count(), 0); // nothing to undo
+}
+
+void TestDeckModel::anyErrorOfAStepIsReportedWithANumber_data()
+{
+    QTest::addColumn<std::function<void()>>("step");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("says");
+
+    const int internal = int(store::ErrorCode::Internal);
+    QTest::addRow("the store's error") << std::function<void()>(
+        [] { throw store::Error(store::ErrorCode::NoCurrentRecord, "gone"); })
+                                       << int(store::ErrorCode::NoCurrentRecord) << "gone";
+    QTest::addRow("a thread that cannot start") << std::function<void()>([] {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "std::async");
+    }) << internal << "std::async";
+    QTest::addRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); }) << 7 << "Out of memory";
+    QTest::addRow("not an exception class") << std::function<void()>([] { throw 42; }) << internal << "Unknown error";
+}
+
+void TestDeckModel::anyErrorOfAStepIsReportedWithANumber()
+{
+    QFETCH(std::function<void()>, step);
+    QFETCH(int, number);
+    QFETCH(QString, says);
+
+    TempDeck deck(TempDeck::numbered(1));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    QSignalSpy failed(&model, &DeckModel::failed);
+    QVERIFY(!model.attempt(step));
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed[0][0].toInt(), number);
+    QVERIFY2(failed[0][1].toString().contains(says), qPrintable(failed[0][1].toString()));
 }
 
 void TestDeckModel::refusesAFileItCannotOpen()

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <deque>
+#include <initializer_list>
 
 inline const QString kNoEntriesText = QStringLiteral("There are no entries in the database!");
 inline const QString kOpenFailedText = QStringLiteral("There was an error opening the database!\n"
@@ -26,7 +27,8 @@ inline const QString kRestartWarningText =
 inline const QString kNoEntriesReport =
     QStringLiteral("Error 3021\n\nNo current record: there are no entries in the table Questions");
 
-// Yes: a click on "Yes", or on "OK" in a box without it; No likewise. Enter
+// Yes: a click on "Yes" (or "Save"), or on "OK" in a box without it; No
+// likewise with "No" (or "Discard"). Enter
 // and Esc: the key pressed where the box has its focus.
 enum class BoxAnswer { Yes, No, Enter, Esc };
 
@@ -111,10 +113,16 @@ private:
             answer = answers_.front();
             answers_.pop_front();
         }
-        const bool yesNo = box->standardButtons().testFlag(QMessageBox::Yes);
+        // Yes: Yes, Save or OK, the first the box has; No: No, Discard or OK.
+        const auto first = [box](std::initializer_list<QMessageBox::StandardButton> buttons) {
+            for (const auto button : buttons)
+                if (box->button(button))
+                    return box->button(button);
+            return box->button(QMessageBox::Ok);
+        };
         switch (answer) {
-        case BoxAnswer::Yes: box->button(yesNo ? QMessageBox::Yes : QMessageBox::Ok)->click(); break;
-        case BoxAnswer::No: box->button(yesNo ? QMessageBox::No : QMessageBox::Ok)->click(); break;
+        case BoxAnswer::Yes: first({QMessageBox::Yes, QMessageBox::Save})->click(); break;
+        case BoxAnswer::No: first({QMessageBox::No, QMessageBox::Discard})->click(); break;
         case BoxAnswer::Enter: press(box, Qt::Key_Return); break;
         case BoxAnswer::Esc: press(box, Qt::Key_Escape); break;
         }
