@@ -91,6 +91,16 @@ DeckModel::DeckModel(store::Connection& deck, QObject* parent) : QAbstractTableM
     dataVersion_ = dataVersion();
     ids_ = readIds();
     addMatchFunction(deck_, &searching_);
+    // A deck replaced by rename is read afresh: the function again, every row.
+    deck_.afterReopen = [this] {
+        addMatchFunction(deck_, &searching_);
+        dataVersion_ = -1;
+    };
+}
+
+DeckModel::~DeckModel()
+{
+    deck_.afterReopen = nullptr;
 }
 
 int DeckModel::rowCount(const QModelIndex& parent) const
@@ -258,6 +268,7 @@ bool DeckModel::settle() noexcept
 bool DeckModel::refresh()
 {
     return attempt([&] {
+               deck_.reopenIfMoved();
                const int version = dataVersion();
                if (version == dataVersion_)
                    return;
