@@ -56,10 +56,10 @@ public:
 
     const std::string& path() const { return path_; }
 
-    // What opening did that the user should hear of, or empty: a -wal beside
-    // a file in rollback mode, not written with it, is moved aside rather
-    // than applied (also said on standard error).
-    const std::string& notice() const { return notice_; }
+    // What opening did that the user should hear of, once, then empty: a
+    // -wal beside a file in rollback mode, not written with it, is moved
+    // aside rather than applied (also said on standard error).
+    std::string takeNotice() { return std::exchange(notice_, {}); }
     SQLite::Database& db() { return db_; }
 
     // Refuses, with an Error that says what is wrong, a file without the table

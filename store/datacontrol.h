@@ -60,6 +60,10 @@ public:
     // Never raises; afterwards the record set holds no typed entry.
     void endRun() noexcept;
 
+    // What opening the file did that the user should hear of
+    // (Connection::takeNotice), once; empty when nothing.
+    std::string takeNotice();
+
     // See RecordSetHooks: bound boxes and tests attach here.
     RecordSetHooks hooks;
 
