@@ -62,6 +62,7 @@ bool syncPath(const std::string& path, int flags)
 // written with it: we leave a file in rollback mode when idle, and SQLite
 // would apply any -wal it finds, another file's changes included. It is moved
 // aside under a time-stamped name; what was done is returned, to be said once.
+// Raises ErrorCode::ForeignWal when it cannot be moved.
 std::string moveForeignWal(const std::string& path)
 {
     const std::string wal = path + "-wal";
@@ -83,9 +84,12 @@ std::string moveForeignWal(const std::string& path)
     std::string aside = wal + "." + stamp;
     for (int n = 1; std::filesystem::exists(aside, ec); ++n)
         aside = wal + "." + stamp + "." + std::to_string(n);
+    // Opening would apply it: the file is not opened at all.
     if (::rename(wal.c_str(), aside.c_str()) != 0)
-        return "The file '" + wal + "' beside the database file '" + path
-               + "' does not belong to it, and could not be moved aside: " + std::strerror(errno);
+        throw Error(ErrorCode::ForeignWal, "The file '" + wal + "' beside the database file '" + path
+                                               + "' does not belong to it and would replace its entries, and it "
+                                                 "cannot be moved aside ("
+                                               + std::strerror(errno) + "); move it elsewhere first");
     return "The file '" + wal + "' beside the database file '" + path
            + "' did not belong to it and was not applied; it was moved aside to '" + aside + "'";
 }

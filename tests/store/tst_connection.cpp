@@ -596,15 +596,18 @@ void TestConnection::untrustedConnectionStopsRunawayWork()
 
 void TestConnection::walNotWrittenWithTheFileIsMovedAsideNotApplied_data()
 {
-    QTest::addColumn<bool>("ownWal"); // the file's own -wal, its header saying so; else another file's
-    QTest::addColumn<QList<qint64>>("ids");
-    QTest::addRow("another deck's -wal beside a file in rollback mode") << false << QList<qint64>{1, 2, 3};
-    QTest::addRow("the file's own -wal, left by a kill") << true << QList<qint64>{7, 8};
+    QTest::addColumn<bool>("ownWal");         // the file's own -wal, its header saying so; else another file's
+    QTest::addColumn<bool>("readOnlyFolder"); // so that the -wal cannot be moved
+    QTest::addColumn<QList<qint64>>("ids");   // none: the file is refused, and left as it is
+    QTest::addRow("another deck's -wal beside a file in rollback mode") << false << false << QList<qint64>{1, 2, 3};
+    QTest::addRow("the file's own -wal, left by a kill") << true << false << QList<qint64>{7, 8};
+    QTest::addRow("another deck's -wal that cannot be moved") << false << true << QList<qint64>{};
 }
 
 void TestConnection::walNotWrittenWithTheFileIsMovedAsideNotApplied()
 {
     QFETCH(bool, ownWal);
+    QFETCH(bool, readOnlyFolder);
     QFETCH(QList<qint64>, ids);
     const TempDeck deck(TempDeck::numbered(3));
     const QString path = QString::fromStdString(deck.path());
@@ -623,6 +626,16 @@ void TestConnection::walNotWrittenWithTheFileIsMovedAsideNotApplied()
     }
 
     store::DataControl data;
+    if (readOnlyFolder) {
+        QVERIFY(makeReadOnly(path, QString::fromStdString(deck.directory())));
+        const QByteArray before = snapshot(path) + snapshot(path + "-wal");
+        UnprivilegedUser user;
+        if (!user.ok())
+            QSKIP("running as root and cannot drop to an unprivileged user, so the folder would still be written");
+        VERIFY_STORE_ERROR(openWholeTable(data, deck), ErrorCode::ForeignWal, "cannot be moved aside");
+        QCOMPARE(snapshot(path) + snapshot(path + "-wal"), before);
+        return;
+    }
     openWholeTable(data, deck);
     QCOMPARE(idsOf(TempDeck::entriesAt(deck.path())), ids);
     const QStringList aside = QDir(QString::fromStdString(deck.directory())).entryList({"Verbrio.mdb-wal.*"});
@@ -638,7 +651,8 @@ void TestConnection::storeErrorNumbersAreDistinctAndNoneIsSqlites()
                                ErrorCode::NoField,         ErrorCode::NotOpen,
                                ErrorCode::BadTable,        ErrorCode::NoEntryInRange,
                                ErrorCode::CannotBackUp,    ErrorCode::NoRoomToRestore,
-                               ErrorCode::ComputedTable,   ErrorCode::Internal};
+                               ErrorCode::ComputedTable,   ErrorCode::ForeignWal,
+                               ErrorCode::Internal};
     QSet<int> seen;
     for (const ErrorCode code : codes) {
         const int number = int(code);
