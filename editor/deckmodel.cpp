@@ -48,6 +48,13 @@ DeckModel::DeckModel(store::Connection& deck, QObject* parent) : QAbstractTableM
 {
     dataVersion_ = dataVersion();
     ids_ = readIds();
+    // A deck replaced by rename is read afresh: every row.
+    deck_.afterReopen = [this] { dataVersion_ = -1; };
+}
+
+DeckModel::~DeckModel()
+{
+    deck_.afterReopen = nullptr;
 }
 
 int DeckModel::rowCount(const QModelIndex& parent) const
@@ -164,6 +171,7 @@ bool DeckModel::settle() noexcept
 bool DeckModel::refresh()
 {
     return attempt([&] {
+               deck_.reopenIfMoved();
                const int version = dataVersion();
                if (version == dataVersion_)
                    return;

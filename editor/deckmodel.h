@@ -41,6 +41,7 @@ public:
     // Reads every entry of `deck`. Raises store::Error when the file is not
     // a deck the program can open.
     explicit DeckModel(store::Connection& deck, QObject* parent = nullptr);
+    ~DeckModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

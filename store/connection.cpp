@@ -6,18 +6,93 @@
 #include <SQLiteCpp/Transaction.h>
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <utility>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace store {
 namespace {
 
 constexpr int kBusyTimeoutMs = 2000; // a second copy of the program may hold the file briefly
+
+// A URI that opens the file at `path` read-only and immutable: SQLite then
+// reads the file alone, and never looks at, applies or writes a journal or
+// -wal beside it.
+std::string asItIsUri(const std::string& path)
+{
+    const std::string absolute = std::filesystem::absolute(path).lexically_normal().string();
+    std::string uri = "file:";
+    for (const char c : absolute) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || c == '/' || c == '.' || c == '-' || c == '_') {
+            if (!(c == '/' && uri.back() == '/')) // "file://" would name a host
+                uri += c;
+            continue;
+        }
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        uri += '%';
+        uri += kHex[byte >> 4];
+        uri += kHex[byte & 0xF];
+    }
+    return uri + "?mode=ro&immutable=1";
+}
+
+// Flushes the file or folder at `path` to disk; false, with errno, on failure.
+bool syncPath(const std::string& path, int flags)
+{
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    const int error = errno;
+    if (fd >= 0)
+        ::close(fd);
+    errno = error;
+    return synced;
+}
+
+// A -wal beside a file whose header says it uses the rollback journal was not
+// written with it: we leave a file in rollback mode when idle, and SQLite
+// would apply any -wal it finds, another file's changes included. It is moved
+// aside under a time-stamped name; what was done is returned, to be said once.
+// Raises ErrorCode::ForeignWal when it cannot be moved.
+std::string moveForeignWal(const std::string& path)
+{
+    const std::string wal = path + "-wal";
+    std::error_code ec;
+    if (std::filesystem::file_size(wal, ec) == 0 || ec)
+        return {};
+    unsigned char header[20] = {};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool read = fd >= 0 && ::pread(fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
+    if (fd >= 0)
+        ::close(fd);
+    static constexpr char kMagic[] = "SQLite format 3";
+    if (!read || std::memcmp(header, kMagic, sizeof kMagic) != 0 || header[18] != 1 || header[19] != 1)
+        return {};
+    char stamp[32] = {};
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", gmtime_r(&now, &utc));
+    std::string aside = wal + "." + stamp;
+    for (int n = 1; std::filesystem::exists(aside, ec); ++n)
+        aside = wal + "." + stamp + "." + std::to_string(n);
+    // Opening would apply it: the file is not opened at all.
+    if (::rename(wal.c_str(), aside.c_str()) != 0)
+        throw Error(ErrorCode::ForeignWal, "The file '" + wal + "' beside the database file '" + path
+                                               + "' does not belong to it and would replace its entries, and it "
+                                                 "cannot be moved aside ("
+                                               + std::strerror(errno) + "); move it elsewhere first");
+    return "The file '" + wal + "' beside the database file '" + path
+           + "' did not belong to it and was not applied; it was moved aside to '" + aside + "'";
+}
 
 // Opening never creates the file: a missing one is an error the user must see.
 SQLite::Database openExisting(const std::string& path, Connection::Access access)
@@ -31,6 +106,9 @@ SQLite::Database openExisting(const std::string& path, Connection::Access access
     try {
         // One thread uses a connection: SQLite need not lock it on every
         // call, which a search over every entry would feel.
+        if (access == Connection::Access::AsItIs)
+            return SQLite::Database(asItIsUri(path), SQLite::OPEN_READONLY | SQLite::OPEN_URI | SQLite::OPEN_NOMUTEX,
+                                    kBusyTimeoutMs);
         const int mode = access == Connection::Access::ReadOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE;
         return SQLite::Database(path, mode | SQLite::OPEN_NOMUTEX, kBusyTimeoutMs);
     } catch (const SQLite::Exception& e) {
@@ -46,9 +124,75 @@ SQLite::Database openExisting(const std::string& path, Connection::Access access
 
 } // namespace
 
-void protectFromUntrustedFile(SQLite::Database& db)
+namespace {
+
+// When the statement now running began, for the progress handler. Freed when
+// the connection closes.
+struct StatementClock {
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+    std::chrono::milliseconds budget;
+};
+
+int onTrace(unsigned event, void* context, void*, void*)
+{
+    auto* clock = static_cast<StatementClock*>(context);
+    if (event == SQLITE_TRACE_STMT)
+        clock->started = std::chrono::steady_clock::now();
+    else if (event == SQLITE_TRACE_CLOSE)
+        delete clock;
+    return 0;
+}
+
+int onProgress(void* context)
+{
+    const auto* clock = static_cast<const StatementClock*>(context);
+    return std::chrono::steady_clock::now() - clock->started > clock->budget ? 1 : 0;
+}
+
+// Bytes a row holds at most: two fields at their longest and the rest of it.
+constexpr int kLongestRow = 2 * kLongestField + 4096;
+
+// Whether `sql` (a CREATE TABLE statement) has a CHECK constraint: the
+// keyword outside quotes, quoted names and comments.
+bool hasCheck(const std::string& sql)
+{
+    for (std::size_t i = 0; i < sql.size();) {
+        const char c = sql[i];
+        const char* close = c == '\'' ? "'" : c == '"' ? "\"" : c == '`' ? "`" : c == '[' ? "]" : nullptr;
+        if (close || sql.compare(i, 2, "--") == 0 || sql.compare(i, 2, "/*") == 0) {
+            const std::string end = close ? close : c == '-' ? "\n" : "*/";
+            const std::size_t found = sql.find(end, i + (close ? 1 : 2));
+            i = found == std::string::npos ? sql.size() : found + end.size();
+            continue;
+        }
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
+            std::size_t end = i;
+            while (end < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[end])) || sql[end] == '_'))
+                ++end;
+            if (sqlite3_strnicmp(sql.c_str() + i, "CHECK", 5) == 0 && end - i == 5)
+                return true;
+            i = end;
+            continue;
+        }
+        ++i;
+    }
+    return false;
+}
+
+} // namespace
+
+void protectFromUntrustedFile(SQLite::Database& db, std::chrono::milliseconds budget)
 {
     sqlite3* handle = db.getHandle();
+    // A generated column or a default can build a gigabyte of text from a
+    // few bytes of schema (printf('%.*c', N, 'x')); nothing we read is
+    // longer than a row of two fields.
+    sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, kLongestRow);
+    // A statement computing without end (a recursive view, a huge join) is
+    // stopped; asked every few thousand steps of SQLite's machine: cheap.
+    auto* clock = new StatementClock{std::chrono::steady_clock::now(), budget};
+    sqlite3_trace_v2(handle, SQLITE_TRACE_STMT | SQLITE_TRACE_CLOSE, onTrace, clock);
+    sqlite3_progress_handler(handle, 10000, onProgress, clock);
     // No functions with side effects called from the schema, no writes to
     // the schema itself, no triggers running on our writes, and pages
     // checked as they are read.
@@ -58,7 +202,16 @@ void protectFromUntrustedFile(SQLite::Database& db)
     db.exec("PRAGMA cell_size_check = ON");
 }
 
-Connection::Connection(std::string path, Access access) : path_(std::move(path)), db_(openExisting(path_, access))
+Connection::Connection(std::string path, Access access)
+    : path_(std::move(path)), access_(access),
+      notice_(access == Access::AsItIs ? std::string() : moveForeignWal(path_)), db_(openExisting(path_, access))
+{
+    if (!notice_.empty())
+        std::fprintf(stderr, "Verbrio: %s\n", notice_.c_str());
+    setUp();
+}
+
+void Connection::setUp()
 {
     run([&] {
         protectFromUntrustedFile(db_);
@@ -75,6 +228,27 @@ Connection::Connection(std::string path, Access access) : path_(std::move(path))
         // otherwise fill with pages it never reads again.
         db_.exec("PRAGMA cache_size = -256");
     });
+}
+
+bool Connection::reopenIfMoved()
+{
+    // Not in the middle of a transaction: its statements belong to this file.
+    if (!fileMoved() || sqlite3_get_autocommit(db_.getHandle()) == 0)
+        return false;
+    statements_.clear();
+    std::string notice = access_ == Access::AsItIs ? std::string() : moveForeignWal(path_);
+    db_ = openExisting(path_, access_); // the old file, no longer at the path, is closed
+    if (!notice.empty()) {
+        notice_ = std::move(notice);
+        std::fprintf(stderr, "Verbrio: %s\n", notice_.c_str());
+    }
+    checkedSchemaVersion_ = -1;
+    inWal_ = walRefused_ = wrote_ = false;
+    setUp();
+    checkTable();
+    if (afterReopen)
+        afterReopen();
+    return true;
 }
 
 void Connection::checkTable()
@@ -129,6 +303,25 @@ void Connection::checkTable()
         if (triggers.getColumn(0).getInt() != 0)
             throw Error(ErrorCode::BadTable,
                         "The table Questions in '" + path_ + "' carries a trigger; Verbrio does not open such files");
+
+        // Anything the file computes as entries are read or written would run
+        // its own expressions, without bound, on every read or write.
+        const auto refuse = [&](const std::string& what) {
+            throw Error(ErrorCode::ComputedTable,
+                        "The table Questions in '" + path_ + "' " + what + "; Verbrio does not open such files");
+        };
+        SQLite::Statement hidden(db_, "SELECT name FROM pragma_table_xinfo('Questions') WHERE hidden != 0");
+        if (hidden.executeStep())
+            refuse("has a generated or hidden column, " + hidden.getColumn(0).getString());
+        SQLite::Statement sql(
+            db_, "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = 'Questions' COLLATE NOCASE");
+        if (sql.executeStep() && hasCheck(sql.getColumn(0).getString()))
+            refuse("has a CHECK constraint");
+        SQLite::Statement computedIndex(
+            db_, "SELECT list.name FROM pragma_index_list('Questions') AS list "
+                 "WHERE list.partial != 0 OR EXISTS (SELECT 1 FROM pragma_index_xinfo(list.name) WHERE cid = -2)");
+        if (computedIndex.executeStep())
+            refuse("has an index on an expression or with a WHERE clause, " + computedIndex.getColumn(0).getString());
 
         checkedSchemaVersion_ = version;
     });
@@ -191,16 +384,30 @@ bool Connection::leaveWal(bool evenIfUnwritten) noexcept
 
 void Connection::backUp(const std::string& target)
 {
-    const std::string partial = target + ".partial";
+    std::string partial = target + ".XXXXXX";
     const auto fail = [&](const std::string& why) {
         std::error_code ignored;
         std::filesystem::remove(partial, ignored);
         return Error(ErrorCode::CannotBackUp, "Cannot write the copy '" + target + "' of the database file '" + path_
                                                   + "', so nothing was deleted: " + why);
     };
-    std::error_code ec;
-    std::filesystem::remove(partial, ec); // VACUUM INTO writes only a new file
+    // A name of our own, made here and now: never a file or link someone
+    // left in the folder. It gets the deck's own permission bits, so a copy
+    // of a private deck is as private.
+    struct stat deckStatus { };
+    const int fd = ::mkostemp(partial.data(), O_CLOEXEC);
+    if (fd < 0) {
+        const std::string why = std::strerror(errno);
+        partial.clear();
+        throw fail(why);
+    }
+    const bool owned = ::stat(path_.c_str(), &deckStatus) == 0 && ::fchmod(fd, deckStatus.st_mode & 07777) == 0;
+    const int modeErrno = errno;
+    ::close(fd);
+    if (!owned)
+        throw fail(std::strerror(modeErrno));
     try {
+        // VACUUM INTO writes into an empty file.
         SQLite::Statement vacuum(db_, "VACUUM INTO ?1");
         vacuum.bind(1, partial);
         vacuum.exec();
@@ -209,15 +416,20 @@ void Connection::backUp(const std::string& target)
     }
     // On disk before it takes the name: a crash leaves the old copy or the
     // new one, never half of one.
-    const int fd = ::open(partial.c_str(), O_RDONLY | O_CLOEXEC);
-    const bool synced = fd >= 0 && ::fsync(fd) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    if (!synced)
+    if (!syncPath(partial, O_RDONLY))
         throw fail(std::strerror(errno));
-    std::filesystem::rename(partial, target, ec);
-    if (ec)
-        throw fail(ec.message());
+    // The last three copies are kept: a second delete never overwrites the
+    // copy taken before the first.
+    for (const auto& [from, to] : {std::pair{target + ".1", target + ".2"}, std::pair{target, target + ".1"}}) {
+        if (::rename(from.c_str(), to.c_str()) != 0 && errno != ENOENT)
+            throw fail("cannot keep the earlier copy '" + from + "' as '" + to + "': " + std::strerror(errno));
+    }
+    if (::rename(partial.c_str(), target.c_str()) != 0)
+        throw fail(std::strerror(errno));
+    // The new names on disk too, not only the bytes.
+    syncPath(std::filesystem::path(target).parent_path().empty() ? std::string(".")
+                                                                 : std::filesystem::path(target).parent_path().string(),
+             O_RDONLY | O_DIRECTORY);
 }
 
 bool Connection::fileMoved()
@@ -247,7 +459,20 @@ Connection::CachedStatement Connection::prepare(const std::string& sql)
 
 void Connection::raise(const SQLite::Exception& e) const
 {
-    throw Error(e.getErrorCode(), std::string(e.what()) + " (database file '" + path_ + "')");
+    throw Error(e.getErrorCode(), failureText(e) + " (database file '" + path_ + "')");
+}
+
+std::string failureText(const SQLite::Exception& e)
+{
+    switch (e.getErrorCode() & 0xFF) {
+    case SQLITE_INTERRUPT:
+        return "a statement ran longer than " + std::to_string(kStatementBudget.count() / 1000)
+               + " seconds and was stopped: the file makes SQLite compute without end";
+    case SQLITE_TOOBIG:
+        return "the file holds or computes a text longer than the " + std::to_string(kLongestField >> 20)
+               + " MiB a field may hold";
+    default: return e.what();
+    }
 }
 
 } // namespace store

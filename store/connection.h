@@ -5,6 +5,8 @@
 
 #include <SQLiteCpp/Statement.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -12,9 +14,22 @@
 
 namespace store {
 
+// The longest text or blob one field of a file may hold for us; a longer
+// one is refused as it is read, not built in memory first.
+inline constexpr int kLongestField = 1 << 20;
+
+// How long one statement may run before it is stopped as runaway.
+inline constexpr std::chrono::milliseconds kStatementBudget{10000};
+
 // SQLite's protections for a file from an unknown source, set on an open
-// connection before its first statement.
-void protectFromUntrustedFile(SQLite::Database& db);
+// connection before its first statement: nothing in its schema runs with side
+// effects, no string or row grows past what two fields may hold, and a
+// statement running longer than `budget` is stopped (SQLITE_INTERRUPT).
+void protectFromUntrustedFile(SQLite::Database& db, std::chrono::milliseconds budget = kStatementBudget);
+
+// SQLite's message for `e`, said plainly where the protections above are what
+// stopped it.
+std::string failureText(const SQLite::Exception& e);
 
 // One open SQLite connection to a Verbrio database file.
 //
@@ -27,7 +42,9 @@ void protectFromUntrustedFile(SQLite::Database& db);
 // when the program is idle, so no -wal or -shm file outlives a burst of work.
 class Connection {
 public:
-    enum class Access { ReadWrite, ReadOnly };
+    // AsItIs: only read, and only what the file itself holds; a journal or
+    // -wal beside it is neither applied nor touched (a backup, say).
+    enum class Access { ReadWrite, ReadOnly, AsItIs };
 
     // Opens an existing file, read-write where the file allows it, or only
     // for reading. Raises an Error naming the file when it is missing or
@@ -38,21 +55,31 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     const std::string& path() const { return path_; }
+
+    // What opening did that the user should hear of, once, then empty: a
+    // -wal beside a file in rollback mode, not written with it, is moved
+    // aside rather than applied (also said on standard error).
+    std::string takeNotice() { return std::exchange(notice_, {}); }
     SQLite::Database& db() { return db_; }
 
     // Refuses, with an Error that says what is wrong, a file without the table
     // Questions or whose table lacks a column, has an ID that is not an
-    // INTEGER PRIMARY KEY, or carries a trigger. Checked again only when the
-    // file's schema has changed since the last check.
+    // INTEGER PRIMARY KEY, carries a trigger, or computes values as entries
+    // are read or written: generated or hidden columns, CHECK constraints,
+    // indexes on expressions or with a WHERE clause. Checked again only when
+    // the file's schema has changed since the last check.
     void checkTable();
 
     // Runs `work`, one statement that changes the file, turning SQLite's
     // exceptions into our Error. Once it is committed, the file is switched to
     // WAL where it is not already: a file that cannot be switched says so on
     // standard error, once, and keeps working in its own journal mode.
+    // A file replaced at the path since (renamed over, say) is opened first
+    // (reopenIfMoved): the change goes to the file the user now has there.
     template <class Work>
     void write(Work&& work)
     {
+        reopenIfMoved();
         run(std::forward<Work>(work));
         afterWrite();
     }
@@ -68,14 +95,26 @@ public:
     // nothing stored since the last time, unless `evenIfUnwritten`.
     bool leaveWal(bool evenIfUnwritten = false) noexcept;
 
-    // Writes a consistent copy of the file to `target` (VACUUM INTO a
-    // temporary name beside it, then an atomic rename), replacing any earlier
-    // copy. Raises ErrorCode::CannotBackUp, naming both files, on failure.
+    // Writes a consistent copy of the file to `target` (VACUUM INTO a new,
+    // uniquely named file beside it, synced, then an atomic rename), with the
+    // file's own permission bits. The earlier copies are kept: `target`.1
+    // becomes `target`.2 and `target` becomes `target`.1. Raises
+    // ErrorCode::CannotBackUp, naming both files, on failure.
     void backUp(const std::string& target);
 
     // Whether the file at path() is no longer the one open here (removed,
     // renamed or replaced since): writes here would be lost.
     bool fileMoved();
+
+    // Opens the file now at path() in place of the one open here when that
+    // one has moved (and no transaction is open), checks its table, and calls
+    // afterReopen; true when it did. Raises an Error, keeping the old file
+    // open, when the new one cannot be opened or is refused.
+    bool reopenIfMoved();
+
+    // Called after reopenIfMoved opened another file: what a caller keeps of
+    // the old one (functions it added, what it read) is to be done afresh.
+    std::function<void()> afterReopen;
 
     // A prepared statement from this connection's cache, reset and cleared
     // of its bindings when it goes out of scope: a reset statement holds no
@@ -107,9 +146,12 @@ public:
 
 private:
     [[noreturn]] void raise(const SQLite::Exception& e) const;
+    void setUp();
     void afterWrite();
 
     std::string path_;
+    Access access_;
+    std::string notice_;
     SQLite::Database db_;
     std::unordered_map<std::string, std::unique_ptr<SQLite::Statement>> statements_;
     int checkedSchemaVersion_ = -1;

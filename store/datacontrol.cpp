@@ -90,6 +90,11 @@ bool DataControl::hasEntryBetween(std::int64_t lowest, std::int64_t highest)
     });
 }
 
+std::string DataControl::takeNotice()
+{
+    return connection_ ? connection_->takeNotice() : std::string();
+}
+
 bool DataControl::settleFile() noexcept
 {
     return !connection_ || connection_->leaveWal();

@@ -63,6 +63,10 @@ public:
     // no typed entry. The refused entry, if any, for the user to be told of.
     std::optional<UnsavedEntry> endRun() noexcept;
 
+    // What opening the file did that the user should hear of
+    // (Connection::takeNotice), once; empty when nothing.
+    std::string takeNotice();
+
     // See RecordSetHooks: bound boxes and tests attach here.
     RecordSetHooks hooks;
 

@@ -16,6 +16,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,16 @@ std::string decompressed(const std::string& compressed)
 // The newest collection the archive holds, decompressed.
 std::string collectionOf(zip_t* archive)
 {
+    // Programs differ in which of two members of one name they read: the
+    // package means one thing to one program and another to the next.
+    std::set<std::string> names;
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* name = zip_get_name(archive, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+        if (name && !names.insert(name).second)
+            throw unreadable("it holds two members named '" + std::string(name)
+                             + "', and which one it means is unclear");
+    }
     for (const char* name : kCollections) {
         const zip_int64_t index = zip_name_locate(archive, name, 0);
         if (index < 0)
@@ -137,7 +148,7 @@ void anyCollation(void*, sqlite3* db, int encoding, const char* name)
     sqlite3_create_collation(db, name, encoding, nullptr, byteOrder);
 }
 
-void readNotes(std::string& collection, NoteEntries& notes)
+void readNotes(std::string& collection, NoteEntries& notes, const std::function<void(std::size_t)>& beforeParsing)
 {
     static constexpr std::string_view kHeader{"SQLite format 3\0", 16};
     if (!std::string_view(collection).starts_with(kHeader))
@@ -156,10 +167,17 @@ void readNotes(std::string& collection, NoteEntries& notes)
         throw unreadable(std::string("its collection cannot be opened: ") + sqlite3_errstr(status));
     sqlite3_collation_needed(db.getHandle(), nullptr, anyCollation);
 
-    // A view named notes could compute rows without end.
-    SQLite::Statement kind(db, "SELECT type FROM sqlite_schema WHERE name = 'notes'");
+    // A view named notes could compute rows without end, and a generated
+    // column a gigabyte of text from a few bytes: only stored fields are read.
+    SQLite::Statement kind(db, "SELECT type FROM sqlite_schema WHERE name = 'notes' COLLATE NOCASE");
     if (!kind.executeStep() || kind.getColumn(0).getString() != "table")
         throw unreadable("its collection has no table of notes");
+    SQLite::Statement computed(db, "SELECT name FROM pragma_table_xinfo('notes') WHERE hidden != 0");
+    if (computed.executeStep())
+        throw unreadable("its table of notes computes its column " + computed.getColumn(0).getString());
+    // Counted before any HTML is parsed: a package that cannot fit says so at once.
+    if (beforeParsing)
+        beforeParsing(static_cast<std::size_t>(db.execAndGet("SELECT count(*) FROM notes").getInt64()));
     SQLite::Statement query(db, "SELECT flds FROM notes ORDER BY id");
     std::vector<std::string> fields;
     long number = 0;
@@ -169,6 +187,9 @@ void readNotes(std::string& collection, NoteEntries& notes)
         // The HTML parser would replace a broken byte without a word.
         if (!isUtf8(text))
             throw unreadable("note " + std::to_string(number) + " is not valid UTF-8 text");
+        // As in every other source: a deck's texts export and import back unchanged.
+        if (text.find('\0') != std::string::npos)
+            throw deckError(DeckErrorCode::Malformed, "note " + std::to_string(number) + ": holds a NUL character");
         fields.clear();
         for (std::size_t begin = 0;;) {
             const std::size_t end = text.find(kFieldSeparator, begin);
@@ -183,21 +204,22 @@ void readNotes(std::string& collection, NoteEntries& notes)
 
 } // namespace
 
-void readAnkiPackage(const QByteArray& package, std::optional<FieldPair> chosen, SourceSink& sink)
+void readAnkiPackage(const QByteArray& package, std::optional<FieldPair> chosen, SourceSink& sink,
+                     const std::function<void(std::size_t)>& beforeParsing)
 {
     std::string collection = collectionOf(openArchive(package).get());
     NoteEntries notes(chosen.value_or(FieldPair{}), true, sink);
     try {
-        readNotes(collection, notes);
+        readNotes(collection, notes, beforeParsing);
     } catch (const SQLite::Exception& e) {
-        throw unreadable(std::string("its collection cannot be read: ") + e.what());
+        throw unreadable("its collection cannot be read: " + store::failureText(e));
     }
     notes.finish();
 }
 
 void readAnkiSource(const SourceInput& input, const ReadOptions& options, SourceSink& sink)
 {
-    readAnkiPackage(input.bytes, options.columns, sink);
+    readAnkiPackage(input.bytes, options.columns, sink, options.beforeParsing);
 }
 
 } // namespace deck

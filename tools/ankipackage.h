@@ -4,6 +4,8 @@
 #include "sourceformat.h"
 #include "sourcesink.h"
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -20,8 +22,10 @@ namespace deck {
 // `chosen`, become the term and the definition, in the order the notes were
 // made. The archive is read in memory and nothing is written anywhere.
 // Raises a malformed-source error for an archive, a collection or a table of
-// notes that cannot be read.
-void readAnkiPackage(const QByteArray& package, std::optional<FieldPair> chosen, SourceSink& sink);
+// notes that cannot be read, or a note holding a NUL character. The number of
+// notes goes to `beforeParsing`, where given, before any is parsed.
+void readAnkiPackage(const QByteArray& package, std::optional<FieldPair> chosen, SourceSink& sink,
+                     const std::function<void(std::size_t)>& beforeParsing = {});
 
 // The first bytes of a zip archive.
 inline constexpr std::string_view kZipSignature{"PK\x03\x04", 4};

@@ -107,9 +107,11 @@ const std::vector<Command>& commands()
          "The deck is unchanged."},
         {"restore",
          "Adds back the entries Verbrio kept before \"Restart\" deleted them.",
-         "Adds every entry of BACKUP (FILE.bak unless given: the copy Verbrio writes before \"Restart\" deletes "
-         "every entry) to the deck FILE, all of them or none. Into an empty deck they go with their own IDs, so the "
-         "deck is as it was; otherwise after its largest ID, and its own entries stay. BACKUP is only read.",
+         "Adds to the deck FILE what it lacks of BACKUP (FILE.bak unless given: the copy Verbrio writes before "
+         "\"Restart\" deletes every entry; the two before it are FILE.bak.1 and FILE.bak.2), all of it or none. "
+         "An entry whose ID and texts FILE holds is already there; one whose ID is free and whose texts are new "
+         "comes back under its own ID; any other gets a new ID above the largest, and the deck's own entries "
+         "stay. BACKUP is only read, as it is: a journal or -wal beside it is not applied.",
          {{"FILE", "The deck to restore into."}, {"BACKUP", "The copy to read; FILE.bak if left out.", true}},
          {},
          runRestore,

@@ -18,6 +18,7 @@
 #include <QIODevice>
 #include <QSaveFile>
 
+#include <array>
 #include <string>
 
 namespace deck {
@@ -53,17 +54,58 @@ std::string localPath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
-QByteArray readSource(const Invocation& call, const QString& source)
+// No source a deck could fill is this large: a larger one (a device, a
+// pipe that never ends) is refused, not held in memory.
+constexpr qint64 kLargestSource = qint64(1) << 30;
+// A line of text holds at most an entry's two fields.
+constexpr qint64 kLongestLine = 2 * qint64(store::kLongestField);
+
+// Reads `device` to its end, refusing it as it passes kLargestSource, and,
+// for a text format (`lines`), a line as it passes kLongestLine.
+QByteArray readBounded(QIODevice& device, const std::string& name, bool lines)
+{
+    QByteArray bytes;
+    std::array<char, 1 << 16> chunk{};
+    long line = 1;
+    qint64 lineLength = 0;
+    char previous = 0;
+    for (;;) {
+        const qint64 read = device.read(chunk.data(), qint64(chunk.size()));
+        if (read < 0)
+            throw deckError(DeckErrorCode::CannotRead,
+                            "Cannot read " + name + ": " + device.errorString().toStdString());
+        if (read == 0)
+            return bytes;
+        if (bytes.size() + read > kLargestSource)
+            throw deckError(DeckErrorCode::CannotRead, "Cannot read " + name + ": it is larger than "
+                                                           + std::to_string(kLargestSource >> 30)
+                                                           + " GiB, more than the tool reads from one source");
+        for (qint64 i = 0; lines && i < read; ++i) {
+            const char c = chunk[std::size_t(i)];
+            // A line ends at LF, CR LF or a lone CR, as the readers count them.
+            line += c == '\n' ? (previous == '\r' ? 0 : 1) : c == '\r' ? 1 : 0;
+            lineLength = c == '\n' || c == '\r' ? 0 : lineLength + 1;
+            previous = c;
+            if (lineLength > kLongestLine)
+                throw deckError(DeckErrorCode::Malformed, name + ", line " + std::to_string(line) + ": is longer than "
+                                                              + std::to_string(kLongestLine >> 20)
+                                                              + " MiB, more than an entry's fields may hold");
+        }
+        bytes.append(chunk.data(), read);
+    }
+}
+
+QByteArray readSource(const Invocation& call, const QString& source, bool lines)
 {
     if (source == u"-")
-        return call.console.in.readAll();
+        return readBounded(call.console.in, "standard input", lines);
     if (QFileInfo(source).isDir())
         throw deckError(DeckErrorCode::CannotRead, "Cannot read " + quoted(source) + ": it is a directory");
     QFile file(source);
     if (!file.open(QIODevice::ReadOnly))
         throw deckError(DeckErrorCode::CannotRead,
                         "Cannot read " + quoted(source) + ": " + file.errorString().toStdString());
-    return file.readAll();
+    return readBounded(file, quoted(source), lines);
 }
 
 bool sameFile(const QString& a, const QString& b)
@@ -73,11 +115,12 @@ bool sameFile(const QString& a, const QString& b)
 }
 
 // The first bytes of a file, for the formats known by their content; empty
-// when it cannot be read (reading it later says why).
+// when it cannot be read (reading it later says why). Only a regular file is
+// opened twice: what is read from a pipe or a device is gone for the reader.
 std::string firstBytes(const QString& path)
 {
     QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return {};
     return file.read(64).toStdString();
 }
@@ -165,7 +208,9 @@ void runImport(const Invocation& call)
         throw usageError(quoted(source) + " is the deck itself; name a copy or another deck to import");
 
     const std::string sourceName = source == u"-" ? std::string("standard input") : source.toStdString();
-    const SourceInput input{readSource(call, source), source == u"-" ? std::string() : localPath(source)};
+    const bool lines =
+        options.format == Format::Csv || options.format == Format::Tsv || options.format == Format::Notes;
+    const SourceInput input{readSource(call, source, lines), source == u"-" ? std::string() : localPath(source)};
     store::Connection deck(localPath(deckPath));
     ImportResult result;
     try {
@@ -299,18 +344,21 @@ void runRestore(const Invocation& call)
         throw deckError(DeckErrorCode::CannotRead,
                         std::string("There is no backup ").append(quoted(backupPath)).append(" to restore from"));
     store::Connection deck(localPath(deckPath));
-    const RestoreResult result = restoreEntries(deck, localPath(backupPath));
+    const store::RestoreCounts result = restoreEntries(deck, localPath(backupPath));
 
     std::string said = "Restored ";
-    said.append(entries(result.restored))
+    said.append(entries(result.ownIds + result.renumbered))
         .append(" from ")
         .append(quoted(backupPath))
         .append(" to ")
-        .append(quoted(deckPath));
-    if (result.alreadyThere == 0)
-        said.append(", with their own IDs.");
-    else
-        said.append(", after the ").append(entries(result.alreadyThere)).append(" it held, which stay.");
+        .append(quoted(deckPath))
+        .append(": ")
+        .append(std::to_string(result.ownIds))
+        .append(" with their own IDs, ")
+        .append(std::to_string(result.renumbered))
+        .append(" under new IDs; ")
+        .append(std::to_string(result.alreadyThere))
+        .append(" already there.");
     say(call.console.out, said);
     sayWarnings(call.console.out, measureDeck(deck), deckPath);
 }

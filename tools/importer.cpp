@@ -34,6 +34,16 @@ public:
 
     void entry(SourceEntry entry) override
     {
+        // One rule for every source, as for CSV lines: a NUL would be
+        // stored, and the deck then exported as text that cannot be read back.
+        if (entry.term.find('\0') != std::string::npos || entry.definition.find('\0') != std::string::npos)
+            throw deckError(DeckErrorCode::Malformed,
+                            std::string(place_) + " " + std::to_string(entry.line) + ": holds a NUL character");
+        for (const std::string* text : {&entry.term, &entry.definition})
+            if (text->size() > std::size_t(store::kLongestField))
+                throw deckError(DeckErrorCode::TooLong,
+                                std::string(place_) + " " + std::to_string(entry.line) + ": a text is longer than "
+                                    + std::to_string(store::kLongestField >> 20) + " MiB, the most a field may hold");
         if (!allowLong_) {
             refuseLong(entry.line, "term", entry.term);
             refuseLong(entry.line, "definition", entry.definition);
@@ -183,7 +193,14 @@ ImportResult importEntries(store::Connection& deck, const SourceInput& source, c
     ImportResult result;
     result.place = format.place;
     CheckedEntries checked(options.allowLong, format.place, result);
-    readSource(format, source, options.read, checked);
+    // A source that says how many entries it holds is refused before it is
+    // parsed when they cannot fit; duplicates, if skipped, take no room.
+    ReadOptions read = options.read;
+    read.beforeParsing = [&](std::size_t count) {
+        if (!options.skipDuplicates || count > static_cast<std::size_t>(store::kLargestReviewableId))
+            checkRoom(deck, count);
+    };
+    readSource(format, source, read, checked);
     if (checked.entries.empty()) {
         if (result.leftOutCount() > 0)
             throw deckError(DeckErrorCode::NothingToImport, "none of its " + std::to_string(result.leftOutCount())

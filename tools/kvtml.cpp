@@ -214,8 +214,20 @@ std::string encodingOf(const QByteArray& source, const std::string& given)
     if (source.left(4).contains('\0'))
         return "UTF-16"; // without a mark: iconv's UTF-16 takes big-endian, the XML default
     static const QRegularExpression declaration(R"(^\s*<\?xml[^>]*encoding\s*=\s*["']([^"']*)["'])");
-    const QRegularExpressionMatch match = declaration.match(QString::fromLatin1(source.left(200)));
-    return match.hasMatch() ? match.captured(1).toStdString() : std::string("UTF-8");
+    const QString start = QString::fromLatin1(source.left(200));
+    const QRegularExpressionMatch match = declaration.match(start);
+    if (!match.hasMatch())
+        return "UTF-8";
+    const std::string declared = match.captured(1).toStdString();
+    try {
+        requireKnownEncoding(declared);
+    } catch (const store::Error&) {
+        // The file is at fault, not the command line.
+        throw malformedLine(static_cast<long>(start.left(match.capturedStart(1)).count(u'\n')) + 1,
+                            "declares the encoding '" + declared
+                                + "', which is not known; give the file's encoding with --encoding");
+    }
+    return declared;
 }
 
 // The two languages that become term and definition: those --languages

@@ -1,20 +1,16 @@
 #pragma once
 
 #include "connection.h"
+#include "restore.h"
 
 #include <string>
 
 namespace deck {
 
-struct RestoreResult {
-    long long restored = 0;     // entries added from the backup
-    long long alreadyThere = 0; // entries the deck held before
-};
-
-// Adds every entry of the deck `backupPath` (the copy "Re&start" keeps) to
-// `deck`, in one transaction: all or none. Into an empty deck they go with
-// their own IDs, so the deck is as it was; otherwise after its largest ID.
-// The backup is only read.
-RestoreResult restoreEntries(store::Connection& deck, const std::string& backupPath);
+// Adds back to `deck` what it lacks of the deck `backupPath` (the copy
+// "Re&start" keeps): see store::restoreMissing. The backup is read as it is,
+// never written, and a journal or -wal beside it is not applied. Every error
+// names the file it is about.
+store::RestoreCounts restoreEntries(store::Connection& deck, const std::string& backupPath);
 
 } // namespace deck

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +39,9 @@ struct ReadOptions {
     bool html = false;
     // Notes exports and packages: the fields to take (--columns).
     std::optional<FieldPair> columns;
+    // Packages: told how many entries the source holds at most before any
+    // is parsed; raises when they cannot fit.
+    std::function<void(std::size_t)> beforeParsing;
 };
 
 // A source as the importer hands it to a reader.

@@ -10,6 +10,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // Runs the built verbrio-deck.
@@ -24,6 +30,20 @@ ToolRun runProcess(const QStringList& arguments, const QByteArray& input = {})
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// An SQLite file made by `statements`, as bytes: a package's collection.
+std::string collectionMadeBy(const std::vector<std::string>& statements)
+{
+    SQLite::Database db(":memory:", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    sqlite3_limit(db.getHandle(), SQLITE_LIMIT_LENGTH, 4096); // an insert computes a generated column here
+    for (const std::string& statement : statements)
+        db.exec(statement);
+    sqlite3_int64 size = 0;
+    unsigned char* bytes = sqlite3_serialize(db.getHandle(), "main", &size, 0);
+    std::string image(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(size));
+    sqlite3_free(bytes);
+    return image;
 }
 
 QString pathOf(const TempDeck& deck)
@@ -171,37 +191,78 @@ void TestDeckTool::failedImportSaysWhereOnStandardErrorOnly()
 void TestDeckTool::restoreAddsTheBackupBackAndSaysHow_data()
 {
     QTest::addColumn<QList<qint64>>("deckIds");
-    QTest::addColumn<bool>("backupThere");
+    QTest::addColumn<qint64>("otherTextsAt"); // the deck's entry there has texts of its own; 0: none
+    QTest::addColumn<QByteArray>("backup");   // "GOOD": entries 2, 5 and 9; empty: none
     QTest::addColumn<QList<qint64>>("after");
+    QTest::addColumn<QString>("lastTerm");
     QTest::addColumn<QString>("says");
 
+    const QString counts = "Restored %1 from '.*' to '.*': %2 with their own IDs, %3 under new IDs; %4 already there.";
     QTest::addRow("into the emptied deck: their own IDs")
-        << QList<qint64>{} << true << QList<qint64>{2, 5, 9}
-        << "Restored 3 entries from '.*' to '.*', with their own IDs.";
-    QTest::addRow("into a deck with entries: after them")
-        << QList<qint64>{1} << true << QList<qint64>{1, 2, 3, 4} << "after the 1 entry it held, which stay.";
+        << QList<qint64>{} << qint64(0) << QByteArray("GOOD") << QList<qint64>{2, 5, 9} << "term 9"
+        << counts.arg("3 entries").arg(3).arg(0).arg(0);
+    QTest::addRow("beside other entries: their own IDs")
+        << QList<qint64>{1} << qint64(0) << QByteArray("GOOD") << QList<qint64>{1, 2, 5, 9} << "term 9"
+        << counts.arg("3 entries").arg(3).arg(0).arg(0);
+    QTest::addRow("after an interrupted Restart: no survivor doubled")
+        << QList<qint64>{5, 9} << qint64(0) << QByteArray("GOOD") << QList<qint64>{2, 5, 9} << "term 9"
+        << counts.arg("1 entry").arg(1).arg(0).arg(2);
+    QTest::addRow("everything there: nothing added")
+        << QList<qint64>{2, 5, 9} << qint64(0) << QByteArray("GOOD") << QList<qint64>{2, 5, 9} << "term 9"
+        << counts.arg("0 entries").arg(0).arg(0).arg(3);
+    QTest::addRow("an ID taken by other texts: a new ID above the largest")
+        << QList<qint64>{5} << qint64(5) << QByteArray("GOOD") << QList<qint64>{2, 5, 9, 10} << "term 5"
+        << counts.arg("3 entries").arg(2).arg(1).arg(0);
+    QTest::addRow("no room below the ceiling: nothing written")
+        << QList<qint64>{5, 32767} << qint64(5) << QByteArray("GOOD") << QList<qint64>{5, 32767} << "term 32767"
+        << "1 entry would need new IDs above 32767, but the Review screen draws IDs only up to 32767, so only 0 fit";
+    QTest::addRow("a -wal beside the backup is neither applied nor touched")
+        << QList<qint64>{} << qint64(0) << QByteArray("GOOD WAL") << QList<qint64>{2, 5, 9} << "term 9"
+        << counts.arg("3 entries").arg(3).arg(0).arg(0);
+    QTest::addRow("a damaged backup is named")
+        << QList<qint64>{1} << qint64(0) << QByteArray("SQLite format 3").append(100, 'x') << QList<qint64>{1}
+        << "term 1"
+        << "Verbrio.mdb.bak'";
     QTest::addRow("no backup: nothing changes")
-        << QList<qint64>{1} << false << QList<qint64>{1} << "There is no backup";
+        << QList<qint64>{1} << qint64(0) << QByteArray() << QList<qint64>{1} << "term 1"
+        << "There is no backup";
 }
 
 void TestDeckTool::restoreAddsTheBackupBackAndSaysHow()
 {
     QFETCH(QList<qint64>, deckIds);
-    QFETCH(bool, backupThere);
+    QFETCH(qint64, otherTextsAt);
+    QFETCH(QByteArray, backup);
     QFETCH(QList<qint64>, after);
+    QFETCH(QString, lastTerm);
     QFETCH(QString, says);
 
-    const TempDeck target(TempDeck::withIds(deckIds));
-    if (backupThere)
-        TempDeck::createAt(target.path() + ".bak", TempDeck::withIds({2, 5, 9}));
+    std::vector<TestEntry> held = TempDeck::withIds(deckIds);
+    for (TestEntry& entry : held)
+        if (entry.id == otherTextsAt)
+            entry.question = "other term";
+    const TempDeck target(held);
+    const std::string backupPath = target.path() + ".bak";
+    const QString walPath = QString::fromStdString(backupPath) + "-wal";
+    if (backup.startsWith("GOOD")) {
+        TempDeck::createAt(backupPath, TempDeck::withIds({2, 5, 9}));
+        QFile wal(walPath);
+        const QByteArray bytes = TempDeck::foreignWal(TempDeck::withIds({3, 4}));
+        QVERIFY(backup == "GOOD" || (wal.open(QIODevice::WriteOnly) && wal.write(bytes) == bytes.size()));
+    } else if (!backup.isEmpty()) {
+        QFile file(QString::fromStdString(backupPath));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(backup) == backup.size());
+    }
+    const QByteArray backupBefore = snapshot(backupPath) + snapshot(walPath);
     const ToolRun run = runProcess({"restore", pathOf(target)});
 
-    QCOMPARE(run.status, backupThere ? 0 : 1);
-    QVERIFY2(QRegularExpression(says).match(QString::fromUtf8(backupThere ? run.out : run.err)).hasMatch(),
+    const bool restored = after != deckIds || run.out.contains("already there");
+    QCOMPARE(run.status, restored ? 0 : 1);
+    QVERIFY2(QRegularExpression(says).match(QString::fromUtf8(restored ? run.out : run.err)).hasMatch(),
              (run.out + run.err).constData());
     QCOMPARE(idsOf(target.entries()), after);
-    if (backupThere)
-        QCOMPARE(target.entries().back().question, "term 9");
+    QCOMPARE(QString::fromStdString(target.entries().back().question), lastTerm);
+    QCOMPARE(snapshot(backupPath) + snapshot(walPath), backupBefore);
 }
 
 void TestDeckTool::notesExportAndPackagesImportTheirTexts()
@@ -272,6 +333,47 @@ void TestDeckTool::importFromFilesPeopleHave_data()
         << "images.apkg: none of its 1 entries can be imported: 1 with field 1 or 2 empty";
     QTest::addRow("zip that is no package") << "other.apkg" << zipArchive({{"readme.txt", "hi"}}) << 1
                                             << "other.apkg, is not a readable package: it holds no collection";
+    // Hostile or odd packages, made here: a few hundred bytes each.
+    QTest::addRow("a generated field of a gigabyte")
+        << "huge.apkg"
+        << zipArchive({{"collection.anki2", collectionMadeBy({"CREATE TABLE notes (id INTEGER PRIMARY KEY, n INTEGER, "
+                                                              "flds TEXT GENERATED ALWAYS AS (printf('%.*c', n, 'x')))",
+                                                              "INSERT INTO notes VALUES (1, 1000000000)"})}})
+        << 1 << "huge.apkg, is not a readable package: its table of notes computes its column flds";
+    QTest::addRow("a table NOTES in capitals")
+        << "caps.apkg"
+        << zipArchive(
+               {{"collection.anki2", collectionMadeBy({"CREATE TABLE NOTES (id INTEGER PRIMARY KEY, flds TEXT)",
+                                                       "INSERT INTO NOTES VALUES (1, 'Hund' || char(31) || 'dog')"})}})
+        << 0 << "Imported 1 entry";
+    QTest::addRow("two members of one name")
+        << "twice.apkg"
+        << zipArchive({{"collection.anki2", ankiCollection({{"a", "b"}})}, {"collection.ankiX", ankiCollection({})}})
+               .replace("collection.ankiX", "collection.anki2")
+        << 1 << "twice.apkg, is not a readable package: it holds two members named 'collection.anki2'";
+    QTest::addRow("a NUL in a note") << "nul.apkg"
+                                     << ankiPackage({{"a", "b"}, {std::string("Hyd\0rogen", 9), "H"}},
+                                                    PackageKind::Anki2)
+                                     << 1 << "nul.apkg, note 2: holds a NUL character";
+    std::vector<NoteFields> tooMany(32765, NoteFields{"<b>t</b>", "<i>d</i>"});
+    tooMany.back() = {"caf\xe9", "not UTF-8, never reached"};
+    QTest::addRow("too many notes, counted before any is parsed")
+        << "many.apkg" << ankiPackage(tooMany, PackageKind::Anki21) << 1
+        << "many.apkg: the source has 32765 new entries, but only 32764 fit";
+    QTest::addRow("KVTML declaring an unknown encoding")
+        << "klingon.kvtml" << QByteArray("<?xml version=\"1.0\"\n encoding=\"klingon\"?>\n<kvtml/>") << 1
+        << "klingon.kvtml, line 2: declares the encoding 'klingon', which is not known";
+    QTest::addRow("a deck with a NUL in a text")
+        << "nul.mdb"
+        << QByteArray::fromStdString(collectionMadeBy(
+               {store::kCreateQuestionsTable, "INSERT INTO Questions VALUES (7, 'Hyd' || char(0) || 'rogen', 'H')"}))
+        << 1 << "nul.mdb, entry 7: holds a NUL character";
+    QTest::addRow("a line of 3 MiB, refused as it passes 2")
+        << "long.csv" << QByteArray("a,b\n") + QByteArray(3 << 20, 'x') << 1
+        << "long.csv', line 2: is longer than 2 MiB, more than an entry's fields may hold";
+    QTest::addRow("a FIFO named .csv: nothing lost to sniffing")
+        << "pipe.csv" << QByteArray("FIFO:") + QByteArray(100, 'a') + ",b\n"
+        << 0 << "Imported 1 entry";
 }
 
 void TestDeckTool::importFromFilesPeopleHave()
@@ -284,14 +386,28 @@ void TestDeckTool::importFromFilesPeopleHave()
     TempDeck target(TempDeck::numbered(3));
     QTemporaryDir dir;
     const QString source = dir.filePath(fileName);
+    std::thread feeder;
     if (content == "DECK COPY") {
         QVERIFY(QFile::copy(pathOf(target), source));
+    } else if (content.startsWith("FIFO:")) {
+        QVERIFY(::mkfifo(QFile::encodeName(source).constData(), 0600) == 0);
+        feeder = std::thread([source, bytes = content.mid(5)] {
+            QFile fifo(source);
+            if (fifo.open(QIODevice::WriteOnly))
+                fifo.write(bytes);
+        });
     } else {
         QFile file(source);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     }
     const QByteArray before = snapshot(target.path());
     const ToolRun run = runProcess({"import", pathOf(target), source});
+    if (feeder.joinable()) {
+        // A writer still waiting for a reader is let go.
+        const int unblock = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK);
+        feeder.join();
+        ::close(unblock);
+    }
     QCOMPARE(run.status, status);
     QVERIFY2((status == 0 ? run.out : run.err).contains(said.toUtf8()), (run.out + run.err).constData());
     if (status != 0)

@@ -14,6 +14,7 @@
 #include <system_error>
 
 Q_DECLARE_METATYPE(std::function<void()>)
+#include <cstdio>
 
 namespace {
 
@@ -32,7 +33,8 @@ Entries rowsOf(const DeckModel& model)
 
 // Runs one step of a script: "edit ID term|definition TEXT", "add",
 // "delete ID...", "undo", "redo", "other-add TEXT" (another connection
-// stores an entry), "other-delete ID", then the model refreshes.
+// stores an entry), "other-delete ID", "other-replace ID..." (another program
+// renames a deck of these entries over the file), then the model refreshes.
 void runStep(DeckModel& model, TempDeck& deck, const QString& step)
 {
     const QStringList words = step.split(u' ');
@@ -52,6 +54,14 @@ void runStep(DeckModel& model, TempDeck& deck, const QString& step)
         model.undoStack()->undo();
     } else if (verb == u"redo") {
         model.undoStack()->redo();
+    } else if (verb == u"other-replace") {
+        QList<qint64> ids;
+        for (const QString& id : words.mid(1))
+            ids << id.toLongLong();
+        const std::string next = deck.path() + ".new";
+        TempDeck::createAt(next, TempDeck::withIds(ids));
+        QCOMPARE(std::rename(next.c_str(), deck.path().c_str()), 0);
+        QVERIFY(model.refresh());
     } else if (verb.startsWith(u"other-")) {
         SQLite::Database other(deck.path(), SQLite::OPEN_READWRITE);
         if (verb == u"other-add")
@@ -119,6 +129,11 @@ void TestDeckModel::changesAreWrittenAtOnce_data()
                                         << QList<qint64>{1, 3} << QStringList{"term 1", "term 3"};
     QTest::addRow("entry stored elsewhere appears")
         << QList<qint64>{1} << QStringList{"other-add drill"} << QList<qint64>{1, 2} << QStringList{"term 1", "drill"};
+    QTest::addRow("deck replaced by rename is read afresh") << QList<qint64>{1, 2} << QStringList{"other-replace 5 6"}
+                                                            << QList<qint64>{5, 6} << QStringList{"term 5", "term 6"};
+    QTest::addRow("deck replaced by rename takes the next edit")
+        << QList<qint64>{1, 2} << QStringList{"other-replace 5", "edit 5 term five", "undo", "redo"} << QList<qint64>{5}
+        << QStringList{"five"};
     QTest::addRow("entry deleted elsewhere goes")
         << QList<qint64>{1, 2} << QStringList{"other-delete 1"} << QList<qint64>{2} << QStringList{"term 2"};
     // The drill took the deleted last entry's ID: the undone delete comes back under a new one.

@@ -280,16 +280,16 @@ void TestAdding::typingIntoReviewBoxesChangesNoEntry()
     QVERIFY(boxes.shown.isEmpty());
 }
 
-// A deck made elsewhere whose table refuses the term "no".
+// A deck made elsewhere whose table refuses every new entry.
 void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate()
 {
     MessageBoxes boxes;
     TestWindow window({}, {0.0f}, false); // no file yet: the two connection messages
     {
         SQLite::Database db(window.deck.path(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        db.exec("CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK (Question <> 'no'), Description "
-                "TEXT)");
-        db.exec("INSERT INTO Questions VALUES (1, 'term 1', 'definition 1')");
+        db.exec(
+            "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT, Topic TEXT NOT NULL)");
+        db.exec("INSERT INTO Questions VALUES (1, 'term 1', 'definition 1', 'x')");
     }
     window.choose(0);
     boxes.takeTexts();

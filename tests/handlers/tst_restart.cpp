@@ -145,7 +145,9 @@ void TestRestart::noChangesNothing()
 void TestRestart::backupThatCannotBeWrittenDeletesNothing()
 {
     TestWindow window(TempDeck::numbered(2));
-    QVERIFY(QDir().mkdir(QString::fromStdString(window.deck.path()) + ".bak")); // in the way of the rename
+    // A folder in the way of keeping the earlier copies: .bak.1 cannot become .bak.2.
+    const QString backup = QString::fromStdString(window.deck.path()) + ".bak";
+    QVERIFY(QDir().mkpath(backup + ".2/full") && QFile(backup + ".1").open(QIODevice::WriteOnly));
     MessageBoxes boxes({BoxAnswer::Yes});
 
     click(window.w.cmdRestart);

@@ -126,11 +126,13 @@ void TestBadFiles::badFileIsReportedAndWindowGoesOn_data()
     refused("a directory of that name", "14:  '.*Verbrio.mdb' is a directory, not a database file");
     refused("no table Questions", "3800:  .* has no table Questions");
     refused("a trigger on the table", "3800:  .* carries a trigger; Verbrio does not open such files");
+    refused("a generated column", "3951:  The table Questions in '.*' has a generated or hidden column, Pad; .*");
 
     const auto opens = [](const char* file, const char* nextReport, qint64 newId) {
         QTest::addRow("%s", file) << QString::fromLatin1(file) << QString() << QString::fromLatin1(nextReport) << newId;
     };
     opens("views beside the table", "", 3);
+    opens("CHECK only in names and texts", "", 3);
     opens("numbers, blobs and NULLs in the text fields", "", 4);
     opens("invalid UTF-8 bytes", "", 2);
     opens("texts of one megabyte", "", 2);

@@ -3,11 +3,13 @@
 // that two programs can share it.
 
 #include "badfile.h"
+#include "connection.h"
 #include "databasepath.h"
 #include "randompick.h"
 #include "storetest.h"
 #include "unprivilegeduser.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QSet>
 #include <QTest>
@@ -55,6 +57,11 @@ const Refusal kRefusals[] = {
     {"key of two columns", int(ErrorCode::BadTable), "must have the column ID as its INTEGER PRIMARY KEY"},
     {"WITHOUT ROWID", int(ErrorCode::BadTable), "WITHOUT ROWID table; its ID must be an INTEGER PRIMARY KEY"},
     {"a trigger on the table", int(ErrorCode::BadTable), "carries a trigger; Verbrio does not open such files"},
+    {"a generated column", int(ErrorCode::ComputedTable), "has a generated or hidden column, Pad"},
+    {"a CHECK constraint", int(ErrorCode::ComputedTable), "has a CHECK constraint"},
+    {"an index on an expression", int(ErrorCode::ComputedTable),
+     "has an index on an expression or with a WHERE clause, Heavy"},
+    {"a partial index", int(ErrorCode::ComputedTable), "has an index on an expression or with a WHERE clause, Part"},
 };
 
 } // namespace
@@ -83,6 +90,10 @@ private slots:
     void fileReplacedWhileIdleIsReadAfresh();
     void refusedTypedEntryNeverBlocksReadingAndIsKeptAtTheEnd();
     void backUpWritesACopyOrRaises();
+    void untrustedConnectionStopsRunawayWork_data();
+    void untrustedConnectionStopsRunawayWork();
+    void walNotWrittenWithTheFileIsMovedAsideNotApplied_data();
+    void walNotWrittenWithTheFileIsMovedAsideNotApplied();
     void storeErrorNumbersAreDistinctAndNoneIsSqlites();
 };
 
@@ -337,8 +348,8 @@ void TestConnection::twoDataControlsShareOneFile()
 void TestConnection::refusedWriteLeavesFileByteForByte_data()
 {
     QTest::addColumn<QString>("table");
-    QTest::addRow("CHECK constraint") << "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK "
-                                         "(length(Question) < 3), Description TEXT)";
+    QTest::addRow("UNIQUE term, in any case")
+        << "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT COLLATE NOCASE UNIQUE, Description TEXT)";
     QTest::addRow("UNIQUE term")
         << "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT UNIQUE, Description TEXT)";
     QTest::addRow("NOT NULL on a column the program leaves out")
@@ -426,15 +437,18 @@ void TestConnection::fileReplacedWhileIdleIsReadAfresh_data()
 {
     QTest::addColumn<bool>("inPlace"); // else a new file renamed over the path
     QTest::addColumn<bool>("typed");   // an entry typed and pending meanwhile
-    QTest::addRow("overwritten in place") << true << false;
-    QTest::addRow("overwritten in place, an entry typed") << true << true;
-    QTest::addRow("renamed over, an entry typed") << false << true;
+    QTest::addColumn<bool>("refresh"); // a Refresh before the next entry is stored
+    QTest::addRow("overwritten in place") << true << false << true;
+    QTest::addRow("overwritten in place, an entry typed") << true << true << true;
+    QTest::addRow("renamed over, an entry typed") << false << true << true;
+    QTest::addRow("renamed over, the next entry stored at once") << false << false << false;
 }
 
 void TestConnection::fileReplacedWhileIdleIsReadAfresh()
 {
     QFETCH(bool, inPlace);
     QFETCH(bool, typed);
+    QFETCH(bool, refresh);
     const TempDeck deck(TempDeck::numbered(3));
     const TempDeck other(TempDeck::withIds({7, 8}));
     store::DataControl data;
@@ -456,11 +470,12 @@ void TestConnection::fileReplacedWhileIdleIsReadAfresh()
         QVERIFY(QFile::copy(QString::fromStdString(other.path()), next));
         QCOMPARE(::rename(next.toLocal8Bit().constData(), path.toLocal8Bit().constData()), 0);
     }
-    data.Refresh();
+    if (refresh)
+        data.Refresh();
     data.Recordset().MoveLast();
     data.Recordset().AddNew();
     data.Recordset().setPendingField(&store::Record::question, "after");
-    data.Recordset().Update();
+    data.Recordset().Update(); // into the file now at the path, without a word
     data.endRun();
 
     QCOMPARE(integrityOf(deck.path()), "ok");
@@ -479,8 +494,8 @@ void TestConnection::refusedTypedEntryNeverBlocksReadingAndIsKeptAtTheEnd()
     const TempDeck deck({}, false);
     badfile::sql(
         QString::fromStdString(deck.path()),
-        {"CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK (Question <> 'no'), Description TEXT)",
-         "INSERT INTO Questions VALUES (1, 'term 1', 'definition 1')"});
+        {"CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT, Topic TEXT NOT NULL)",
+         "INSERT INTO Questions VALUES (1, 'term 1', 'definition 1', 'x')"});
     const QByteArray before = snapshot(deck.path());
     const QString unsaved = QString::fromStdString(deck.directory()) + "/Verbrio.unsaved.csv";
     {
@@ -511,18 +526,122 @@ void TestConnection::refusedTypedEntryNeverBlocksReadingAndIsKeptAtTheEnd()
 void TestConnection::backUpWritesACopyOrRaises()
 {
     const TempDeck deck(TempDeck::numbered(3));
+    const QString dir = QString::fromStdString(deck.directory());
+    QVERIFY(QFile::setPermissions(QString::fromStdString(deck.path()), QFile::ReadOwner | QFile::WriteOwner));
     store::DataControl data;
     openWholeTable(data, deck);
     data.Recordset().Delete(); // in the WAL only
     const std::string backup = deck.path() + ".bak";
+    // A link planted where a fixed temporary name would be is never followed.
+    QVERIFY(QFile::link(dir + "/outside", QString::fromStdString(backup + ".partial")));
 
     data.backUp(backup);
     QCOMPARE(TempDeck::entriesAt(backup), TempDeck::withIds({2, 3}));
     QCOMPARE(journalMode(backup), "delete");
-    QVERIFY(!QFile::exists(QString::fromStdString(backup + ".partial")));
+    QCOMPARE(QFile::permissions(QString::fromStdString(backup)) & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+    QVERIFY(!QFile::exists(dir + "/outside"));
+
+    // Each later copy keeps the two before it; the oldest goes.
+    for (const int id : {2, 3, 0}) {
+        SQLite::Database(deck.path(), SQLite::OPEN_READWRITE)
+            .exec("DELETE FROM Questions WHERE ID = " + std::to_string(id));
+        data.backUp(backup);
+    }
+    QCOMPARE(TempDeck::entriesAt(backup), TempDeck::withIds({}));
+    QCOMPARE(TempDeck::entriesAt(backup + ".1"), TempDeck::withIds({}));
+    QCOMPARE(TempDeck::entriesAt(backup + ".2"), TempDeck::withIds({3}));
+    QCOMPARE(QDir(dir).entryList({"Verbrio.mdb.*"}, QDir::AllEntries | QDir::System),
+             (QStringList{"Verbrio.mdb.bak", "Verbrio.mdb.bak.1", "Verbrio.mdb.bak.2", "Verbrio.mdb.bak.partial"}));
 
     VERIFY_STORE_ERROR(data.backUp(deck.directory() + "/no such folder/Verbrio.mdb.bak"), ErrorCode::CannotBackUp,
                        "so nothing was deleted");
+}
+
+void TestConnection::untrustedConnectionStopsRunawayWork_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("says"); // the error's text, or the result's
+    // printf stops quietly at the limit rather than fail.
+    QTest::addRow("printf of 3 MB is cut short")
+        << "SELECT coalesce(length(printf('%.*c', 3000000, 'x')), 0) < 2200000" << SQLITE_OK << "1";
+    QTest::addRow("a blob of 3 MB") << "SELECT length(zeroblob(3000000))" << SQLITE_TOOBIG
+                                    << "longer than the 1 MiB a field may hold";
+    QTest::addRow("counting without end")
+        << "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n" << SQLITE_INTERRUPT
+        << "was stopped: the file makes SQLite compute without end";
+    QTest::addRow("a row of two long fields is read")
+        << "SELECT length(printf('%.*c', 1048576, 'x') || printf('%.*c', 1048576, 'y'))" << SQLITE_OK << "2097152";
+}
+
+void TestConnection::untrustedConnectionStopsRunawayWork()
+{
+    QFETCH(QString, sql);
+    QFETCH(int, code);
+    QFETCH(QString, says);
+    SQLite::Database db(":memory:", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    store::protectFromUntrustedFile(db, std::chrono::milliseconds(300));
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        const std::string result = db.execAndGet(sql.toStdString()).getString();
+        QCOMPARE(SQLITE_OK, code);
+        QCOMPARE(QString::fromStdString(result), says);
+    } catch (const SQLite::Exception& e) {
+        QCOMPARE(e.getErrorCode(), code);
+        QVERIFY2(QString::fromStdString(store::failureText(e)).contains(says), e.what());
+    }
+    QVERIFY2(clock.elapsed() < 5000, "the statement was not stopped in time");
+}
+
+void TestConnection::walNotWrittenWithTheFileIsMovedAsideNotApplied_data()
+{
+    QTest::addColumn<bool>("ownWal");         // the file's own -wal, its header saying so; else another file's
+    QTest::addColumn<bool>("readOnlyFolder"); // so that the -wal cannot be moved
+    QTest::addColumn<QList<qint64>>("ids");   // none: the file is refused, and left as it is
+    QTest::addRow("another deck's -wal beside a file in rollback mode") << false << false << QList<qint64>{1, 2, 3};
+    QTest::addRow("the file's own -wal, left by a kill") << true << false << QList<qint64>{7, 8};
+    QTest::addRow("another deck's -wal that cannot be moved") << false << true << QList<qint64>{};
+}
+
+void TestConnection::walNotWrittenWithTheFileIsMovedAsideNotApplied()
+{
+    QFETCH(bool, ownWal);
+    QFETCH(bool, readOnlyFolder);
+    QFETCH(QList<qint64>, ids);
+    const TempDeck deck(TempDeck::numbered(3));
+    const QString path = QString::fromStdString(deck.path());
+    const QByteArray wal = TempDeck::foreignWal(TempDeck::withIds({7, 8}));
+    if (ownWal) {
+        // The file and its -wal as a kill leaves them: the header says WAL.
+        const TempDeck other;
+        SQLite::Database writer(other.path(), SQLite::OPEN_READWRITE);
+        writer.exec("PRAGMA journal_mode = WAL");
+        writer.exec("INSERT INTO Questions VALUES (7, 'term 7', 'definition 7'), (8, 'term 8', 'definition 8')");
+        QVERIFY(QFile::remove(path) && QFile::copy(QString::fromStdString(other.path()), path));
+        QVERIFY(QFile::copy(QString::fromStdString(other.path()) + "-wal", path + "-wal"));
+    } else {
+        QFile beside(path + "-wal");
+        QVERIFY(beside.open(QIODevice::WriteOnly) && beside.write(wal) == wal.size() && !wal.isEmpty());
+    }
+
+    store::DataControl data;
+    if (readOnlyFolder) {
+        QVERIFY(makeReadOnly(path, QString::fromStdString(deck.directory())));
+        const QByteArray before = snapshot(path) + snapshot(path + "-wal");
+        UnprivilegedUser user;
+        if (!user.ok())
+            QSKIP("running as root and cannot drop to an unprivileged user, so the folder would still be written");
+        VERIFY_STORE_ERROR(openWholeTable(data, deck), ErrorCode::ForeignWal, "cannot be moved aside");
+        QCOMPARE(snapshot(path) + snapshot(path + "-wal"), before);
+        return;
+    }
+    openWholeTable(data, deck);
+    QCOMPARE(idsOf(TempDeck::entriesAt(deck.path())), ids);
+    const QStringList aside = QDir(QString::fromStdString(deck.directory())).entryList({"Verbrio.mdb-wal.*"});
+    QCOMPARE(aside.size(), ownWal ? 0 : 1);
+    QCOMPARE(QString::fromStdString(data.takeNotice()).contains("moved aside to '" + path + "-wal.2"), !ownWal);
+    QCOMPARE(data.takeNotice(), ""); // said once
 }
 
 void TestConnection::storeErrorNumbersAreDistinctAndNoneIsSqlites()
@@ -531,7 +650,9 @@ void TestConnection::storeErrorNumbersAreDistinctAndNoneIsSqlites()
                                ErrorCode::NoCurrentRecord, ErrorCode::UnsupportedRecordSource,
                                ErrorCode::NoField,         ErrorCode::NotOpen,
                                ErrorCode::BadTable,        ErrorCode::NoEntryInRange,
-                               ErrorCode::CannotBackUp,    ErrorCode::Internal};
+                               ErrorCode::CannotBackUp,    ErrorCode::NoRoomToRestore,
+                               ErrorCode::ComputedTable,   ErrorCode::ForeignWal,
+                               ErrorCode::Internal};
     QSet<int> seen;
     for (const ErrorCode code : codes) {
         const int number = int(code);

@@ -110,7 +110,29 @@ inline const std::vector<Maker>& makers()
                  {kTable, kTwoEntries, "CREATE TABLE Log (Note TEXT)",
                   "CREATE TRIGGER Spy AFTER INSERT ON Questions BEGIN INSERT INTO Log VALUES (new.Question); END"});
          }},
+        // A few hundred bytes that would build gigabytes of text on each read
+        // or write (printf is harmless by SQLite's own measure).
+        {"a generated column", questions("ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT, "
+                                         "Pad TEXT GENERATED ALWAYS AS (printf('%.*c', 1000000000, 'x')))")},
+        {"a CHECK constraint", questions("ID INTEGER PRIMARY KEY, Question TEXT, \"Description\" TEXT, "
+                                         "CONSTRAINT [check] check (length(printf('%.*c', 1000000000, 'x')) > 0))")},
+        {"an index on an expression",
+         [](const QString& path) {
+             sql(path, {kTable, "CREATE INDEX Heavy ON Questions (printf('%.*c', 1000000000, Question))"});
+         }},
+        {"a partial index",
+         [](const QString& path) {
+             sql(path, {kTable, "CREATE INDEX Part ON Questions (Question) WHERE length(printf('%.*c', 9, 'x')) > 0"});
+         }},
         // Opened, though odd.
+        {"CHECK only in names and texts",
+         [](const QString& path) {
+             sql(path, {"CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT DEFAULT 'check', "
+                        "Description TEXT, \"check\" TEXT, checked TEXT) -- check",
+                        "INSERT INTO Questions (ID, Question, Description) VALUES (1, 'term 1', 'definition 1'), "
+                        "(2, 'term 2', 'definition 2')",
+                        "CREATE INDEX Plain ON Questions (Description, Question)"});
+         }},
         {"views beside the table",
          [](const QString& path) {
              sql(path, {kTable, kTwoEntries, "CREATE VIEW Recent AS SELECT * FROM Questions WHERE ID > 1",

@@ -46,6 +46,20 @@ public:
         insert(db, entries);
     }
 
+    // The -wal of another deck holding `entries`, its writer killed before a
+    // checkpoint: what a file beside a deck may be that is not its own.
+    static QByteArray foreignWal(const std::vector<TestEntry>& entries)
+    {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("other.mdb").toStdString();
+        createAt(path);
+        SQLite::Database writer(path, SQLite::OPEN_READWRITE);
+        writer.exec("PRAGMA journal_mode = WAL");
+        insert(writer, entries);
+        QFile wal(QString::fromStdString(path + "-wal"));
+        return wal.open(QIODevice::ReadOnly) ? wal.readAll() : QByteArray();
+    }
+
     std::string directory() const { return dir_.path().toStdString(); }
     std::string path() const { return dir_.filePath(store::kDatabaseFileName).toStdString(); }
 
