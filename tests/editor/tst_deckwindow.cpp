@@ -17,10 +17,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
@@ -67,7 +67,13 @@ bool dropFile(QWidget& onto, const QString& path)
 class TestDeckWindow : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); } // settings kept apart from the user's
+    // Settings kept apart from the user's, and from another run of this test
+    // at the same time (offscreen and on X11).
+    void initTestCase()
+    {
+        QVERIFY(settingsHome_.isValid());
+        qputenv("XDG_CONFIG_HOME", settingsHome_.path().toUtf8());
+    }
     void searchShowsAndStepsThroughMatches_data();
     void searchShowsAndStepsThroughMatches();
     void keysActWhereTheFocusIs_data();
@@ -78,6 +84,9 @@ private slots:
     void exportWritesTheChosenFileWholeOrNotAtAll();
     void compactRenumbersOnlyWithTheDeckToItself_data();
     void compactRenumbersOnlyWithTheDeckToItself();
+
+private:
+    QTemporaryDir settingsHome_;
 };
 
 void TestDeckWindow::keysActWhereTheFocusIs_data()
