@@ -292,6 +292,16 @@ void readKvtml(const QByteArray& source, const ReadOptions& options, SourceSink&
     const Language* second = nullptr;
     std::tie(first, second) = chooseLanguages(document, options.languages);
 
+    if (options.languages.isEmpty() && document.languages.size() > 2) {
+        QStringList all;
+        for (const Language& language : document.languages)
+            all << language.id + (language.locale.isEmpty() ? QString() : " (" + language.locale + ")");
+        sink.advise("read " + first->shown().toStdString() + " as the term and " + second->shown().toStdString()
+                        + " as the definition, of its " + std::to_string(document.languages.size())
+                        + " languages: " + all.join(", ").toStdString(),
+                    {RemedyKind::Languages, {}});
+    }
+
     // Words in one language with no comment anywhere: nothing to learn them by.
     const bool anyDefinition =
         std::any_of(document.entries.begin(), document.entries.end(), [&](const KvtmlEntry& entry) {
