@@ -187,6 +187,7 @@ void readAnkiPackage(const QByteArray& package, std::optional<FieldPair> chosen,
 {
     std::string collection = collectionOf(openArchive(package).get());
     NoteEntries notes(chosen.value_or(FieldPair{}), true, sink);
+    notes.setCloze(!chosen); // the fields chosen are taken as they are
     try {
         readNotes(collection, notes);
     } catch (const SQLite::Exception& e) {

@@ -240,6 +240,14 @@ void TestTextFormats::packageGivesTheNewestCollectionsNotes_data()
     QTest::addRow("anki21 preferred to anki2") << zipArchive(
         {{"collection.anki2", ankiCollection({kUpdateNote})}, {"collection.anki21", ankiCollection(notes)}})
                                                << entries << leftOut;
+    QTest::addRow("cloze notes: blanked term, filled definition, Extra after a line break")
+        << ankiPackage({{"{{c1::Canberra}} is the capital of {{c2::Australia::country}}", ""},
+                        {"<b>{{c1::H<sub>2</sub>O}}</b> is water", "a <i>formula</i>"},
+                        {"{{c1::never closed", ""}},
+                       PackageKind::Anki21)
+        << Entries{{1, "[…] is the capital of [country]", "Canberra is the capital of Australia"},
+                   {2, "[…] is water", "H2O is water\na formula"}}
+        << leftOut;
     QTest::addRow("a field not UTF-8") << ankiPackage({{"a", "b"}, {"c", "caf\xe9"}}, PackageKind::Anki2) << Entries{}
                                        << "is not a readable package: note 2 is not valid UTF-8 text";
     QTest::addRow("not a zip archive") << QByteArray("#separator:tab\n") << Entries{}
