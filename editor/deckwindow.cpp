@@ -7,6 +7,7 @@
 #include "deckmodel.h"
 #include "entryarea.h"
 #include "error.h"
+#include "importdialog.h"
 #include "searchfilter.h"
 #include "textdelegate.h"
 
@@ -35,9 +36,6 @@ namespace {
 
 // How often the file is asked whether another program has changed it.
 constexpr int kPollMs = 500;
-// Entries a preview of an import shows.
-constexpr int kPreviewEntries = 5;
-
 QString count(qsizetype n, const char* one, const char* many)
 {
     return QLocale().toString(n) + u' ' + QString::fromLatin1(n == 1 ? one : many);
@@ -164,7 +162,8 @@ void DeckWindow::buildMenus()
         const QString source =
             chooseFile ? chooseFile(title)
                        : QFileDialog::getOpenFileName(this, title, QString(),
-                                                      tr("Entries (*.csv *.tsv *.tab *.txt *.kvtml);;All files (*)"));
+                                                      tr("Entries (*.csv *.tsv *.tab *.txt *.kvtml *.apkg *.colpkg "
+                                                         "*.mdb *.bak);;All files (*)"));
         if (!source.isEmpty())
             importFile(source);
     });
@@ -313,40 +312,31 @@ bool DeckWindow::runTool(const QStringList& arguments, QString& said)
 void DeckWindow::importFile(const QString& source)
 {
     area_->commit();
-    // A trial run into an empty deck of its own shows what would be added,
-    // with the same checks and messages, before the real deck is touched.
-    QTemporaryDir trial;
-    const QString trialDeck = trial.filePath(u"trial.mdb"_qs);
-    QString said;
-    if (!runTool({u"init"_qs, trialDeck}, said) || !runTool({u"import"_qs, trialDeck, source}, said)) {
-        QMessageBox::warning(this, tr("Import"), said);
+    QFile file(source);
+    if (QFileInfo(source).isDir() || !file.open(QIODevice::ReadOnly)) {
+        QMessageBox::warning(this, tr("Import"),
+                             tr("Cannot read '%1': %2")
+                                 .arg(source, QFileInfo(source).isDir() ? tr("it is a folder") : file.errorString()));
         return;
     }
-    QString preview;
-    qsizetype added = 0;
-    {
-        store::Connection trialConnection(QFile::encodeName(trialDeck).toStdString());
-        DeckModel entries(trialConnection);
-        added = entries.rowCount();
-        for (int row = 0; row < std::min(entries.rowCount(), kPreviewEntries); ++row)
-            preview += QStringLiteral("\n  ") + entries.index(row, DeckModel::TermColumn).data().toString()
-                       + QStringLiteral(" \u2014 ") + entries.index(row, DeckModel::DefinitionColumn).data().toString();
-    }
-    if (added == 0) {
-        QMessageBox::information(this, tr("Import"), said);
+    const QByteArray bytes = file.readAll();
+    file.close();
+    if (QFileInfo(source).canonicalFilePath() == QFileInfo(deckPath_).canonicalFilePath()) {
+        QMessageBox::warning(this, tr("Import"), tr("'%1' is this deck itself.").arg(source));
         return;
     }
-    if (added > kPreviewEntries)
-        preview += QStringLiteral("\n  \u2026");
-    const auto answer = QMessageBox::question(
-        this, tr("Import"),
-        tr("Add %1 from '%2' to the deck?\n%3").arg(count(added, "entry", "entries"), source, preview));
-    if (answer != QMessageBox::Yes)
-        return;
-    if (!runTool({u"import"_qs, deckPath_, source}, said))
-        QMessageBox::warning(this, tr("Import"), said);
+    ImportDialog dialog(deck_, source, bytes, this);
+    if (answerImport)
+        answerImport(dialog);
     else
-        statusBar()->showMessage(said.section(u'\n', -1), 10000);
+        dialog.exec();
+    if (dialog.result() != QDialog::Accepted)
+        return;
+    model_->reload();
+    updateFigures();
+    const deck::ImportResult& result = dialog.written();
+    statusBar()->showMessage(tr("Imported %1 from '%2'.").arg(count(result.imported, "entry", "entries"), source),
+                             10000);
 }
 
 void DeckWindow::exportTo(const QString& target)

@@ -6,6 +6,7 @@
 
 class DeckModel;
 class EntryArea;
+class ImportDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -31,14 +32,17 @@ public:
     QLineEdit* searchField() const { return search_; }
     EntryArea* entryArea() const { return area_; }
 
-    // Imports `source` after showing what it would add; the deck tool's
-    // own code and messages.
+    // Imports `source` through the import dialog, which shows what it
+    // would add as its options change.
     void importFile(const QString& source);
     void exportTo(const QString& target);
 
     // When set, answers the Import and Export file dialogs in their place
     // (tests): given the dialog's title, the file chosen, or "" to cancel.
     std::function<QString(const QString& title)> chooseFile;
+    // When set, runs the import dialog in place of the user (tests); the
+    // dialog's result says whether it imported.
+    std::function<void(ImportDialog& dialog)> answerImport;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
