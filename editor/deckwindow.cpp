@@ -24,6 +24,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
@@ -40,6 +41,27 @@ QString count(qsizetype n, const char* one, const char* many)
 {
     return QLocale().toString(n) + u' ' + QString::fromLatin1(n == 1 ? one : many);
 }
+
+// Decks the File menu offers again.
+constexpr int kRecentDecks = 8;
+
+QSettings settings()
+{
+    return QSettings(u"Verbrio"_qs, u"Verbrio Deck"_qs);
+}
+
+} // namespace
+
+void DeckWindow::rememberDeck(const QString& path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    QStringList decks = DeckWindow::recentDecks();
+    decks.removeAll(absolute);
+    decks.prepend(absolute);
+    settings().setValue(u"recentDecks"_qs, QStringList(decks.mid(0, kRecentDecks)));
+}
+
+namespace {
 
 // The file a drag carries, when it carries one local file; else "".
 QString droppedFile(const QMimeData* data)
@@ -151,12 +173,78 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     resize(800, 600);
 }
 
-DeckWindow::~DeckWindow() = default;
+DeckWindow::~DeckWindow()
+{
+    if (!ownDeck_)
+        return;
+    // The model reads through the connection this window owns: it goes first.
+    delete filter_;
+    delete model_;
+    ownDeck_->leaveWal(); // no -wal or -shm file outlives the window
+}
+
+DeckWindow* DeckWindow::openDeck(const QString& path, QWidget* parent)
+{
+    try {
+        auto deck = std::make_unique<store::Connection>(QFile::encodeName(path).toStdString());
+        auto* window = new DeckWindow(*deck, path, parent);
+        window->ownDeck_ = std::move(deck);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        rememberDeck(path);
+        window->show();
+        return window;
+    } catch (const store::Error& e) {
+        QMessageBox::warning(
+            parent, tr("Open Deck"),
+            tr("Cannot open '%1':\n%2\n(error %3)").arg(path, QString::fromStdString(e.description())).arg(e.number()));
+        return nullptr;
+    }
+}
+
+QStringList DeckWindow::recentDecks()
+{
+    return settings().value(u"recentDecks"_qs).toStringList();
+}
+
+void DeckWindow::openChosen()
+{
+    const QString title = tr("Open Deck");
+    const QString path = chooseFile ? chooseFile(title)
+                                    : QFileDialog::getOpenFileName(this, title, QFileInfo(deckPath_).absolutePath(),
+                                                                   tr("Decks (*.mdb);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).canonicalFilePath() == QFileInfo(deckPath_).canonicalFilePath()) {
+        activateWindow(); // this deck is open here already
+        return;
+    }
+    openDeck(path);
+}
+
+void DeckWindow::fillRecent()
+{
+    recent_->clear();
+    const QString current = QFileInfo(deckPath_).absoluteFilePath();
+    int number = 0;
+    for (const QString& path : recentDecks()) {
+        if (path == current || !QFileInfo::exists(path))
+            continue;
+        // &1 to &9: each deck has its key.
+        recent_->addAction(u"&%1 %2"_qs.arg(++number).arg(QFileInfo(path).fileName()), this, [path] { openDeck(path); })
+            ->setToolTip(path);
+    }
+    if (number == 0)
+        recent_->addAction(tr("No other deck opened lately"))->setEnabled(false);
+}
 
 void DeckWindow::buildMenus()
 {
     // Every action has a menu item and a shortcut.
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addAction(tr("&Open..."), QKeySequence::Open, this, &DeckWindow::openChosen);
+    recent_ = file->addMenu(tr("Open &Recent"));
+    connect(recent_, &QMenu::aboutToShow, this, &DeckWindow::fillRecent);
+    file->addSeparator();
     file->addAction(tr("&Import..."), QKeySequence(tr("Ctrl+I")), this, [this] {
         const QString title = tr("Import Entries");
         const QString source =

@@ -3,12 +3,14 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class DeckModel;
 class EntryArea;
 class ImportDialog;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTableView;
 class SearchFilter;
@@ -27,6 +29,14 @@ public:
     DeckWindow(store::Connection& deck, const QString& deckPath, QWidget* parent = nullptr);
     ~DeckWindow() override;
 
+    // Opens the deck at `path` in a window of its own, which owns its
+    // connection and is deleted when closed; nothing, after saying why in a
+    // box, when the file is not a deck the editor can open.
+    static DeckWindow* openDeck(const QString& path, QWidget* parent = nullptr);
+    // The decks opened last, the latest first; a deck opened is put first.
+    static QStringList recentDecks();
+    static void rememberDeck(const QString& path);
+
     DeckModel& model() { return *model_; }
     QTableView* table() const { return table_; }
     QLineEdit* searchField() const { return search_; }
@@ -37,7 +47,7 @@ public:
     void importFile(const QString& source);
     void exportTo(const QString& target);
 
-    // When set, answers the Import and Export file dialogs in their place
+    // When set, answers the Open, Import and Export file dialogs in their place
     // (tests): given the dialog's title, the file chosen, or "" to cancel.
     std::function<QString(const QString& title)> chooseFile;
     // When set, runs the import dialog in place of the user (tests); the
@@ -62,8 +72,13 @@ private:
     // Runs verbrio-deck with `arguments`; its output, or its errors.
     bool runTool(const QStringList& arguments, QString& said);
 
+    void openChosen();
+    void fillRecent();
+
+    std::unique_ptr<store::Connection> ownDeck_; // for a window openDeck() made
     store::Connection& deck_;
     QString deckPath_;
+    QMenu* recent_ = nullptr;
     DeckModel* model_;
     SearchFilter* filter_;
     QLineEdit* search_;

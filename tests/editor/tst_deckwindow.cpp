@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTableWidget>
@@ -71,6 +72,11 @@ private slots:
     void exportWritesTheChosenFileWholeOrNotAtAll();
     void compactRenumbersOnlyWithTheDeckToItself_data();
     void compactRenumbersOnlyWithTheDeckToItself();
+    void openShowsAnotherDeckInItsOwnWindow_data();
+    void openShowsAnotherDeckInItsOwnWindow();
+
+private:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); } // recent decks kept apart
 };
 
 void TestDeckWindow::keysActWhereTheFocusIs_data()
@@ -406,6 +412,55 @@ void TestDeckWindow::compactRenumbersOnlyWithTheDeckToItself()
                                     [&](const TestEntry& e) { return e.id == window.entryArea()->entryId(); });
     QVERIFY(shown != expected.end());
     QCOMPARE(window.entryArea()->box(DeckModel::TermColumn)->toPlainText(), QString::fromStdString(shown->question));
+}
+
+void TestDeckWindow::openShowsAnotherDeckInItsOwnWindow_data()
+{
+    QTest::addColumn<QString>("chosen"); // "other", "same", "text" (a file that is no deck) or "" (cancelled)
+    QTest::addColumn<int>("windows");    // new windows opened
+    QTest::addColumn<QString>("says");   // in a box, or ""
+
+    QTest::addRow("another deck") << "other" << 1 << "";
+    QTest::addRow("the same deck, not twice") << "same" << 0 << "";
+    QTest::addRow("a file that is no deck, refused") << "text" << 0 << "Cannot open";
+    QTest::addRow("cancelled") << "" << 0 << "";
+}
+
+void TestDeckWindow::openShowsAnotherDeckInItsOwnWindow()
+{
+    QFETCH(QString, chosen);
+    QFETCH(int, windows);
+    QFETCH(QString, says);
+
+    TempDeck deck(TempDeck::numbered(2));
+    TempDeck other(TempDeck::numbered(5));
+    const QString text = QString::fromStdString(deck.directory()) + "/words.txt";
+    QFile file(text);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("a\tb\n") == 4);
+    file.close();
+    const QMap<QString, QString> paths{{"other", QString::fromStdString(other.path())},
+                                       {"same", QString::fromStdString(deck.path())},
+                                       {"text", text}};
+    store::Connection connection(deck.path());
+    DeckWindow window(connection, QString::fromStdString(deck.path()));
+    window.chooseFile = [&](const QString&) { return paths.value(chosen); };
+    QVERIFY(showActive(window));
+    MessageBoxes boxes;
+    QTest::keySequence(window.table(), QKeySequence::Open);
+
+    QList<DeckWindow*> opened = window.findChildren<DeckWindow*>();
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* shown = qobject_cast<DeckWindow*>(top); shown && shown != &window && !opened.contains(shown))
+            opened << shown;
+    QCOMPARE(opened.size(), windows);
+    QCOMPARE(boxes.shown.isEmpty(), says.isEmpty());
+    if (!says.isEmpty())
+        QVERIFY2(boxes.shown.first().text.contains(says), qPrintable(boxes.shown.first().text));
+    if (windows > 0) {
+        QCOMPARE(opened.first()->model().rowCount(), 5);
+        QCOMPARE(DeckWindow::recentDecks().value(0), QFileInfo(paths.value(chosen)).absoluteFilePath());
+    }
+    qDeleteAll(opened); // before the decks they read are removed
 }
 
 QTEST_MAIN(TestDeckWindow)
