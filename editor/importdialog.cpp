@@ -3,6 +3,7 @@
 
 #include "connection.h"
 #include "csvformat.h"
+#include "deckerror.h"
 #include "error.h"
 #include "sourceformat.h"
 #include "textencoding.h"
@@ -96,6 +97,8 @@ QString windowAdvice(const deck::Remedy& remedy)
     case RemedyKind::Html: return tr("; tick \u201cTexts are HTML\u201d to read them as HTML");
     case RemedyKind::Languages: return tr("; choose two of its languages for the term and the definition");
     case RemedyKind::SkipDuplicates: return tr("; tick \u201cSkip duplicates\u201d to leave them out");
+    case RemedyKind::Compact:
+        return tr(" Compact, in the Deck menu, renumbers the deck's entries 1 to n and may make room.");
     }
     return {};
 }
@@ -375,6 +378,8 @@ void ImportDialog::updatePreview()
     const auto added = static_cast<long>(parsed_.entries.size());
     try {
         deck::checkRoom(deck_, parsed_.entries.size());
+    } catch (const deck::SourceError& e) {
+        said.prepend(QString::fromStdString(e.reason()) + windowAdvice(e.remedy()));
     } catch (const store::Error& e) {
         said.prepend(QString::fromStdString(e.description()));
     }
@@ -418,11 +423,13 @@ void ImportDialog::importEntries()
         parsed_ = deck::parseSource(input_, *chosen, stored_);
         written_ = deck::storeParsed(deck_, parsed_);
     } catch (const store::Error& e) {
+        const auto* source = dynamic_cast<const deck::SourceError*>(&e);
+        const QString said = source ? QString::fromStdString(source->reason()) + windowAdvice(source->remedy())
+                                    : QString::fromStdString(e.description());
         updatePreview();
-        QMessageBox::warning(this, windowTitle(),
-                             tr("Nothing was imported; the deck is unchanged.\n%1\n(error %2)")
-                                 .arg(QString::fromStdString(e.description()))
-                                 .arg(e.number()));
+        QMessageBox::warning(
+            this, windowTitle(),
+            tr("Nothing was imported; the deck is unchanged.\n%1\n(error %2)").arg(said).arg(e.number()));
         return;
     }
     accept();

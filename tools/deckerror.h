@@ -36,14 +36,14 @@ inline store::Error usageError(const std::string& problem)
     return deckError(DeckErrorCode::Usage, problem);
 }
 
-// A source refused at a place of it, with what would let it in, kept as
-// data for the editor; its description is the command line's:
-// "line N: what is wrong (give --option)".
+// A source refused at a place of it (or as a whole: line 0), with what would
+// let it in, kept as data for the editor; its description is the command
+// line's: "line N: what is wrong (give --option)".
 class SourceError : public store::Error {
 public:
     SourceError(DeckErrorCode code, const char* place, long line, std::string reason, Remedy remedy = {})
-        : store::Error(static_cast<int>(code),
-                       std::string(place) + " " + std::to_string(line) + ": " + reason + commandLineAdvice(remedy)),
+        : store::Error(static_cast<int>(code), (line > 0 ? std::string(place) + " " + std::to_string(line) + ": " : "")
+                                                   + reason + commandLineAdvice(remedy)),
           line_(line), reason_(std::move(reason)), remedy_(std::move(remedy))
     {
     }

@@ -209,19 +209,21 @@ void checkRoom(store::Connection& deck, std::size_t count)
     if (static_cast<std::int64_t>(count) <= room)
         return;
     const std::string limit = "the Review screen draws IDs only up to " + std::to_string(ceiling);
-    const std::string compact = " 'verbrio-deck compact' renumbers the deck's entries 1 to n and may make room.";
     if (static_cast<std::int64_t>(count) > ceiling)
         throw deckError(DeckErrorCode::NoRoom, "the source has " + std::to_string(count)
                                                    + " new entries, more than a deck can hold: " + limit
                                                    + ". Split the source into several decks.");
+    const Remedy compact{RemedyKind::Compact, {}};
     if (room == 0)
-        throw deckError(DeckErrorCode::NoRoom,
-                        "no entry fits: the deck's largest ID is "
-                            + std::to_string(next ? *next - 1 : std::numeric_limits<std::int64_t>::max()) + ", and "
-                            + limit + "." + compact);
-    throw deckError(DeckErrorCode::NoRoom, "the source has " + std::to_string(count) + " new entries, but only "
-                                               + std::to_string(room) + " fit: new entries get IDs from "
-                                               + std::to_string(*next) + " up, and " + limit + "." + compact);
+        throw SourceError(DeckErrorCode::NoRoom, "", 0,
+                          "no entry fits: the deck's largest ID is "
+                              + std::to_string(next ? *next - 1 : std::numeric_limits<std::int64_t>::max()) + ", and "
+                              + limit + ".",
+                          compact);
+    throw SourceError(DeckErrorCode::NoRoom, "", 0,
+                      "the source has " + std::to_string(count) + " new entries, but only " + std::to_string(room)
+                          + " fit: new entries get IDs from " + std::to_string(*next) + " up, and " + limit + ".",
+                      compact);
 }
 
 namespace {

@@ -310,12 +310,12 @@ void readKvtml(const QByteArray& source, const ReadOptions& options, SourceSink&
             return definition && !blank(second ? definition->text : definition->comment);
         });
     if (!document.entries.empty() && !anyDefinition)
-        throw deckError(DeckErrorCode::NothingToImport,
-                        "it holds words without definitions: "
-                            + (second ? "none of its entries has text in " + second->shown().toStdString()
-                                      : "its one language, " + first->shown().toStdString()
-                                            + ", has no <comment> to take as the definition")
-                            + (document.languages.size() > 2 ? " (--languages chooses two of its languages)" : ""));
+        throw SourceError(DeckErrorCode::NothingToImport, "", 0,
+                          "it holds words without definitions: "
+                              + (second ? "none of its entries has text in " + second->shown().toStdString()
+                                        : "its one language, " + first->shown().toStdString()
+                                              + ", has no <comment> to take as the definition"),
+                          document.languages.size() > 2 ? Remedy{RemedyKind::Languages, {}} : Remedy{});
 
     for (const KvtmlEntry& entry : document.entries) {
         const Translation* term = translationIn(entry, *first);

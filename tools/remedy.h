@@ -9,17 +9,18 @@ namespace deck {
 // data; the command line words it as its options, the editor as its controls.
 enum class RemedyKind {
     None,
-    AllowLong,     // texts longer than the boxes take
-    Utf16,         // a NUL character: UTF-16 without a byte-order mark
-    Encoding,      // not valid UTF-8: the file's own encoding
-    OwnEncoding,   // not valid in the encoding given
-    Separator,     // detail: the separator used, by name
-    FormatTsv,     // quotes to be read as ordinary characters
-    FormatCsv,     // detail: the separator by name when not a comma
-    SkipHeader,    // a first row of column labels
-    Html,          // tags or entities in plain text
-    Languages,     // a KVTML file with more than two languages
-    SkipDuplicates // entries the deck holds already
+    AllowLong,      // texts longer than the boxes take
+    Utf16,          // a NUL character: UTF-16 without a byte-order mark
+    Encoding,       // not valid UTF-8: the file's own encoding
+    OwnEncoding,    // not valid in the encoding given
+    Separator,      // detail: the separator used, by name
+    FormatTsv,      // quotes to be read as ordinary characters
+    FormatCsv,      // detail: the separator by name when not a comma
+    SkipHeader,     // a first row of column labels
+    Html,           // tags or entities in plain text
+    Languages,      // a KVTML file with more than two languages
+    SkipDuplicates, // entries the deck holds already
+    Compact,        // IDs too high for the entries to fit
 };
 
 struct Remedy {
