@@ -413,16 +413,22 @@ void DeckWindow::importFile(const QString& source)
         QMessageBox::warning(this, tr("Import"), tr("'%1' is this deck itself.").arg(source));
         return;
     }
-    ImportDialog dialog(deck_, source, bytes, this);
+    std::unique_ptr<ImportDialog> dialog;
+    try {
+        dialog = std::make_unique<ImportDialog>(deck_, source, bytes, this);
+    } catch (const store::Error& e) {
+        report(e.number(), QString::fromStdString(e.description())); // the deck could not be read
+        return;
+    }
     if (answerImport)
-        answerImport(dialog);
+        answerImport(*dialog);
     else
-        dialog.exec();
-    if (dialog.result() != QDialog::Accepted)
+        dialog->exec();
+    if (dialog->result() != QDialog::Accepted)
         return;
     model_->reload();
     updateFigures();
-    const deck::ImportResult& result = dialog.written();
+    const deck::ImportResult& result = dialog->written();
     statusBar()->showMessage(tr("Imported %1 from '%2'.").arg(count(result.imported, "entry", "entries"), source),
                              10000);
 }

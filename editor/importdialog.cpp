@@ -173,14 +173,21 @@ ImportDialog::ImportDialog(store::Connection& deck, const QString& path, const Q
     form->addRow(tr("Se&parator:"), separator_);
     form->addRow(tr("&Row separator:"), rowSeparator_);
     form->addRow(tr("&Encoding:"), encoding_);
-    auto* columns = new QHBoxLayout;
-    columns->addWidget(termColumn_);
-    columns->addWidget(definitionColumn_);
-    form->addRow(tr("&Columns, term and definition:"), columns);
-    auto* languages = new QHBoxLayout;
-    languages->addWidget(termLanguage_);
-    languages->addWidget(definitionLanguage_);
-    form->addRow(tr("L&anguages, term and definition:"), languages);
+    // Two boxes on a row: the label's key goes to the first.
+    const auto addPair = [&](const QString& label, QWidget* term, QWidget* definition) {
+        auto* pair = new QHBoxLayout;
+        pair->addWidget(term);
+        pair->addWidget(definition);
+        auto* name = new QLabel(label);
+        name->setBuddy(term);
+        form->addRow(name, pair);
+    };
+    addPair(tr("&Columns, term and definition:"), termColumn_, definitionColumn_);
+    addPair(tr("L&anguages, term and definition:"), termLanguage_, definitionLanguage_);
+    termColumn_->setAccessibleName(tr("Term column"));
+    definitionColumn_->setAccessibleName(tr("Definition column"));
+    termLanguage_->setAccessibleName(tr("Term language"));
+    definitionLanguage_->setAccessibleName(tr("Definition language"));
     auto* ticks = new QVBoxLayout;
     for (QCheckBox* box : {header_, html_, allowLong_, skipDuplicates_})
         ticks->addWidget(box);
@@ -385,6 +392,7 @@ void ImportDialog::updatePreview()
     }
 
     // The first entries and the counts:
+    preview_->setHorizontalHeaderItem(0, new QTableWidgetItem(placeName(result.place)));
     const int rows = static_cast<int>(std::min<std::size_t>(parsed_.entries.size(), kPreviewRows));
     preview_->setRowCount(rows);
     for (int row = 0; row < rows; ++row) {
