@@ -97,6 +97,10 @@ QString windowAdvice(const deck::Remedy& remedy)
     case RemedyKind::Html: return tr("; tick \u201cTexts are HTML\u201d to read them as HTML");
     case RemedyKind::Languages: return tr("; choose two of its languages for the term and the definition");
     case RemedyKind::SkipDuplicates: return tr("; tick \u201cSkip duplicates\u201d to leave them out");
+    case RemedyKind::Delimited:
+        return remedy.row.empty() ? tr("; type %1 as the separator").arg(detail)
+                                  : tr("; type %1 as the separator and %2 as the row separator")
+                                        .arg(detail, QString::fromStdString(remedy.row));
     case RemedyKind::Compact:
         return tr(" Compact, in the Deck menu, renumbers the deck's entries 1 to n and may make room.");
     }

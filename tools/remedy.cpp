@@ -21,6 +21,8 @@ std::string commandLineAdvice(const Remedy& remedy)
     case RemedyKind::Html: return "; give --html to read them as HTML";
     case RemedyKind::Languages: return "; --languages chooses two of its languages";
     case RemedyKind::SkipDuplicates: return "; give --skip-duplicates to leave them out";
+    case RemedyKind::Delimited:
+        return "; give --separator " + detail + (remedy.row.empty() ? "" : " --row-separator " + remedy.row);
     case RemedyKind::Compact: return " 'verbrio-deck compact' renumbers the deck's entries 1 to n and may make room.";
     }
     return {};

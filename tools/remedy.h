@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace deck {
 
@@ -21,11 +22,18 @@ enum class RemedyKind {
     Languages,      // a KVTML file with more than two languages
     SkipDuplicates, // entries the deck holds already
     Compact,        // IDs too high for the entries to fit
+    Delimited,      // detail: the separator in quotes (' - '); row: the row separator, if any
 };
 
 struct Remedy {
-    RemedyKind kind = RemedyKind::None;
+    Remedy(RemedyKind kindOf = RemedyKind::None, std::string detailOf = {}, std::string rowOf = {})
+        : kind(kindOf), detail(std::move(detailOf)), row(std::move(rowOf))
+    {
+    }
+
+    RemedyKind kind;
     std::string detail;
+    std::string row;
 };
 
 // The remedy as the command line says it, to follow a reason: " (give

@@ -18,8 +18,17 @@ SourceError noTab(std::string_view source, long line)
 {
     std::string reason = "has no tab; each line must hold the term, a tab and the definition";
     const std::optional<char> separator = csvSeparatorThatFits(source);
-    if (!separator)
-        return malformedLine(line, reason);
+    if (!separator) {
+        // A custom export: " - " between term and definition, often ";" between rows.
+        const std::string_view text = splitLines(source).at(static_cast<std::size_t>(line - 1)).text;
+        const std::size_t dash = text.find(" - ");
+        if (dash == std::string_view::npos)
+            return malformedLine(line, reason);
+        const bool rows =
+            text.find(" - ", dash + 3) != std::string_view::npos && text.find(';') != std::string_view::npos;
+        return malformedLine(line, reason + "; its text has \" - \" between term and definition",
+                             {RemedyKind::Delimited, "' - '", rows ? "';'" : ""});
+    }
     reason += *separator == '\t' ? "; the file reads as CSV, with texts over several lines in quotes"
                                  : "; the file reads as CSV separated by " + separatorName(*separator);
     return malformedLine(line, reason, {RemedyKind::FormatCsv, separatorName(*separator)});

@@ -283,6 +283,10 @@ void TestDeckTool::importFromFilesPeopleHave_data()
         << "unicode.txt" << QByteArray("a\t\"one\ntwo\"\nb\tc\n") << 1
         << "line 2: has no tab; each line must hold the term, a tab and the definition; the file reads as CSV, with "
            "texts over several lines in quotes; give --format csv --separator tab";
+    QTest::addRow("a custom export of ' - ' and ';' named .txt")
+        << "custom.txt" << QByteArray("dog - Hund;cat - Katze;") << 1
+        << "line 1: has no tab; each line must hold the term, a tab and the definition; its text has \" - \" between "
+           "term and definition; give --separator ' - ' --row-separator ';'\n";
     QTest::addRow("a header row imported with a note")
         << "list.csv" << QByteArray("Wort;Bedeutung\nHaus;house\n") << 0
         << "list.csv: line 1 (Wort, Bedeutung) looks like a row of column headings and is imported as an entry; give "
