@@ -8,6 +8,7 @@
 #include "deckerror.h"
 #include "decktest.h"
 #include "htmltext.h"
+#include "notefields.h"
 #include "notesexport.h"
 #include "tsvformat.h"
 
@@ -34,6 +35,8 @@ private slots:
     void notesExportGivesTheChosenFieldsAsText();
     void packageGivesTheNewestCollectionsNotes_data();
     void packageGivesTheNewestCollectionsNotes();
+    void clozeIsBlankedAndFilled_data();
+    void clozeIsBlankedAndFilled();
 };
 
 void TestTextFormats::csvGivesEntriesWithTheirFirstLine_data()
@@ -277,6 +280,52 @@ void TestTextFormats::packageGivesTheNewestCollectionsNotes()
     }
     QCOMPARE(collected.entries, expected);
     QCOMPARE(collected.leftOuts, Notes{outcome.toStdString()});
+}
+
+void TestTextFormats::clozeIsBlankedAndFilled_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("blanked"); // "" when the text holds no cloze
+    QTest::addColumn<QString>("filled");
+
+    QTest::addRow("no cloze") << "plain {braces} and {{c}}"
+                              << ""
+                              << "";
+    QTest::addRow("no number: not a cloze") << "{{c::x}}"
+                                            << ""
+                                            << "";
+    QTest::addRow("never closed") << "{{c1::x"
+                                  << ""
+                                  << "";
+    QTest::addRow("one, at both ends") << "{{c1::a}}"
+                                       << "[\u2026]"
+                                       << "a";
+    QTest::addRow("hint kept") << "x {{c12::Paris::city}} y"
+                               << "x [city] y"
+                               << "x Paris y";
+    QTest::addRow("the same number twice, text between") << "{{c1::a}}-{{c1::b}}{{c2::c}}"
+                                                         << "[\u2026]-[\u2026][\u2026]"
+                                                         << "a-bc";
+    QTest::addRow("an unclosed one after a cloze kept as text") << "{{c1::a}} {{c2::b"
+                                                                << "[\u2026] {{c2::b"
+                                                                << "a {{c2::b";
+    QTest::addRow("texts outside ASCII") << "\u00e9{{c1::\u65e5\u672c}}\U0001F600"
+                                         << "\u00e9[\u2026]\U0001F600"
+                                         << "\u00e9\u65e5\u672c\U0001F600";
+}
+
+void TestTextFormats::clozeIsBlankedAndFilled()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, blanked);
+    QFETCH(QString, filled);
+
+    const auto cloze = deck::clozeOf(text.toStdString());
+    QCOMPARE(cloze.has_value(), !blanked.isEmpty());
+    if (cloze) {
+        QCOMPARE(QString::fromStdString(cloze->blanked), blanked);
+        QCOMPARE(QString::fromStdString(cloze->filled), filled);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTextFormats)

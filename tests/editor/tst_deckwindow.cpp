@@ -151,7 +151,7 @@ void TestDeckWindow::importShowsWhatItWillAddFirst_data()
 {
     QTest::addColumn<QString>("via");       // "call", "drop" (onto the window), "drop on search" or "Ctrl+I"
     QTest::addColumn<QByteArray>("source"); // written to a .csv file
-    // Changes made in the dialog: "format:NAME" (as listed), "separator:TEXT",
+    // Changes made in the dialog: "format:NAME" (as listed), "separator:TEXT", "encoding:NAME",
     // "rows:TEXT", "header", "long", "duplicates"; "full" fills the deck to
     // ID 32766 first.
     QTest::addColumn<QStringList>("options");
@@ -190,6 +190,12 @@ void TestDeckWindow::importShowsWhatItWillAddFirst_data()
     QTest::addRow("read as tab-separated: the window names CSV")
         << "call" << two << QStringList{"format:Tab-separated text"} << BoxAnswer::Yes
         << "the file reads as CSV separated by comma; choose CSV as the format" << t12;
+    QTest::addRow("a windows-1252 file read in the encoding suggested")
+        << "call" << QByteArray("K\xe4se,cheese\n") << QStringList{} << BoxAnswer::Yes << "K\u00e4se | cheese"
+        << QStringList{"term 1", "term 2", "K\u00e4se"};
+    QTest::addRow("an encoding chosen that does not fit is named")
+        << "call" << QByteArray("a,b\n\x81,c\n") << QStringList{"encoding:windows-1252"} << BoxAnswer::Yes
+        << "Line 2: holds bytes that are not valid windows-1252 text; choose the file's own encoding" << t12;
     QTest::addRow("duplicates of the deck counted, then skipped")
         << "call" << QByteArray("term 1,definition 1\nGold,Au\n") << QStringList{"duplicates"} << BoxAnswer::Yes
         << "skips 1 duplicate" << QStringList{"term 1", "term 2", "Gold"};
@@ -234,6 +240,8 @@ void TestDeckWindow::importShowsWhatItWillAddFirst()
                 dialog.formatBox()->setCurrentIndex(dialog.formatBox()->findText(value, Qt::MatchStartsWith));
             else if (option.startsWith(u"separator:"))
                 dialog.separatorBox()->setEditText(value);
+            else if (option.startsWith(u"encoding:"))
+                dialog.encodingBox()->setCurrentIndex(dialog.encodingBox()->findData(value));
             else if (option.startsWith(u"rows:"))
                 dialog.rowSeparatorBox()->setText(value);
             else if (option == u"header")
