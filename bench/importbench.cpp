@@ -3,7 +3,11 @@
 #include "ankipackagemaker.h"
 #include "benchdeck.h"
 #include "commandline.h"
+#include "connection.h"
+#include "importdialog.h"
 #include "worktime.h"
+
+#include <QCheckBox>
 
 #include <QBuffer>
 #include <QFile>
@@ -90,6 +94,28 @@ void importPackage(benchmark::State& state)
     timeImports(state, ankiPackage(notes, PackageKind::Compressed), "source.apkg", {"--allow-long"});
 }
 
+// The import dialog's preview of range(0) CSV rows, its separator guessed,
+// read again after an option changes (the header ticked or not), as the
+// user waits for it: the parse, the counts and the first entries shown.
+void previewCsv(benchmark::State& state)
+{
+    std::string text;
+    for (std::int64_t id = 1; id <= state.range(0); ++id)
+        text += BenchDeck::term(id) + ';' + BenchDeck::definition(id) + '\n';
+    QTemporaryDir dir;
+    const QString deckPath = dir.filePath("deck.mdb");
+    if (runTool({"init", deckPath}) != deck::kSuccess) {
+        state.SkipWithError("init failed");
+        return;
+    }
+    store::Connection connection(QFile::encodeName(deckPath).toStdString());
+    ImportDialog dialog(connection, dir.filePath("source.csv"), QByteArray::fromStdString(text));
+    for (auto _ : state) {
+        dialog.headerBox()->toggle();
+        state.SetIterationTime(secondsOf([&] { dialog.updatePreview(); }));
+    }
+}
+
 } // namespace
 
 void registerImportBenchmarks(bool smoke)
@@ -98,7 +124,8 @@ void registerImportBenchmarks(bool smoke)
         const char* name;
         void (*function)(benchmark::State&);
     };
-    for (const auto& [name, function] : {Named{"import_tsv", importTsv}, Named{"import_package", importPackage}}) {
+    for (const auto& [name, function] : {Named{"import_tsv", importTsv}, Named{"import_package", importPackage},
+                                         Named{"import_preview_csv", previewCsv}}) {
         auto* b = benchmark::RegisterBenchmark(name, function)->UseManualTime()->Unit(benchmark::kMillisecond);
         if (smoke)
             b->Arg(100)->Iterations(1);

@@ -182,6 +182,12 @@ bool DeckModel::refresh()
            && std::exchange(lastRefreshed_, false);
 }
 
+bool DeckModel::reload()
+{
+    dataVersion_ = -1; // no version the file reports
+    return refresh();
+}
+
 void DeckModel::writeText(std::int64_t id, int column, const std::string& text)
 {
     int changed = 0;

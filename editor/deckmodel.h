@@ -66,6 +66,9 @@ public:
     // Takes in what another program has changed in the file since the last
     // look; true when anything had changed.
     bool refresh();
+    // refresh() after a write through this model's own connection, which
+    // the file's data version does not count as a change.
+    bool reload();
     // Returns the file to the rollback journal once changes were written, so
     // that the file alone holds them while the editor is idle.
     bool settle() noexcept;

@@ -9,6 +9,7 @@
 #include "error.h"
 #include "errorreport.h"
 #include "icon.h"
+#include "importdialog.h"
 #include "searchfilter.h"
 #include "textdelegate.h"
 #include "textlimit.h"
@@ -41,13 +42,31 @@ namespace {
 
 // How often the file is asked whether another program has changed it.
 constexpr int kPollMs = 500;
-// Entries a preview of an import shows.
-constexpr int kPreviewEntries = 5;
-
 QString count(qsizetype n, const char* one, const char* many)
 {
     return QLocale().toString(n) + u' ' + QString::fromLatin1(n == 1 ? one : many);
 }
+
+// Decks the File menu offers again.
+constexpr int kRecentDecks = 8;
+
+QSettings settings()
+{
+    return QSettings(u"Verbrio"_qs, u"Verbrio Deck"_qs);
+}
+
+} // namespace
+
+void DeckWindow::rememberDeck(const QString& path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    QStringList decks = DeckWindow::recentDecks();
+    decks.removeAll(absolute);
+    decks.prepend(absolute);
+    settings().setValue(u"recentDecks"_qs, QStringList(decks.mid(0, kRecentDecks)));
+}
+
+namespace {
 
 // The file a drag carries, when it carries one local file; else "".
 QString droppedFile(const QMimeData* data)
@@ -187,18 +206,85 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     resize(800, 600);
 }
 
-DeckWindow::~DeckWindow() = default;
+DeckWindow::~DeckWindow()
+{
+    if (!ownDeck_)
+        return;
+    // The model reads through the connection this window owns: it goes first.
+    delete filter_;
+    delete model_;
+    ownDeck_->leaveWal(); // no -wal or -shm file outlives the window
+}
+
+DeckWindow* DeckWindow::openDeck(const QString& path, QWidget* parent)
+{
+    try {
+        auto deck = std::make_unique<store::Connection>(QFile::encodeName(path).toStdString());
+        auto* window = new DeckWindow(*deck, path, parent);
+        window->ownDeck_ = std::move(deck);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        rememberDeck(path);
+        window->show();
+        return window;
+    } catch (const store::Error& e) {
+        QMessageBox::warning(
+            parent, tr("Open Deck"),
+            tr("Cannot open '%1':\n%2\n(error %3)").arg(path, QString::fromStdString(e.description())).arg(e.number()));
+        return nullptr;
+    }
+}
+
+QStringList DeckWindow::recentDecks()
+{
+    return settings().value(u"recentDecks"_qs).toStringList();
+}
+
+void DeckWindow::openChosen()
+{
+    const QString title = tr("Open Deck");
+    const QString path = chooseFile ? chooseFile(title)
+                                    : QFileDialog::getOpenFileName(this, title, QFileInfo(deckPath_).absolutePath(),
+                                                                   tr("Decks (*.mdb);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).canonicalFilePath() == QFileInfo(deckPath_).canonicalFilePath()) {
+        activateWindow(); // this deck is open here already
+        return;
+    }
+    openDeck(path);
+}
+
+void DeckWindow::fillRecent()
+{
+    recent_->clear();
+    const QString current = QFileInfo(deckPath_).absoluteFilePath();
+    int number = 0;
+    for (const QString& path : recentDecks()) {
+        if (path == current || !QFileInfo::exists(path))
+            continue;
+        // &1 to &9: each deck has its key.
+        recent_->addAction(u"&%1 %2"_qs.arg(++number).arg(QFileInfo(path).fileName()), this, [path] { openDeck(path); })
+            ->setToolTip(path);
+    }
+    if (number == 0)
+        recent_->addAction(tr("No other deck opened lately"))->setEnabled(false);
+}
 
 void DeckWindow::buildMenus()
 {
     // Every action has a menu item and a shortcut.
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addAction(tr("&Open..."), QKeySequence::Open, this, &DeckWindow::openChosen);
+    recent_ = file->addMenu(tr("Open &Recent"));
+    connect(recent_, &QMenu::aboutToShow, this, &DeckWindow::fillRecent);
+    file->addSeparator();
     file->addAction(tr("&Import..."), QKeySequence(tr("Ctrl+I")), this, [this] {
         const QString title = tr("Import Entries");
         const QString source =
             chooseFile ? chooseFile(title)
                        : QFileDialog::getOpenFileName(this, title, QString(),
-                                                      tr("Entries (*.csv *.tsv *.tab *.txt *.kvtml);;All files (*)"));
+                                                      tr("Entries (*.csv *.tsv *.tab *.txt *.kvtml *.apkg *.colpkg "
+                                                         "*.mdb *.bak);;All files (*)"));
         if (!source.isEmpty())
             guarded([&] { importFile(source); });
     });
@@ -476,40 +562,37 @@ bool DeckWindow::runTool(const QStringList& arguments, QString& said)
 void DeckWindow::importFile(const QString& source)
 {
     area_->commit();
-    // A trial run into an empty deck of its own shows what would be added,
-    // with the same checks and messages, before the real deck is touched.
-    QTemporaryDir trial;
-    const QString trialDeck = trial.filePath(u"trial.mdb"_qs);
-    QString said;
-    if (!runTool({u"init"_qs, trialDeck}, said) || !runTool({u"import"_qs, trialDeck, source}, said)) {
-        QMessageBox::warning(this, tr("Import"), said);
+    QFile file(source);
+    if (QFileInfo(source).isDir() || !file.open(QIODevice::ReadOnly)) {
+        QMessageBox::warning(this, tr("Import"),
+                             tr("Cannot read '%1': %2")
+                                 .arg(source, QFileInfo(source).isDir() ? tr("it is a folder") : file.errorString()));
         return;
     }
-    QString preview;
-    qsizetype added = 0;
-    {
-        store::Connection trialConnection(QFile::encodeName(trialDeck).toStdString());
-        DeckModel entries(trialConnection);
-        added = entries.rowCount();
-        for (int row = 0; row < std::min(entries.rowCount(), kPreviewEntries); ++row)
-            preview += QStringLiteral("\n  ") + entries.index(row, DeckModel::TermColumn).data().toString()
-                       + QStringLiteral(" \u2014 ") + entries.index(row, DeckModel::DefinitionColumn).data().toString();
-    }
-    if (added == 0) {
-        QMessageBox::information(this, tr("Import"), said);
+    const QByteArray bytes = file.readAll();
+    file.close();
+    if (QFileInfo(source).canonicalFilePath() == QFileInfo(deckPath_).canonicalFilePath()) {
+        QMessageBox::warning(this, tr("Import"), tr("'%1' is this deck itself.").arg(source));
         return;
     }
-    if (added > kPreviewEntries)
-        preview += QStringLiteral("\n  \u2026");
-    const auto answer = QMessageBox::question(
-        this, tr("Import"),
-        tr("Add %1 from '%2' to the deck?\n%3").arg(count(added, "entry", "entries"), source, preview));
-    if (answer != QMessageBox::Yes)
+    std::unique_ptr<ImportDialog> dialog;
+    try {
+        dialog = std::make_unique<ImportDialog>(deck_, source, bytes, this);
+    } catch (const store::Error& e) {
+        report(e.number(), QString::fromStdString(e.description())); // the deck could not be read
         return;
-    if (!runTool({u"import"_qs, deckPath_, source}, said))
-        QMessageBox::warning(this, tr("Import"), said);
+    }
+    if (answerImport)
+        answerImport(*dialog);
     else
-        statusBar()->showMessage(said.section(u'\n', -1), 10000);
+        dialog->exec();
+    if (dialog->result() != QDialog::Accepted)
+        return;
+    model_->reload();
+    updateFigures();
+    const deck::ImportResult& result = dialog->written();
+    statusBar()->showMessage(tr("Imported %1 from '%2'.").arg(count(result.imported, "entry", "entries"), source),
+                             10000);
 }
 
 void DeckWindow::exportTo(const QString& target)

@@ -5,13 +5,16 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class DeckModel;
 class EntryArea;
 class QCheckBox;
 class QComboBox;
+class ImportDialog;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTableView;
 class SearchFilter;
@@ -30,6 +33,14 @@ public:
     DeckWindow(store::Connection& deck, const QString& deckPath, QWidget* parent = nullptr);
     ~DeckWindow() override;
 
+    // Opens the deck at `path` in a window of its own, which owns its
+    // connection and is deleted when closed; nothing, after saying why in a
+    // box, when the file is not a deck the editor can open.
+    static DeckWindow* openDeck(const QString& path, QWidget* parent = nullptr);
+    // The decks opened last, the latest first; a deck opened is put first.
+    static QStringList recentDecks();
+    static void rememberDeck(const QString& path);
+
     DeckModel& model() { return *model_; }
     QTableView* table() const { return table_; }
     QLineEdit* searchField() const { return search_; }
@@ -45,14 +56,17 @@ public:
     // window stays.
     void storePending();
 
-    // Imports `source` after showing what it would add; the deck tool's
-    // own code and messages.
+    // Imports `source` through the import dialog, which shows what it
+    // would add as its options change.
     void importFile(const QString& source);
     void exportTo(const QString& target);
 
-    // When set, answers the Import and Export file dialogs in their place
+    // When set, answers the Open, Import and Export file dialogs in their place
     // (tests): given the dialog's title, the file chosen, or "" to cancel.
     std::function<QString(const QString& title)> chooseFile;
+    // When set, runs the import dialog in place of the user (tests); the
+    // dialog's result says whether it imported.
+    std::function<void(ImportDialog& dialog)> answerImport;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -86,8 +100,13 @@ private:
     // Runs verbrio-deck with `arguments`; its output, or its errors.
     bool runTool(const QStringList& arguments, QString& said);
 
+    void openChosen();
+    void fillRecent();
+
+    std::unique_ptr<store::Connection> ownDeck_; // for a window openDeck() made
     store::Connection& deck_;
     QString deckPath_;
+    QMenu* recent_ = nullptr;
     DeckModel* model_;
     SearchFilter* filter_;
     QLineEdit* search_;

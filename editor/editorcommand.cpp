@@ -10,7 +10,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -40,8 +43,11 @@ int runEditor(int argc, char* argv[])
     const QCommandLineOption help({u"h"_qs, u"help"_qs}, u"Shows this help."_qs);
     parser.addOption(help);
     parser.addPositionalArgument(u"edit"_qs, u"The command."_qs, u"edit"_qs);
-    parser.addPositionalArgument(u"FILE"_qs, u"The deck to edit; the Verbrio.mdb beside verbrio-deck if left out."_qs,
-                                 u"[FILE]"_qs);
+    parser.addPositionalArgument(
+        u"FILE"_qs,
+        u"The deck to edit; the Verbrio.mdb beside verbrio-deck if left out and there is one, else "
+        u"one chosen in a file dialog."_qs,
+        u"[FILE]"_qs);
     if (!parser.parse(arguments))
         return wrongUsage(parser.errorText());
     if (parser.isSet(help)) {
@@ -63,10 +69,16 @@ int runEditor(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Verbrio Deck"_qs); // also the class of its windows
     QGuiApplication::setDesktopFileName(QStringLiteral(VERBRIO_ID ".Deck"));
-    const QString path =
-        positional.size() == 2
-            ? positional[1]
-            : QString::fromStdString(store::databasePath(QApplication::applicationDirPath().toStdString()));
+    QString path = positional.size() == 2
+                       ? positional[1]
+                       : QString::fromStdString(store::databasePath(QApplication::applicationDirPath().toStdString()));
+    // Without a deck beside the tool (run from a build folder), the user chooses one.
+    if (positional.size() < 2 && !QFileInfo::exists(path)) {
+        path = QFileDialog::getOpenFileName(nullptr, u"Open Deck - Verbrio Deck"_qs, QDir::homePath(),
+                                            u"Decks (*.mdb);;All files (*)"_qs);
+        if (path.isEmpty())
+            return deck::kSuccess; // the user chose none
+    }
 
     // The file is opened and its table checked before any window shows: a
     // file the editor would damage is refused.
@@ -84,6 +96,7 @@ int runEditor(int argc, char* argv[])
     // and leave the file whole, as closing the window does.
     endRunOnSignals(window.get(), [&window] { window->endRun(); });
     storeOnSessionSave(window.get(), [&window] { window->storePending(); });
+    DeckWindow::rememberDeck(path);
     window->show();
     const int status = app.exec();
     window.reset();

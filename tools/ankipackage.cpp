@@ -209,6 +209,7 @@ void readAnkiPackage(const QByteArray& package, std::optional<FieldPair> chosen,
 {
     std::string collection = collectionOf(openArchive(package).get());
     NoteEntries notes(chosen.value_or(FieldPair{}), true, sink);
+    notes.setCloze(!chosen); // the fields chosen are taken as they are
     try {
         readNotes(collection, notes, beforeParsing);
     } catch (const SQLite::Exception& e) {

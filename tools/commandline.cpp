@@ -64,7 +64,11 @@ const std::vector<Command>& commands()
          "UTF-8, or UTF-16 with a byte-order mark, or what --encoding says.",
          {{"FILE", "An existing deck."}, {"SOURCE", "The file to read, or - for standard input (with --format)."}},
          {{"format", "format", "Reads SOURCE as tsv, csv, kvtml, notes, anki or deck, whatever its name."},
-          {"separator", "separator", "CSV: the separator, comma, semicolon, tab, pipe, space or one character."},
+          {"separator", "separator",
+           "CSV: the separator, comma, semicolon, tab, pipe, space, one character or several (' - ', read with "
+           "quotes as ordinary characters, also for tab-separated text)."},
+          {"row-separator", "text",
+           "CSV and tab-separated text: what ends a row (';') instead of a line end, as custom exports write."},
           {"encoding", "encoding",
            "The encoding of the text, e.g. windows-1252, iso-8859-2, shift_jis (any iconv knows)."},
           {"languages", "A,B", "KVTML: the identifiers of the languages for term and definition, e.g. en,de."},

@@ -157,12 +157,20 @@ ReadOptions readOptions(const Invocation& call, Format format)
                          + " has no header line");
     if (parser.isSet("separator")) {
         const QString name = parser.value("separator");
-        options.separator = separatorNamed(name.toStdString());
+        options.separator = separatorTextNamed(name.toStdString());
         if (!options.separator)
             throw usageError("unknown separator '" + name.toStdString()
-                             + "': give comma, semicolon, tab, pipe, space or one character");
-        if (format != Format::Csv)
+                             + "': give comma, semicolon, tab, pipe, space, one character or several (' - ')");
+        if (format != Format::Csv && !(format == Format::Tsv && options.separator->size() > 1))
             throw usageError("--separator is for CSV text (--format csv, or a name ending in .csv)");
+    }
+    if (parser.isSet("row-separator")) {
+        options.rowSeparator = parser.value("row-separator").toStdString();
+        if (options.rowSeparator.empty() || options.rowSeparator == options.separator.value_or(","))
+            throw usageError("--row-separator takes one or more characters other than the separator, as in "
+                             "--row-separator ';'");
+        if (!isTextFormat(format))
+            throw usageError("--row-separator is for CSV and tab-separated text");
     }
     // A name ending in .csv says little: spreadsheets write semicolons and tabs there too.
     options.guessSeparator = !parser.isSet("format") && format == Format::Csv;
@@ -229,8 +237,8 @@ void runImport(const Invocation& call)
     try {
         QIODevice& out = call.console.out;
         const std::string notePrefix = sourceName + ": ";
-        for (const std::string& note : result.notes)
-            say(out, notePrefix + note);
+        for (const SourceNote& note : result.notes)
+            say(out, notePrefix + commandLineText(note));
         std::string summary =
             "Imported " + entries(result.imported) + "; left out " + std::to_string(result.leftOutCount());
         if (result.leftOutCount() > 0)

@@ -7,6 +7,7 @@
 
 #include "textencoding.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -85,12 +86,14 @@ std::string fieldCount(std::size_t count)
 
 // A problem found on `line` in the entry that begins on `entryLine`; the
 // error names the entry's first line, where an open quote would be.
-store::Error entryProblem(long entryLine, long line, const std::string& problem)
+SourceError entryProblem(long entryLine, long line, const std::string& problem, Remedy remedy = {})
 {
     if (line == entryLine)
-        return malformedLine(entryLine, problem);
-    return malformedLine(entryLine, "the entry that begins on this line " + problem + " on line " + std::to_string(line)
-                                        + "; is a quote on this line left open?");
+        return malformedLine(entryLine, problem, std::move(remedy));
+    return malformedLine(entryLine,
+                         "the entry that begins on this line " + problem + " on line " + std::to_string(line)
+                             + "; is a quote on this line left open?",
+                         std::move(remedy));
 }
 
 bool needsQuotes(std::string_view text)
@@ -114,8 +117,7 @@ void appendField(std::string& record, std::string_view text)
 
 void readCsvRecords(std::string_view source, char delimiter, long linesBefore, const CsvRecordReader& record)
 {
-    const std::string quoteHint =
-        delimiter == '\t' ? " (to read quotes as ordinary characters, give --format tsv)" : "";
+    const Remedy quoteHint = delimiter == '\t' ? Remedy{RemedyKind::FormatTsv, {}} : Remedy{};
     CsvParser parser(delimiter);
     Collected collected;
     long entryLine = 0; // the line the entry being read begins on; 0 between entries
@@ -140,8 +142,8 @@ void readCsvRecords(std::string_view source, char delimiter, long linesBefore, c
         }
         if (!parser.parse(line.withEnd, collected))
             throw entryProblem(entryLine, line.number,
-                               "has a quote out of place: quote the whole field and double each quote inside it"
-                                   + quoteHint);
+                               "has a quote out of place: quote the whole field and double each quote inside it",
+                               quoteHint);
         if (collected.rowEnded)
             endEntry(line.number);
     }
@@ -155,9 +157,8 @@ void readCsvRecords(std::string_view source, char delimiter, long linesBefore, c
 
 void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSink& sink)
 {
-    const std::string separatorHint = " (separated by "
-                                      + (delimiter == ',' ? std::string("commas") : separatorName(delimiter))
-                                      + "; give --separator if the file uses another)";
+    const Remedy separatorHint{RemedyKind::Separator,
+                               delimiter == ',' ? std::string("commas") : separatorName(delimiter)};
     bool headerPending = skipHeader;
     readCsvRecords(source, delimiter, 0, [&](long line, long lastLine, std::vector<std::string>& fields) {
         if (std::exchange(headerPending, false))
@@ -165,7 +166,8 @@ void readCsv(std::string_view source, char delimiter, bool skipHeader, SourceSin
         if (fields.size() != 2)
             throw entryProblem(line, lastLine,
                                "has " + fieldCount(fields.size())
-                                   + " where 2, the term and the definition, were expected" + separatorHint);
+                                   + " where 2, the term and the definition, were expected",
+                               separatorHint);
         sink.entry({line, std::move(fields[0]), std::move(fields[1])});
     });
 }
@@ -241,6 +243,16 @@ char guessSeparator(std::string_view source)
     return best;
 }
 
+std::optional<char> csvSeparatorThatFits(std::string_view source)
+{
+    for (const char candidate : kCandidates) {
+        const Shape shape = shapeWith(source, candidate);
+        if (shape.records > 0 && shape.fitting == shape.records)
+            return candidate;
+    }
+    return std::nullopt;
+}
+
 std::optional<char> separatorNamed(std::string_view name)
 {
     for (const auto& [character, separatorName] : kSeparatorNames)
@@ -249,6 +261,20 @@ std::optional<char> separatorNamed(std::string_view name)
     if (name.size() == 1 && name != "\"" && name != "\r" && name != "\n")
         return name.front();
     return std::nullopt;
+}
+
+std::optional<std::string> separatorTextNamed(std::string_view name)
+{
+    if (const auto named = separatorNamed(name))
+        return std::string(1, *named);
+    if (name.size() > 1 && name.find_first_of("\r\n") == std::string_view::npos)
+        return std::string(name);
+    return std::nullopt;
+}
+
+std::string separatorTextName(std::string_view separator)
+{
+    return separator.size() == 1 ? separatorName(separator.front()) : "'" + std::string(separator) + "'";
 }
 
 std::string separatorName(char separator)
@@ -263,7 +289,15 @@ void readCsvSource(const SourceInput& input, const ReadOptions& options, SourceS
 {
     const std::string text = toUtf8(
         std::string_view(input.bytes.constData(), static_cast<std::size_t>(input.bytes.size())), options.encoding);
-    char separator = options.separator.value_or(',');
+    if (options.separator && (options.separator->size() > 1 || !options.rowSeparator.empty())) {
+        readDelimited(text, *options.separator, options.rowSeparator, options.skipHeader, sink);
+        return;
+    }
+    if (!options.separator && !options.rowSeparator.empty()) {
+        readDelimited(text, ",", options.rowSeparator, options.skipHeader, sink);
+        return;
+    }
+    char separator = options.separator ? options.separator->front() : ',';
     if (!options.separator && options.guessSeparator) {
         separator = guessSeparator(text);
         if (separator != ',')
@@ -271,6 +305,50 @@ void readCsvSource(const SourceInput& input, const ReadOptions& options, SourceS
                       + "-separated text: its lines split into term and definition there, not at commas");
     }
     readCsv(text, separator, options.skipHeader, sink);
+}
+
+void readDelimited(std::string_view source, std::string_view separator, std::string_view rowSeparator, bool skipHeader,
+                   SourceSink& sink)
+{
+    const std::string name = separatorTextName(separator);
+    bool headerPending = skipHeader;
+    const auto readRow = [&](long number, std::string_view row) {
+        checkEncoding(SourceLine{number, row, row});
+        if (row.find_first_not_of(" \r\n") == std::string_view::npos || std::exchange(headerPending, false))
+            return;
+        const std::size_t at = row.find(separator);
+        if (at == std::string_view::npos)
+            throw malformedLine(number, "does not hold the separator " + name + " between the term and the definition",
+                                {RemedyKind::Separator, name});
+        if (row.find(separator, at + separator.size()) != std::string_view::npos)
+            throw malformedLine(number, "holds the separator " + name
+                                            + " more than once, where once, between the term and the definition, "
+                                              "was expected");
+        sink.entry({number, std::string(row.substr(0, at)), std::string(row.substr(at + separator.size()))});
+    };
+    if (rowSeparator.empty()) {
+        for (const SourceLine& line : splitLines(source))
+            readRow(line.number, line.text);
+        return;
+    }
+    // Line breaks around a row separator only lay the rows out; the line
+    // named is the one the row's text begins on.
+    long line = 1;
+    for (std::size_t begin = 0; begin <= source.size();) {
+        std::size_t end = source.find(rowSeparator, begin);
+        if (end == std::string_view::npos)
+            end = source.size();
+        std::string_view row = source.substr(begin, end - begin);
+        const auto breaks = [](std::string_view text) { return std::count(text.begin(), text.end(), '\n'); };
+        const std::size_t first = row.find_first_not_of("\r\n");
+        const std::size_t lead = first == std::string_view::npos ? row.size() : first;
+        line += static_cast<long>(breaks(row.substr(0, lead)));
+        row.remove_prefix(lead);
+        const std::size_t last = row.find_last_not_of("\r\n");
+        readRow(line, row.substr(0, last == std::string_view::npos ? 0 : last + 1));
+        line += static_cast<long>(breaks(row) + breaks(source.substr(end, rowSeparator.size())));
+        begin = end + rowSeparator.size();
+    }
 }
 
 std::string csvRecord(std::string_view term, std::string_view definition)

@@ -36,6 +36,23 @@ void readCsvRecords(std::string_view source, char delimiter, long linesBefore, c
 // the error names the line that breaks the pattern.
 char guessSeparator(std::string_view source);
 
+// Of the separators guessSeparator tries, the first that splits every record
+// of `source` into exactly two fields, if one does.
+std::optional<char> csvSeparatorThatFits(std::string_view source);
+
+// Reads text whose rows end at `rowSeparator` (at a line end when empty) and
+// split into term and definition at `separator`, of any length, found
+// exactly once in each row. Quotes are ordinary characters. Blank rows are
+// skipped, and the first other one too with `skipHeader`.
+void readDelimited(std::string_view source, std::string_view separator, std::string_view rowSeparator, bool skipHeader,
+                   SourceSink& sink);
+
+// The separator --separator TEXT means: a name or one character as below, or
+// several characters (" - ") without a line end.
+std::optional<std::string> separatorTextNamed(std::string_view name);
+// separatorName() of one character, several in quotes.
+std::string separatorTextName(std::string_view separator);
+
 // The separator --separator NAME means: comma, semicolon, tab, pipe, space,
 // or any single character but a quote or a line end.
 std::optional<char> separatorNamed(std::string_view name);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "error.h"
+#include "remedy.h"
 
 #include <string>
+#include <utility>
 
 namespace deck {
 
@@ -34,10 +36,32 @@ inline store::Error usageError(const std::string& problem)
     return deckError(DeckErrorCode::Usage, problem);
 }
 
+// A source refused at a place of it (or as a whole: line 0), with what would
+// let it in, kept as data for the editor; its description is the command
+// line's: "line N: what is wrong (give --option)".
+class SourceError : public store::Error {
+public:
+    SourceError(DeckErrorCode code, const char* place, long line, std::string reason, Remedy remedy = {})
+        : store::Error(static_cast<int>(code), (line > 0 ? std::string(place) + " " + std::to_string(line) + ": " : "")
+                                                   + reason + commandLineAdvice(remedy)),
+          line_(line), reason_(std::move(reason)), remedy_(std::move(remedy))
+    {
+    }
+
+    long line() const noexcept { return line_; }
+    const std::string& reason() const noexcept { return reason_; }
+    const Remedy& remedy() const noexcept { return remedy_; }
+
+private:
+    long line_;
+    std::string reason_;
+    Remedy remedy_;
+};
+
 // A malformed source line: "line N: what is wrong".
-inline store::Error malformedLine(long line, const std::string& problem)
+inline SourceError malformedLine(long line, const std::string& problem, Remedy remedy = {})
 {
-    return deckError(DeckErrorCode::Malformed, "line " + std::to_string(line) + ": " + problem);
+    return SourceError(DeckErrorCode::Malformed, "line", line, problem, std::move(remedy));
 }
 
 } // namespace deck

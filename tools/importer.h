@@ -3,8 +3,11 @@
 #include "sourceformat.h"
 #include "textlimit.h"
 
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace store {
@@ -33,18 +36,63 @@ struct LeftOut {
     std::vector<long> places; // where the first few begin
 };
 
+// How the source was read, and what the user may change about it.
+struct SourceNote {
+    std::string text;
+    Remedy remedy;
+};
+
+// The note as the command line says it, its remedy in option names.
+std::string commandLineText(const SourceNote& note);
+
 struct ImportResult {
     long imported = 0;
-    long duplicates = 0;
-    std::vector<LeftOut> leftOut;   // by reason, in the order first met
-    std::vector<std::string> notes; // how the source was read
-    const char* place = "line";     // what the numbers in leftOut count
+    long duplicates = 0;           // left out by skipDuplicates
+    long alreadyStored = 0;        // entries equal to one the deck holds, left out or not
+    std::vector<LeftOut> leftOut;  // by reason, in the order first met
+    std::vector<SourceNote> notes; // how the source was read
+    const char* place = "line";    // what the numbers in leftOut count
 
     long leftOutCount() const;
 };
 
+// Why a source cannot be imported: the error's number and description as
+// the command line says it, and its parts for other front ends. `line` is 0
+// when the refusal is about the whole source.
+struct Refusal {
+    int number = 0;
+    std::string description;
+    long line = 0;
+    std::string reason;
+    Remedy remedy;
+};
+
 // "2 without a comment: lines 4, 9; 1 without a term: line 12".
 std::string leftOutText(const ImportResult& result);
+
+// The terms and definitions a deck holds, for the duplicate check.
+using StoredPairs = std::set<std::pair<std::string, std::string>>;
+StoredPairs storedPairs(store::Connection& deck);
+
+// One reading of a source: what a preview shows and what an import writes.
+struct ParsedSource {
+    std::vector<SourceEntry> entries; // those to store, in the order of the source
+    ImportResult result;              // what the reading found; `imported` stays 0
+    std::optional<Refusal> refusal;   // set when nothing may be imported
+};
+
+// Reads and checks `source` as `options` say, against the `stored` pairs of
+// the deck it is for; nothing is written. A source that cannot be imported
+// comes back with its refusal (see importEntries for the rules).
+ParsedSource parseSource(const SourceInput& source, const ImportOptions& options, const StoredPairs& stored);
+
+// Stores the parsed entries in one transaction, all or nothing. Raises the
+// refusal of a refused source, and the error of a deck without room for them.
+ImportResult storeParsed(store::Connection& deck, const ParsedSource& parsed);
+
+// Raises the error for `count` new entries when any would get an ID above
+// store::kLargestReviewableId.
+void checkRoom(store::Connection& deck, std::size_t count);
 
 // Adds the entries of `source` to the deck, in the order of the source.
 //

@@ -304,6 +304,16 @@ void readKvtml(const QByteArray& source, const ReadOptions& options, SourceSink&
     const Language* second = nullptr;
     std::tie(first, second) = chooseLanguages(document, options.languages);
 
+    if (options.languages.isEmpty() && document.languages.size() > 2) {
+        QStringList all;
+        for (const Language& language : document.languages)
+            all << language.id + (language.locale.isEmpty() ? QString() : " (" + language.locale + ")");
+        sink.advise("read " + first->shown().toStdString() + " as the term and " + second->shown().toStdString()
+                        + " as the definition, of its " + std::to_string(document.languages.size())
+                        + " languages: " + all.join(", ").toStdString(),
+                    {RemedyKind::Languages, {}});
+    }
+
     // Words in one language with no comment anywhere: nothing to learn them by.
     const bool anyDefinition =
         std::any_of(document.entries.begin(), document.entries.end(), [&](const KvtmlEntry& entry) {
@@ -312,12 +322,12 @@ void readKvtml(const QByteArray& source, const ReadOptions& options, SourceSink&
             return definition && !blank(second ? definition->text : definition->comment);
         });
     if (!document.entries.empty() && !anyDefinition)
-        throw deckError(DeckErrorCode::NothingToImport,
-                        "it holds words without definitions: "
-                            + (second ? "none of its entries has text in " + second->shown().toStdString()
-                                      : "its one language, " + first->shown().toStdString()
-                                            + ", has no <comment> to take as the definition")
-                            + (document.languages.size() > 2 ? " (--languages chooses two of its languages)" : ""));
+        throw SourceError(DeckErrorCode::NothingToImport, "", 0,
+                          "it holds words without definitions: "
+                              + (second ? "none of its entries has text in " + second->shown().toStdString()
+                                        : "its one language, " + first->shown().toStdString()
+                                              + ", has no <comment> to take as the definition"),
+                          document.languages.size() > 2 ? Remedy{RemedyKind::Languages, {}} : Remedy{});
 
     for (const KvtmlEntry& entry : document.entries) {
         const Translation* term = translationIn(entry, *first);

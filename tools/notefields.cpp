@@ -48,6 +48,40 @@ std::optional<FieldPair> fieldPairNamed(std::string_view text)
     return FieldPair{*term, *definition};
 }
 
+std::optional<Cloze> clozeOf(std::string_view text)
+{
+    Cloze cloze;
+    bool any = false;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t open = text.find("{{c", at);
+        std::size_t digits = open == std::string_view::npos ? open : open + 3;
+        while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
+            ++digits;
+        const bool numbered = digits != std::string_view::npos && digits > open + 3;
+        const std::size_t close =
+            numbered && text.substr(digits).starts_with("::") ? text.find("}}", digits + 2) : std::string_view::npos;
+        if (close == std::string_view::npos) {
+            const std::size_t next = open == std::string_view::npos ? text.size() : open + 1;
+            cloze.blanked.append(text.substr(at, next - at));
+            cloze.filled.append(text.substr(at, next - at));
+            at = next;
+            continue;
+        }
+        const std::string_view inside = text.substr(digits + 2, close - digits - 2);
+        const std::size_t hint = inside.find("::");
+        cloze.blanked.append(text.substr(at, open - at)).append("[");
+        cloze.blanked.append(hint == std::string_view::npos ? std::string_view("…") : inside.substr(hint + 2))
+            .append("]");
+        cloze.filled.append(text.substr(at, open - at)).append(inside.substr(0, hint));
+        any = true;
+        at = close + 2;
+    }
+    if (!any)
+        return std::nullopt;
+    return cloze;
+}
+
 void NoteEntries::add(long place, const std::vector<std::string>& fields)
 {
     const auto field = [&](int index) -> std::optional<std::string> {
@@ -56,6 +90,15 @@ void NoteEntries::add(long place, const std::vector<std::string>& fields)
         const std::string& text = fields[static_cast<std::size_t>(index)];
         return html_ ? htmlToText(text, dropped_) : text;
     };
+    if (cloze_ && !fields.empty() && fields.front().find("{{c") != std::string::npos) {
+        const auto text = field(0);
+        const auto extra = field(1);
+        const auto cloze = text ? clozeOf(*text) : std::nullopt;
+        if (cloze && extra) {
+            sink_.entry({place, cloze->blanked, cloze->filled + (extra->empty() ? "" : "\n" + *extra)});
+            return;
+        }
+    }
     auto term = field(pair_.term);
     auto definition = field(pair_.definition);
     if (!term || !definition) {

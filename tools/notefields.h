@@ -36,6 +36,10 @@ public:
     NoteEntries(FieldPair pair, bool html, SourceSink& sink) : pair_(pair), html_(html), sink_(sink) { }
 
     void setHtml(bool html) { html_ = html; }
+    // Packages: a note whose text holds cloze deletions ("{{c1::Canberra}}")
+    // becomes one entry of the text blanked and the text filled, its Extra
+    // field (the second) after a line break.
+    void setCloze(bool cloze) { cloze_ = cloze; }
     // One note; `place` is its line in a file or its number in a package.
     void add(long place, const std::vector<std::string>& fields);
     void finish();
@@ -43,9 +47,20 @@ public:
 private:
     FieldPair pair_;
     bool html_;
+    bool cloze_ = false;
     SourceSink& sink_;
     DroppedMedia dropped_;
 };
+
+// A text with cloze deletions, blanked and filled: "{{c1::Canberra}} is
+// the capital of {{c2::Australia::country}}" gives "[…] is the capital of
+// [country]" and "Canberra is the capital of Australia". Nothing when the
+// text holds none.
+struct Cloze {
+    std::string blanked;
+    std::string filled;
+};
+std::optional<Cloze> clozeOf(std::string_view text);
 
 // Passes on the entries of a reader with their texts read as HTML (--html),
 // refusing a text with more than kMostHtmlTags tags at its line.

@@ -27,8 +27,12 @@ struct ReadOptions {
     // CSV: the separator given with --separator; without it a file named
     // .csv has its separator guessed from its lines, and --format csv means
     // a comma.
-    std::optional<char> separator;
+    // Several characters (" - ") split each row at their one occurrence,
+    // quotes being ordinary characters, as in tab-separated text.
+    std::optional<std::string> separator;
     bool guessSeparator = false;
+    // CSV and tab-separated text: what ends a row (";") instead of a line end.
+    std::string rowSeparator;
     // The encoding given with --encoding, as iconv names it; empty for UTF-8
     // (or what a byte-order mark or an XML declaration says).
     std::string encoding;

@@ -31,13 +31,11 @@ std::vector<SourceLine> splitLines(std::string_view source)
 void checkEncoding(const SourceLine& line)
 {
     if (line.text.find('\0') != std::string_view::npos)
-        throw malformedLine(line.number,
-                            "holds a NUL character; is the file UTF-16 (give --encoding utf-16le or utf-16be)?");
+        throw malformedLine(line.number, "holds a NUL character", {RemedyKind::Utf16, {}});
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString decoded = decoder.decode(QByteArrayView(line.text.data(), static_cast<qsizetype>(line.text.size())));
     if (decoder.hasError())
-        throw malformedLine(line.number, "is not valid UTF-8 text; give the file's encoding with --encoding "
-                                         "(e.g. --encoding windows-1252), or save it as UTF-8");
+        throw malformedLine(line.number, "is not valid UTF-8 text", {RemedyKind::Encoding, {}});
 }
 
 bool isBlank(const SourceLine& line)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "remedy.h"
+
 #include <string>
+#include <utility>
 
 namespace deck {
 
@@ -25,6 +28,9 @@ public:
     virtual void leftOut(long line, std::string reason) = 0;
     // How the source was read, said once ("read as semicolon-separated").
     virtual void note(std::string text) = 0;
+    // A note with what the user may change about it ("line 1 looks like a
+    // header"); a sink that keeps no remedy takes the command line's words.
+    virtual void advise(std::string text, Remedy remedy) { note(std::move(text) + commandLineAdvice(remedy)); }
 };
 
 } // namespace deck

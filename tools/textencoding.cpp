@@ -72,9 +72,10 @@ std::string convertToUtf8(std::string_view source, const std::string& encoding)
             continue;
         }
         const long line = lineAtEnd(std::string_view(out.data(), written));
-        throw malformedLine(line, errno == EINVAL ? "ends in the middle of a character of the encoding " + encoding
-                                                  : "holds bytes that are not valid " + encoding
-                                                        + " text; give the file's own encoding with --encoding");
+        if (errno == EINVAL)
+            throw malformedLine(line, "ends in the middle of a character of the encoding " + encoding);
+        throw malformedLine(line, "holds bytes that are not valid " + encoding + " text",
+                            {RemedyKind::OwnEncoding, {}});
     }
     out.resize(written);
     return out;

@@ -95,8 +95,13 @@ void TestDeckTool::wrongUsageExitsWithStatus2_data()
                                        << "--columns is for notes exports";
     QTest::addRow("--columns not two numbers")
         << QStringList{"import", "--columns", "2,2", "DECK", "a.apkg"} << "two different column numbers";
-    QTest::addRow("unknown separator") << QStringList{"import", "--separator", "::", "DECK", "a.csv"}
-                                       << "unknown separator '::'";
+    QTest::addRow("separator with a line end")
+        << QStringList{"import", "--separator", ":\n", "DECK", "a.csv"} << "unknown separator ':\n'";
+    QTest::addRow("--row-separator for KVTML")
+        << QStringList{"import", "--row-separator", ";", "DECK", "a.kvtml"} << "--row-separator is for CSV";
+    QTest::addRow("row separator equal to the separator")
+        << QStringList{"import", "--separator", ";", "--row-separator", ";", "DECK", "a.csv"}
+        << "other than the separator";
     QTest::addRow("--separator for tab-separated text")
         << QStringList{"import", "--separator", ";", "DECK", "a.txt"} << "--separator is for CSV";
     QTest::addRow("unknown encoding") << QStringList{"import", "--encoding", "klingon", "DECK", "a.csv"}
@@ -331,6 +336,26 @@ void TestDeckTool::importFromFilesPeopleHave_data()
     QTest::addRow("package of image-only notes")
         << "images.apkg" << ankiPackage({{"<img src=a.png>", "x"}}, PackageKind::Anki21) << 1
         << "images.apkg: none of its 1 entries can be imported: 1 with field 1 or 2 empty";
+    QTest::addRow("comma-separated text named .txt")
+        << "cards.txt" << QByteArray("dog,Hund\ncat,Katze\n") << 1
+        << "cards.txt, line 1: has no tab; each line must hold the term, a tab and the definition; the file reads as "
+           "CSV separated by comma; give --format csv\n";
+    QTest::addRow("spreadsheet text, a cell over two lines")
+        << "unicode.txt" << QByteArray("a\t\"one\ntwo\"\nb\tc\n") << 1
+        << "line 2: has no tab; each line must hold the term, a tab and the definition; the file reads as CSV, with "
+           "texts over several lines in quotes; give --format csv --separator tab";
+    QTest::addRow("a custom export of ' - ' and ';' named .txt")
+        << "custom.txt" << QByteArray("dog - Hund;cat - Katze;") << 1
+        << "line 1: has no tab; each line must hold the term, a tab and the definition; its text has \" - \" between "
+           "term and definition; give --separator ' - ' --row-separator ';'\n";
+    QTest::addRow("a header row imported with a note")
+        << "list.csv" << QByteArray("Wort;Bedeutung\nHaus;house\n") << 0
+        << "list.csv: line 1 (Wort, Bedeutung) looks like a row of column headings and is imported as an entry; give "
+           "--skip-header to leave it out";
+    QTest::addRow("markup in plain text")
+        << "export.txt" << QByteArray("a\tb\nthe house<br>(f.)\tdas Haus &amp; Hof\n") << 0
+        << "export.txt: 1 entry holds HTML tags or character references, kept as "
+           "written (the first on line 2); give --html to read them as HTML";
     QTest::addRow("zip that is no package") << "other.apkg" << zipArchive({{"readme.txt", "hi"}}) << 1
                                             << "other.apkg, is not a readable package: it holds no collection";
     // Hostile or odd packages, made here: a few hundred bytes each.

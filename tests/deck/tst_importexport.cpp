@@ -276,6 +276,8 @@ struct SourceCase {
     QString encoding = {};
     QStringList languages = {};
     bool html = false;
+    QString rowSeparator = {};
+    deck::RemedyKind advice = deck::RemedyKind::None; // of the one note that names a remedy, if any
 };
 Q_DECLARE_METATYPE(SourceCase)
 
@@ -329,6 +331,45 @@ void TestImportExport::sourceGivesItsEntriesOrItsError_data()
         << "line 1: has 1 field where 2, the term and the definition, were expected (separated by semicolon";
     QTest::addRow("csv: semicolons, one line without")
         << SourceCase{Format::Csv, "a;b\nc;d\ne\n"} << none << "line 3: has 1 field";
+    QTest::addRow("txt: several characters and a row separator, as custom exports write")
+        << SourceCase{.format = Format::Tsv,
+                      .source = "dog - Hund;cat - Katze;",
+                      .separator = " - ",
+                      .rowSeparator = ";"}
+        << std::vector<TestEntry>{{1, "dog", "Hund"}, {2, "cat", "Katze"}} << "";
+    QTest::addRow("csv: rows over several lines, line breaks around the row separator")
+        << SourceCase{.format = Format::Csv,
+                      .source = "a - b;\r\nc - \"d\"\ne;\n\n",
+                      .separator = " - ",
+                      .rowSeparator = ";"}
+        << std::vector<TestEntry>{{1, "a", "b"}, {2, "c", "\"d\"\ne"}} << "";
+    QTest::addRow("csv: a row separator, the comma between")
+        << SourceCase{.format = Format::Csv, .source = "a,b|c,d", .rowSeparator = "|"}
+        << std::vector<TestEntry>{{1, "a", "b"}, {2, "c", "d"}} << "";
+    QTest::addRow("csv: several characters, one line holds them twice")
+        << SourceCase{.format = Format::Csv, .source = "a - b\nc - d - e\n", .separator = " - "} << none
+        << "line 2: holds the separator ' - ' more than once";
+    QTest::addRow("txt: a row without the separator, on its own line")
+        << SourceCase{.format = Format::Tsv, .source = "a - b;\nc;", .separator = " - ", .rowSeparator = ";"} << none
+        << "line 2: does not hold the separator ' - ' between the term and the definition (separated by ' - '";
+    // Notes that name what to change:
+    QTest::addRow("csv: a header row of column labels")
+        << SourceCase{.format = Format::Csv, .source = "\n Front ,BACK\na,b\n", .advice = deck::RemedyKind::SkipHeader}
+        << std::vector<TestEntry>{{1, " Front ", "BACK"}, {2, "a", "b"}} << "";
+    QTest::addRow("csv: a first row of words is no header")
+        << SourceCase{.format = Format::Csv, .source = "Wort,word\n"} << std::vector<TestEntry>{{1, "Wort", "word"}}
+        << "";
+    QTest::addRow("tsv: tags and references in plain text")
+        << SourceCase{.format = Format::Tsv,
+                      .source = "a\tb\nthe house<br>(f.)\tx &#233;\n",
+                      .advice = deck::RemedyKind::Html}
+        << std::vector<TestEntry>{{1, "a", "b"}, {2, "the house<br>(f.)", "x &#233;"}} << "";
+    QTest::addRow("tsv: a comparison and R&D; are no markup")
+        << SourceCase{.format = Format::Tsv, .source = "1 < 2 > 0\tR&D; <3\n"}
+        << std::vector<TestEntry>{{1, "1 < 2 > 0", "R&D; <3"}} << "";
+    QTest::addRow("kvtml: three languages, the first two read")
+        << SourceCase{.format = Format::Kvtml, .source = kThreeLanguages, .advice = deck::RemedyKind::Languages}
+        << std::vector<TestEntry>{{1, "dog", "Hund"}} << "";
     // Encodings:
     QTest::addRow("tsv: UTF-16 LE with its mark")
         << SourceCase{Format::Tsv, utf16("\xff\xfe", "Käse\tcheese 🧀\n", QStringConverter::Utf16LE)}
@@ -424,12 +465,21 @@ void TestImportExport::sourceGivesItsEntriesOrItsError()
     const QByteArray before = snapshot(target.path());
     deck::ImportOptions options = optionsFor(source.format);
     if (!source.separator.isEmpty())
-        options.read.separator = deck::separatorNamed(source.separator.toStdString());
+        options.read.separator = deck::separatorTextNamed(source.separator.toStdString());
     options.read.encoding = source.encoding.toStdString();
     options.read.languages = source.languages;
     options.read.html = source.html;
-    const auto raised = errorFrom([&] { import(target, source.source, options); });
+    options.read.rowSeparator = source.rowSeparator.toStdString();
+    deck::ImportResult result;
+    const auto raised = errorFrom([&] { result = import(target, source.source, options); });
     QVERIFY2(raised.has_value() == !error.isEmpty(), raised ? raised->what() : "no error");
+    QStringList advised;
+    for (const deck::SourceNote& note : result.notes)
+        if (note.remedy.kind != deck::RemedyKind::None)
+            advised << QString::fromStdString(deck::commandLineText(note));
+    QCOMPARE(advised.size(), source.advice == deck::RemedyKind::None ? 0 : 1);
+    if (!advised.isEmpty())
+        QVERIFY2(result.notes.back().remedy.kind == source.advice, qPrintable(advised.join(u'\n')));
     if (raised) {
         QVERIFY2(QString::fromStdString(raised->description()).startsWith(error), raised->what());
         QCOMPARE(snapshot(target.path()), before);
@@ -527,7 +577,7 @@ void TestImportExport::tabSeparatedCsvIsReadAsSuchOnlyWhenNamedCsv()
     TempDeck named;
     const auto result = import(named, source, optionsFor(Format::Csv));
     QCOMPARE(result.notes.size(), std::size_t(1));
-    QVERIFY(QString::fromStdString(result.notes.front()).contains("tab-separated"));
+    QVERIFY(QString::fromStdString(result.notes.front().text).contains("tab-separated"));
     const std::vector<TestEntry> expected{{1, "a", "b"}, {2, "c\"q", "d, e"}};
     QCOMPARE(named.entries(), expected);
 

@@ -8,6 +8,7 @@
 #include "deckerror.h"
 #include "decktest.h"
 #include "htmltext.h"
+#include "notefields.h"
 #include "notesexport.h"
 #include "tsvformat.h"
 
@@ -34,6 +35,8 @@ private slots:
     void notesExportGivesTheChosenFieldsAsText();
     void packageGivesTheNewestCollectionsNotes_data();
     void packageGivesTheNewestCollectionsNotes();
+    void clozeIsBlankedAndFilled_data();
+    void clozeIsBlankedAndFilled();
 };
 
 void TestTextFormats::csvGivesEntriesWithTheirFirstLine_data()
@@ -240,6 +243,14 @@ void TestTextFormats::packageGivesTheNewestCollectionsNotes_data()
     QTest::addRow("anki21 preferred to anki2") << zipArchive(
         {{"collection.anki2", ankiCollection({kUpdateNote})}, {"collection.anki21", ankiCollection(notes)}})
                                                << entries << leftOut;
+    QTest::addRow("cloze notes: blanked term, filled definition, Extra after a line break")
+        << ankiPackage({{"{{c1::Canberra}} is the capital of {{c2::Australia::country}}", ""},
+                        {"<b>{{c1::H<sub>2</sub>O}}</b> is water", "a <i>formula</i>"},
+                        {"{{c1::never closed", ""}},
+                       PackageKind::Anki21)
+        << Entries{{1, "[…] is the capital of [country]", "Canberra is the capital of Australia"},
+                   {2, "[…] is water", "H2O is water\na formula"}}
+        << leftOut;
     QTest::addRow("a field not UTF-8") << ankiPackage({{"a", "b"}, {"c", "caf\xe9"}}, PackageKind::Anki2) << Entries{}
                                        << "is not a readable package: note 2 is not valid UTF-8 text";
     QTest::addRow("not a zip archive") << QByteArray("#separator:tab\n") << Entries{}
@@ -269,6 +280,52 @@ void TestTextFormats::packageGivesTheNewestCollectionsNotes()
     }
     QCOMPARE(collected.entries, expected);
     QCOMPARE(collected.leftOuts, Notes{outcome.toStdString()});
+}
+
+void TestTextFormats::clozeIsBlankedAndFilled_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("blanked"); // "" when the text holds no cloze
+    QTest::addColumn<QString>("filled");
+
+    QTest::addRow("no cloze") << "plain {braces} and {{c}}"
+                              << ""
+                              << "";
+    QTest::addRow("no number: not a cloze") << "{{c::x}}"
+                                            << ""
+                                            << "";
+    QTest::addRow("never closed") << "{{c1::x"
+                                  << ""
+                                  << "";
+    QTest::addRow("one, at both ends") << "{{c1::a}}"
+                                       << "[\u2026]"
+                                       << "a";
+    QTest::addRow("hint kept") << "x {{c12::Paris::city}} y"
+                               << "x [city] y"
+                               << "x Paris y";
+    QTest::addRow("the same number twice, text between") << "{{c1::a}}-{{c1::b}}{{c2::c}}"
+                                                         << "[\u2026]-[\u2026][\u2026]"
+                                                         << "a-bc";
+    QTest::addRow("an unclosed one after a cloze kept as text") << "{{c1::a}} {{c2::b"
+                                                                << "[\u2026] {{c2::b"
+                                                                << "a {{c2::b";
+    QTest::addRow("texts outside ASCII") << "\u00e9{{c1::\u65e5\u672c}}\U0001F600"
+                                         << "\u00e9[\u2026]\U0001F600"
+                                         << "\u00e9\u65e5\u672c\U0001F600";
+}
+
+void TestTextFormats::clozeIsBlankedAndFilled()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, blanked);
+    QFETCH(QString, filled);
+
+    const auto cloze = deck::clozeOf(text.toStdString());
+    QCOMPARE(cloze.has_value(), !blanked.isEmpty());
+    if (cloze) {
+        QCOMPARE(QString::fromStdString(cloze->blanked), blanked);
+        QCOMPARE(QString::fromStdString(cloze->filled), filled);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTextFormats)

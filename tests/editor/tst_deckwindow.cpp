@@ -4,6 +4,7 @@
 #include "deckmodel.h"
 #include "deckwindow.h"
 #include "entryarea.h"
+#include "importdialog.h"
 #include "messageboxes.h"
 #include "tempdeck.h"
 
@@ -20,6 +21,7 @@
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,6 +86,8 @@ private slots:
     void exportWritesTheChosenFileWholeOrNotAtAll();
     void compactRenumbersOnlyWithTheDeckToItself_data();
     void compactRenumbersOnlyWithTheDeckToItself();
+    void openShowsAnotherDeckInItsOwnWindow_data();
+    void openShowsAnotherDeckInItsOwnWindow();
 
 private:
     QTemporaryDir settingsHome_;
@@ -353,37 +357,79 @@ void TestDeckWindow::importShowsWhatItWillAddFirst_data()
 {
     QTest::addColumn<QString>("via");       // "call", "drop" (onto the window), "drop on search" or "Ctrl+I"
     QTest::addColumn<QByteArray>("source"); // written to a .csv file
-    QTest::addColumn<BoxAnswer>("answer");  // to the preview
-    QTest::addColumn<QString>("says");      // in the first box shown
+    // Changes made in the dialog: "format:NAME" (as listed), "separator:TEXT", "encoding:NAME",
+    // "rows:TEXT", "header", "long", "duplicates"; "full" fills the deck to
+    // ID 32766 first.
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<BoxAnswer>("answer");  // Yes clicks Import, No and Esc cancel
+    QTest::addColumn<QString>("says");      // in the dialog, counts, notes and the first entry
     QTest::addColumn<QStringList>("terms"); // stored, in ID order
 
     const QStringList t12{"term 1", "term 2"};
     const QStringList added{"term 1", "term 2", "Gold", "Iron"};
     const QByteArray two("Gold,Au\nIron,Fe\n");
     const QByteArray malformed("Gold,Au\n\"Iron,Fe\n");
-    QTest::addRow("previewed, then added") << "call" << two << BoxAnswer::Yes << "Add 2 entries" << added;
-    QTest::addRow("previewed, declined") << "call" << QByteArray("Gold,Au\n") << BoxAnswer::No << "Gold \u2014 Au"
-                                         << t12;
-    QTest::addRow("a malformed line is named") << "call" << malformed << BoxAnswer::Yes << "line 2" << t12;
-    QTest::addRow("a text over 255 is refused") << "call" << QByteArray(300, 'x') + ",long\n"
-                                                << BoxAnswer::Yes << "line 1: the term is 300" << t12;
-    QTest::addRow("dropped, previewed, then added") << "drop" << two << BoxAnswer::Yes << "Add 2 entries" << added;
-    QTest::addRow("dropped, preview cancelled with Esc") << "drop" << two << BoxAnswer::Esc << "Iron \u2014 Fe" << t12;
-    QTest::addRow("dropped, a malformed line is named") << "drop" << malformed << BoxAnswer::Yes << "line 2" << t12;
+    QTest::addRow("previewed, then added")
+        << "call" << two << QStringList{} << BoxAnswer::Yes << "Adds 2 entries" << added;
+    QTest::addRow("previewed, declined") << "call" << QByteArray("Gold,Au\n") << QStringList{} << BoxAnswer::No
+                                         << "Gold | Au" << t12;
+    QTest::addRow("a malformed line is named, Import refused")
+        << "call" << malformed << QStringList{} << BoxAnswer::Yes << "Line 2: a quote opened" << t12;
+    QTest::addRow("a text over 255 named in the window's words")
+        << "call" << QByteArray(300, 'x') + ",long\n"
+        << QStringList{} << BoxAnswer::Yes
+        << "Line 1: the term is 300 characters long; Verbrio's boxes take at most 255 (tick \u201cAllow long "
+           "texts\u201d"
+        << t12;
+    QTest::addRow("allowing long texts imports it") << "call" << QByteArray(300, 'x') + ",long\n"
+                                                    << QStringList{"long"} << BoxAnswer::Yes << "Adds 1 entry"
+                                                    << QStringList{"term 1", "term 2", QString(300, 'x')};
+    QTest::addRow("the header ticked leaves the first row out")
+        << "call" << QByteArray("Term,Definition\nGold,Au\n") << QStringList{"header"} << BoxAnswer::Yes
+        << "Adds 1 entry" << QStringList{"term 1", "term 2", "Gold"};
+    QTest::addRow("a header row noted in the window's words")
+        << "call" << QByteArray("Term,Definition\nGold,Au\n") << QStringList{} << BoxAnswer::No
+        << "tick \u201cFirst row is a header\u201d" << t12;
+    QTest::addRow("several characters and a row separator typed")
+        << "call" << QByteArray("Gold - Au;Iron - Fe;") << QStringList{"separator: - ", "rows:;"} << BoxAnswer::Yes
+        << "Adds 2 entries" << added;
+    QTest::addRow("read as tab-separated: the window names CSV")
+        << "call" << two << QStringList{"format:Tab-separated text"} << BoxAnswer::Yes
+        << "the file reads as CSV separated by comma; choose CSV as the format" << t12;
+    QTest::addRow("a windows-1252 file read in the encoding suggested")
+        << "call" << QByteArray("K\xe4se,cheese\n") << QStringList{} << BoxAnswer::Yes << "K\u00e4se | cheese"
+        << QStringList{"term 1", "term 2", "K\u00e4se"};
+    QTest::addRow("an encoding chosen that does not fit is named")
+        << "call" << QByteArray("a,b\n\x81,c\n") << QStringList{"encoding:windows-1252"} << BoxAnswer::Yes
+        << "Line 2: holds bytes that are not valid windows-1252 text; choose the file's own encoding" << t12;
+    QTest::addRow("duplicates of the deck counted, then skipped")
+        << "call" << QByteArray("term 1,definition 1\nGold,Au\n") << QStringList{"duplicates"} << BoxAnswer::Yes
+        << "skips 1 duplicate" << QStringList{"term 1", "term 2", "Gold"};
+    QTest::addRow("duplicates of the deck noted when not skipped")
+        << "call" << QByteArray("term 1,definition 1\n") << QStringList{} << BoxAnswer::No
+        << "1 entry equals one the deck holds already; tick \u201cSkip duplicates\u201d" << t12;
+    QTest::addRow("no room for all: nothing written") << "call" << two << QStringList{"full"} << BoxAnswer::Yes
+                                                      << "only 1 fit" << QStringList{"term 1", "term 2", "term 32766"};
+    QTest::addRow("dropped, previewed, then added")
+        << "drop" << two << QStringList{} << BoxAnswer::Yes << "Adds 2 entries" << added;
+    QTest::addRow("dropped, cancelled with Esc")
+        << "drop" << two << QStringList{} << BoxAnswer::Esc << "Iron | Fe" << t12;
     QTest::addRow("dropped on the search field, not typed there")
-        << "drop on search" << two << BoxAnswer::Yes << "Add 2 entries" << added;
-    QTest::addRow("Ctrl+I, previewed, then added") << "Ctrl+I" << two << BoxAnswer::Yes << "Add 2 entries" << added;
+        << "drop on search" << two << QStringList{} << BoxAnswer::Yes << "Adds 2 entries" << added;
+    QTest::addRow("Ctrl+I, previewed, then added")
+        << "Ctrl+I" << two << QStringList{} << BoxAnswer::Yes << "Adds 2 entries" << added;
 }
 
 void TestDeckWindow::importShowsWhatItWillAddFirst()
 {
     QFETCH(QString, via);
     QFETCH(QByteArray, source);
+    QFETCH(QStringList, options);
     QFETCH(BoxAnswer, answer);
     QFETCH(QString, says);
     QFETCH(QStringList, terms);
 
-    TempDeck deck(TempDeck::numbered(2));
+    TempDeck deck(TempDeck::withIds(options.contains("full") ? QList<qint64>{1, 2, 32766} : QList<qint64>{1, 2}));
     // A name a URL has to carry intact: a space and a letter outside ASCII.
     const QString sourcePath = QString::fromStdString(deck.directory()) + "/new words \u00fc.csv";
     QFile file(sourcePath);
@@ -392,12 +438,46 @@ void TestDeckWindow::importShowsWhatItWillAddFirst()
     store::Connection connection(deck.path());
     DeckWindow window(connection, QString::fromStdString(deck.path()));
     window.chooseFile = [&](const QString&) { return sourcePath; };
-    MessageBoxes boxes({answer});
+    QString shown;
+    window.answerImport = [&](ImportDialog& dialog) {
+        for (const QString& option : options) {
+            const QString value = option.section(u':', 1);
+            if (option.startsWith(u"format:"))
+                dialog.formatBox()->setCurrentIndex(dialog.formatBox()->findText(value, Qt::MatchStartsWith));
+            else if (option.startsWith(u"separator:"))
+                dialog.separatorBox()->setEditText(value);
+            else if (option.startsWith(u"encoding:"))
+                dialog.encodingBox()->setCurrentIndex(dialog.encodingBox()->findData(value));
+            else if (option.startsWith(u"rows:"))
+                dialog.rowSeparatorBox()->setText(value);
+            else if (option == u"header")
+                dialog.headerBox()->setChecked(true);
+            else if (option == u"long")
+                dialog.allowLongBox()->setChecked(true);
+            else if (option == u"duplicates")
+                dialog.skipDuplicatesBox()->setChecked(true);
+        }
+        QTRY_VERIFY(!dialog.shownText().isEmpty()); // the preview follows the options by itself
+        dialog.updatePreview();
+        shown = dialog.shownText();
+        for (int row = 0; row < dialog.preview()->rowCount(); ++row)
+            shown +=
+                u'\n' + dialog.preview()->item(row, 1)->text() + u" | "_qs + dialog.preview()->item(row, 2)->text();
+        if (answer == BoxAnswer::Yes) {
+            dialog.importButton()->click();
+        } else if (answer == BoxAnswer::Esc) {
+            dialog.show();
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        } else {
+            dialog.reject();
+        }
+    };
+    MessageBoxes boxes; // a refused write is said in a box
     if (via.startsWith(u"drop")) {
         QVERIFY(showActive(window));
         QVERIFY(dropFile(via == u"drop" ? static_cast<QWidget&>(window) : *window.searchField(), sourcePath));
-        QVERIFY(boxes.shown.isEmpty()); // not while the dropping program waits for the drop to end
-        QTRY_VERIFY(!boxes.shown.isEmpty());
+        QVERIFY(shown.isEmpty()); // not while the dropping program waits for the drop to end
+        QTRY_VERIFY(!shown.isEmpty());
     } else if (via == u"Ctrl+I") {
         QVERIFY(showActive(window));
         QTest::keySequence(window.table(), QKeySequence(via));
@@ -405,8 +485,8 @@ void TestDeckWindow::importShowsWhatItWillAddFirst()
         window.importFile(sourcePath);
     }
 
-    QVERIFY(!boxes.shown.isEmpty());
-    QVERIFY2(boxes.shown.first().text.contains(says), qPrintable(boxes.shown.first().text));
+    QVERIFY2(shown.contains(says), qPrintable(shown));
+    QVERIFY2(!shown.contains(u"--") && !shown.contains(u"verbrio-deck"), qPrintable(shown)); // the window's words
     QCOMPARE(storedTerms(deck), terms);
     QCOMPARE(window.model().rowCount(), terms.size()); // the window shows what was added
     QVERIFY(window.searchField()->text().isEmpty());
@@ -546,6 +626,55 @@ void TestDeckWindow::compactRenumbersOnlyWithTheDeckToItself()
                                     [&](const TestEntry& e) { return e.id == window.entryArea()->entryId(); });
     QVERIFY(shown != expected.end());
     QCOMPARE(window.entryArea()->box(DeckModel::TermColumn)->toPlainText(), QString::fromStdString(shown->question));
+}
+
+void TestDeckWindow::openShowsAnotherDeckInItsOwnWindow_data()
+{
+    QTest::addColumn<QString>("chosen"); // "other", "same", "text" (a file that is no deck) or "" (cancelled)
+    QTest::addColumn<int>("windows");    // new windows opened
+    QTest::addColumn<QString>("says");   // in a box, or ""
+
+    QTest::addRow("another deck") << "other" << 1 << "";
+    QTest::addRow("the same deck, not twice") << "same" << 0 << "";
+    QTest::addRow("a file that is no deck, refused") << "text" << 0 << "Cannot open";
+    QTest::addRow("cancelled") << "" << 0 << "";
+}
+
+void TestDeckWindow::openShowsAnotherDeckInItsOwnWindow()
+{
+    QFETCH(QString, chosen);
+    QFETCH(int, windows);
+    QFETCH(QString, says);
+
+    TempDeck deck(TempDeck::numbered(2));
+    TempDeck other(TempDeck::numbered(5));
+    const QString text = QString::fromStdString(deck.directory()) + "/words.txt";
+    QFile file(text);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("a\tb\n") == 4);
+    file.close();
+    const QMap<QString, QString> paths{{"other", QString::fromStdString(other.path())},
+                                       {"same", QString::fromStdString(deck.path())},
+                                       {"text", text}};
+    store::Connection connection(deck.path());
+    DeckWindow window(connection, QString::fromStdString(deck.path()));
+    window.chooseFile = [&](const QString&) { return paths.value(chosen); };
+    QVERIFY(showActive(window));
+    MessageBoxes boxes;
+    QTest::keySequence(window.table(), QKeySequence::Open);
+
+    QList<DeckWindow*> opened = window.findChildren<DeckWindow*>();
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* shown = qobject_cast<DeckWindow*>(top); shown && shown != &window && !opened.contains(shown))
+            opened << shown;
+    QCOMPARE(opened.size(), windows);
+    QCOMPARE(boxes.shown.isEmpty(), says.isEmpty());
+    if (!says.isEmpty())
+        QVERIFY2(boxes.shown.first().text.contains(says), qPrintable(boxes.shown.first().text));
+    if (windows > 0) {
+        QCOMPARE(opened.first()->model().rowCount(), 5);
+        QCOMPARE(DeckWindow::recentDecks().value(0), QFileInfo(paths.value(chosen)).absoluteFilePath());
+    }
+    qDeleteAll(opened); // before the decks they read are removed
 }
 
 QTEST_MAIN(TestDeckWindow)
