@@ -20,6 +20,9 @@ enum class ErrorCode : int {
     BadTable = 3800,                // table Questions is missing or not of the expected shape
     NoEntryInRange = 3900,          // no entry has an ID from 1 to the largest ID
     CannotBackUp = 3910,            // the copy of the file before deleting all could not be written
+    DeckFull = 3920,                // a new entry would need an ID above the largest the Review screen draws
+    BlankEntry = 3921,              // an entry with neither a term nor a definition is never stored
+    ChangedElsewhere = 3922,        // a conditional write found the entry changed by another program
     Internal = 51,                  // not the store's: an error of the library or the toolkit around it
 };
 
