@@ -126,6 +126,13 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     connect(model_, &QAbstractItemModel::rowsInserted, this, &DeckWindow::updateFigures);
     connect(model_, &QAbstractItemModel::rowsRemoved, this, &DeckWindow::updateFigures);
     connect(model_, &DeckModel::failed, this, &DeckWindow::report);
+    connect(model_, &DeckModel::said, this, [this](const QString& message) { statusBar()->showMessage(message, 10000); });
+    // Esc on the new row, nothing typed, takes it away again.
+    connect(delegate, &QAbstractItemDelegate::closeEditor, this, [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+        if (hint == QAbstractItemDelegate::RevertModelCache
+            && model_->isPending(filter_->mapToSource(table_->currentIndex()).row()))
+            model_->dropPending();
+    });
     connect(delegate, &TextDelegate::editInArea, this, [this](const QModelIndex& index) {
         table_->setCurrentIndex(index);
         area_->box(index.column())->setFocus();
@@ -264,11 +271,12 @@ void DeckWindow::showCurrent()
 
 void DeckWindow::updateStatus()
 {
-    QString text = count(model_->rowCount(), "entry", "entries");
-    if (model_->rowCount() > 0)
+    const int stored = model_->rowCount() - (model_->hasPending() ? 1 : 0); // not the new row
+    QString text = count(stored, "entry", "entries");
+    if (stored > 0)
         text += tr(", IDs %1 to %2")
                     .arg(QLocale().toString(qlonglong(model_->idAt(0))),
-                         QLocale().toString(qlonglong(model_->idAt(model_->rowCount() - 1))));
+                         QLocale().toString(qlonglong(model_->idAt(stored - 1))));
     if (!filter_->search().isEmpty())
         text += tr("; %1").arg(count(filter_->rowCount(), "match", "matches"));
     status_->setText(text);

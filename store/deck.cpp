@@ -75,6 +75,18 @@ std::string entryName(std::int64_t id)
 
 } // namespace
 
+std::uint64_t fingerprint(std::string_view term, std::string_view definition)
+{
+    // FNV-1a over both texts, with a byte no UTF-8 text holds between them.
+    std::uint64_t print = 14695981039346656037ULL;
+    for (const std::string_view text : {term, definition}) {
+        for (const char c : text)
+            print = (print ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+        print = (print ^ 0xFFU) * 1099511628211ULL;
+    }
+    return print;
+}
+
 Deck::Deck(Connection& connection) : connection_(connection) { }
 
 template <class Work>
@@ -132,18 +144,15 @@ void Deck::fingerprints(std::vector<std::int64_t>& ids, std::vector<std::uint64_
     connection_.run([&] {
         auto query = connection_.prepare("SELECT ID, Question, Description FROM Questions ORDER BY ID");
         while (query->executeStep()) {
-            // FNV-1a over both texts as SQLite gives them, read in place.
-            std::uint64_t print = 14695981039346656037ULL;
-            for (int column = 1; column <= 2; ++column) {
-                const SQLite::Column field = query->getColumn(column);
-                const auto* bytes = reinterpret_cast<const unsigned char*>(field.getText());
-                const int size = field.getBytes();
-                for (int i = 0; i < size; ++i)
-                    print = (print ^ bytes[i]) * 1099511628211ULL;
-                print = (print ^ 0xFFU) * 1099511628211ULL; // where one text ends
-            }
+            // Read in place, as toText gives them: NULL as empty text.
+            const SQLite::Column term = query->getColumn(1);
+            const char* termBytes = term.getText();
+            const std::string_view termText(termBytes, std::size_t(term.getBytes()));
+            const SQLite::Column definition = query->getColumn(2);
+            const char* definitionBytes = definition.getText();
             ids.push_back(query->getColumn(0).getInt64());
-            prints.push_back(print);
+            prints.push_back(
+                fingerprint(termText, std::string_view(definitionBytes, std::size_t(definition.getBytes()))));
         }
     });
 }

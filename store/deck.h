@@ -29,6 +29,10 @@ struct Entry {
     bool blank() const { return term.empty() && definition.empty(); }
 };
 
+// A fingerprint of an entry's two texts: equal texts give equal
+// fingerprints, changed ones almost surely not.
+std::uint64_t fingerprint(std::string_view term, std::string_view definition);
+
 // What `check` and the editor's status bar tell about a deck.
 struct DeckCounts {
     std::int64_t count = 0;
@@ -72,8 +76,8 @@ public:
     std::optional<Entry> entry(std::int64_t id);
     // Every entry in ID order, one at a time, in one read.
     void forEach(const std::function<void(const Entry&)>& visit);
-    // For each entry in ID order, its ID and a fingerprint of its texts:
-    // equal texts give equal fingerprints, changed ones almost surely not.
+    // For each entry in ID order, its ID and the fingerprint of its texts,
+    // in one pass over the file.
     void fingerprints(std::vector<std::int64_t>& ids, std::vector<std::uint64_t>& prints);
     // Up to `limit` records (the drill's Values) with IDs from `lowest` to
     // `highest`, above `after` when given, ascending or from the largest down.

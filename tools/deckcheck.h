@@ -1,6 +1,6 @@
 #pragma once
 
-#include "newentry.h"
+#include "deck.h"
 
 #include <string>
 #include <vector>
@@ -23,6 +23,7 @@ struct DeckFigures {
     long long missing = 0;              // IDs from 1 to the largest that no entry has
     long long gaps = 0;                 // the runs those missing IDs form
     long long belowOne = 0;             // entries with an ID the random pick never draws
+    long long blank = 0;                // entries with neither a term nor a definition
     std::vector<std::string> integrity; // SQLite's integrity check: "ok", or what it found
 
     bool intact() const { return integrity == std::vector<std::string>{"ok"}; }

@@ -1,16 +1,15 @@
 #include "importer.h"
 
 #include "connection.h"
+#include "deck.h"
 #include "deckerror.h"
 #include "newentry.h"
 #include "notefields.h"
 #include "sourcelines.h"
 #include "sourcesink.h"
-#include "value.h"
 
 #include <QString>
 
-#include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
 #include <algorithm>
@@ -34,6 +33,11 @@ public:
 
     void entry(SourceEntry entry) override
     {
+        // Nothing to learn from, and never stored: counted, not refused.
+        if (entry.term.empty() && entry.definition.empty()) {
+            leftOut(entry.line, "with neither a term nor a definition");
+            return;
+        }
         if (!allowLong_) {
             refuseLong(entry.line, "term", entry.term);
             refuseLong(entry.line, "definition", entry.definition);
@@ -70,13 +74,10 @@ private:
     ImportResult& result_;
 };
 
-std::set<std::pair<std::string, std::string>> storedPairs(SQLite::Database& db)
+std::set<std::pair<std::string, std::string>> storedPairs(store::Connection& deck)
 {
     std::set<std::pair<std::string, std::string>> pairs;
-    SQLite::Statement query(db, "SELECT Question, Description FROM Questions");
-    while (query.executeStep())
-        pairs.emplace(store::toText(store::columnValue(query.getColumn(0))),
-                      store::toText(store::columnValue(query.getColumn(1))));
+    store::Deck(deck).forEach([&](const store::Entry& entry) { pairs.emplace(entry.term, entry.definition); });
     return pairs;
 }
 
@@ -87,7 +88,7 @@ std::vector<const SourceEntry*> newEntries(store::Connection& deck, const std::v
     std::vector<const SourceEntry*> chosen;
     std::set<std::pair<std::string, std::string>> stored;
     if (skipDuplicates)
-        stored = deck.run([&] { return storedPairs(deck.db()); });
+        stored = storedPairs(deck);
     for (const SourceEntry& entry : entries) {
         if (skipDuplicates && !stored.emplace(entry.term, entry.definition).second)
             ++result.duplicates;
@@ -207,8 +208,11 @@ ImportResult importEntries(store::Connection& deck, const SourceInput& source, c
         // rather than failing half-way.
         SQLite::Transaction transaction(deck.db(), SQLite::TransactionBehavior::IMMEDIATE);
         checkRoom(deck, toStore.size());
+        std::vector<store::Entry> entries;
+        entries.reserve(toStore.size());
         for (const SourceEntry* entry : toStore)
-            store::insertEntry(deck, entry->term, entry->definition);
+            entries.push_back({0, entry->term, entry->definition});
+        store::Deck(deck).addAll(entries); // in this transaction
         transaction.commit();
     });
     result.imported = static_cast<long>(toStore.size());

@@ -106,7 +106,9 @@ void TestImportExport::exportThenImportGivesBackTheSameTexts()
 
     TempDeck target;
     import(target, QByteArray::fromStdString(exported.text), optionsFor(format));
-    const std::vector<TestEntry> expected{{1, term.toStdString(), definition.toStdString()}, {2, "next", "entry"}};
+    std::vector<TestEntry> expected{{1, term.toStdString(), definition.toStdString()}, {2, "next", "entry"}};
+    if (term.isEmpty() && definition.isEmpty()) // a blank entry is never stored again
+        expected = {{1, "next", "entry"}};
     QCOMPARE(target.entries(), expected);
 }
 
