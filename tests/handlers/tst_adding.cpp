@@ -38,6 +38,7 @@ private slots:
     void choosingReviewStoresTypedEntryOnly();
     void typingIntoReviewBoxesChangesNoEntry_data();
     void typingIntoReviewBoxesChangesNoEntry();
+    void refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate_data();
     void refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate();
 };
 
@@ -273,20 +274,52 @@ void TestAdding::typingIntoReviewBoxesChangesNoEntry()
     QVERIFY(boxes.shown.isEmpty());
 }
 
-// A deck made elsewhere whose table refuses the term "no".
+void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate_data()
+{
+    QTest::addColumn<QString>("table");   // the deck's table, made elsewhere
+    QTest::addColumn<qint64>("lastId");   // of its second entry
+    QTest::addColumn<QString>("term");    // typed, and refused
+    QTest::addColumn<bool>("ok");         // "OK" pressed first
+    QTest::addColumn<QString>("refusal"); // in the description of the error
+
+    const QString checked = "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK (Question <> 'no'), "
+                            "Description TEXT)";
+    const QString plain = "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT)";
+    QTest::addRow("the table refuses the term") << checked << qint64(2) << "no" << false << "CHECK constraint failed";
+    QTest::addRow("the deck is full, on Review")
+        << plain << qint64(32767) << "new" << false << "3920: The deck is full: its largest ID is 32767";
+    QTest::addRow("the deck is full, on OK: compact named")
+        << plain << qint64(32767) << "new" << true << "'verbrio-deck compact' renumbers its 2 entries 1 to 2";
+}
+
+// A deck made elsewhere that refuses the entry typed.
 void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate()
 {
+    QFETCH(QString, table);
+    QFETCH(qint64, lastId);
+    QFETCH(QString, term);
+    QFETCH(bool, ok);
+    QFETCH(QString, refusal);
+
     MessageBoxes boxes;
     TestWindow window({}, {0.0f}, false); // no file yet: the two connection messages
     {
         SQLite::Database db(window.deck.path(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        db.exec("CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT CHECK (Question <> 'no'), Description "
-                "TEXT)");
+        db.exec(table.toStdString());
         db.exec("INSERT INTO Questions VALUES (1, 'term 1', 'definition 1')");
+        db.exec("INSERT INTO Questions VALUES (" + std::to_string(lastId) + ", 'term 2', 'definition 2')");
     }
+    const QStringList before{"1: term 1 / definition 1", QString("%1: term 2 / definition 2").arg(lastId)};
     window.choose(0);
     boxes.takeTexts();
-    window.typeTerm(QStringLiteral("no"));
+    window.typeTerm(term);
+    if (ok) {
+        click(window.w.cmdOK);
+        const QStringList said = boxes.takeTexts();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].contains(refusal), qPrintable(said[0]));
+        QCOMPARE(window.w.txtInQuestion->text(), term); // it waits where it was typed
+    }
 
     window.choose(1);
     const QStringList said = boxes.takeTexts();
@@ -294,15 +327,15 @@ void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate()
     QVERIFY2(said[0].startsWith(
                  QLatin1String("The entry being typed could not be stored; it waits on the Create screen.\n")),
              qPrintable(said[0]));
+    QVERIFY2(said[0].contains(refusal.section(u':', -1).trimmed()), qPrintable(said[0]));
     QCOMPARE(screenOf(window.w), kReviewScreen);
-    QCOMPARE(window.w.txtOutQuestion->text(), QStringLiteral("term 1"));
     click(window.w.cmdShow);
     click(window.w.cmdShow); // "Next": no second message
     QCOMPARE(boxes.takeTexts(), QStringList{});
 
     window.choose(0);
-    QCOMPARE(window.w.txtInQuestion->text(), QStringLiteral("no")); // back on the Create screen
-    QCOMPARE(window.stored(), QStringList{"1: term 1 / definition 1"});
+    QCOMPARE(window.w.txtInQuestion->text(), term); // back on the Create screen
+    QCOMPARE(window.stored(), before);
 }
 
 QTEST_MAIN(TestAdding)
