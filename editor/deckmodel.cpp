@@ -11,7 +11,6 @@
 #include <future>
 #include <limits>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -247,26 +246,29 @@ void DeckModel::dropPending()
 
 void DeckModel::removeEntries(const std::vector<int>& rows)
 {
-    EntryRefs refs;
-    std::vector<DeckEntry> gone;
-    std::unordered_set<std::int64_t> seen;
+    std::vector<std::int64_t> ids;
+    ids.reserve(rows.size());
     bool dropNew = false;
-    const bool read = attempt([&] {
-        for (const int row : rows) {
-            if (isPending(row)) {
-                dropNew = true;
-                continue;
-            }
-            if (row < 0 || row >= int(ids_.size()) || !seen.insert(idAt(row)).second)
-                continue;
-            gone.push_back(entry(row));
-            refs.push_back(refFor(gone.back().id));
-        }
-    });
+    for (const int row : rows) {
+        if (isPending(row))
+            dropNew = true;
+        else if (row >= 0 && row < int(ids_.size()))
+            ids.push_back(idAt(row));
+    }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     if (dropNew)
         dropPending();
-    if (read && !gone.empty())
-        push(new DeleteEntriesCommand(*this, std::move(refs), std::move(gone)));
+    // The texts as the file holds them now, read in one pass: what the
+    // delete removes, and what its undo puts back.
+    std::vector<DeckEntry> gone;
+    if (ids.empty() || !attempt([&] { gone = deck_.entries(ids); }) || gone.empty())
+        return;
+    EntryRefs refs;
+    refs.reserve(gone.size());
+    for (const DeckEntry& entry : gone)
+        refs.push_back(refFor(entry.id));
+    push(new DeleteEntriesCommand(*this, std::move(refs), std::move(gone)));
 }
 
 bool DeckModel::settle() noexcept
@@ -284,11 +286,32 @@ bool DeckModel::refresh()
                connection_.checkTable();
                std::vector<std::int64_t> fresh;
                std::vector<std::uint64_t> prints;
-               deck_.fingerprints(fresh, prints);
+               readFingerprints(fresh, prints);
                takeIn(fresh, prints);
                lastRefreshed_ = true;
            })
            && std::exchange(lastRefreshed_, false);
+}
+
+void DeckModel::readFingerprints(std::vector<std::int64_t>& ids, std::vector<std::uint64_t>& prints)
+{
+    // As the search: a large deck in two halves at once, the upper one by a
+    // connection of its own on a second thread.
+    if (ids_.size() < kRowsForTwoHalves || connection_.fileMoved()) {
+        deck_.fingerprints(ids, prints);
+        return;
+    }
+    const std::int64_t middle = ids_[ids_.size() / 2];
+    std::vector<std::int64_t> upperIds;
+    std::vector<std::uint64_t> upperPrints;
+    auto upper = std::async(std::launch::async, [&] {
+        store::Connection reader(connection_.path(), store::Connection::Access::ReadOnly);
+        store::Deck(reader).fingerprints(middle, std::numeric_limits<std::int64_t>::max(), upperIds, upperPrints);
+    });
+    deck_.fingerprints(std::numeric_limits<std::int64_t>::min(), middle - 1, ids, prints);
+    upper.get();
+    ids.insert(ids.end(), upperIds.begin(), upperIds.end());
+    prints.insert(prints.end(), upperPrints.begin(), upperPrints.end());
 }
 
 std::shared_ptr<EntryRef> DeckModel::refFor(std::int64_t id)

@@ -68,6 +68,8 @@ public:
     static constexpr std::int64_t kPendingId = std::numeric_limits<std::int64_t>::min();
     bool isPending(int row) const { return pending_ && row == int(ids_.size()); }
     bool hasPending() const { return pending_; }
+    // The IDs of the stored rows, ascending.
+    const std::vector<std::int64_t>& ids() const { return ids_; }
     DeckEntry entry(int row) const;
     // The row of the entry with `id`, or -1.
     int rowOfId(std::int64_t id) const;
@@ -117,6 +119,7 @@ signals:
     void said(const QString& message);
 
 private:
+    void readFingerprints(std::vector<std::int64_t>& ids, std::vector<std::uint64_t>& prints);
     void takeIn(const std::vector<std::int64_t>& fresh, const std::vector<std::uint64_t>& prints);
     void insertRows(std::vector<std::int64_t> added, const std::vector<std::uint64_t>& prints);
     void removeRows(std::vector<std::int64_t> gone);

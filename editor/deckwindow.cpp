@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "connection.h"
 #include "console.h"
+#include "deck.h"
 #include "deckcheck.h"
 #include "deckmodel.h"
 #include "entryarea.h"
@@ -286,7 +287,9 @@ void DeckWindow::updateFigures()
 {
     updateStatus();
     try {
-        const deck::DeckFigures figures = deck::measureDeck(deck_);
+        // From the IDs the model holds: no pass over the file for each row
+        // another program adds or deletes.
+        const deck::DeckFigures figures = deck::figuresOf(store::countsOf(model_->ids()));
         const auto warnings = deck::deckWarnings(figures, deckPath_.toStdString());
         QStringList lines;
         for (const std::string& warning : warnings)

@@ -10,7 +10,9 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 
@@ -77,14 +79,32 @@ std::string entryName(std::int64_t id)
 
 std::uint64_t fingerprint(std::string_view term, std::string_view definition)
 {
-    // FNV-1a over both texts, with a byte no UTF-8 text holds between them.
-    std::uint64_t print = 14695981039346656037ULL;
-    for (const std::string_view text : {term, definition}) {
-        for (const char c : text)
-            print = (print ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
-        print = (print ^ 0xFFU) * 1099511628211ULL;
+    // The library's string hash reads 8 bytes at a time: a refresh hashes
+    // every text of the deck.
+    const std::uint64_t first = std::hash<std::string_view>{}(term);
+    const std::uint64_t second = std::hash<std::string_view>{}(definition);
+    return first ^ (second + 0x9E3779B97F4A7C15ULL + (first << 6) + (first >> 2));
+}
+
+DeckCounts countsOf(const std::vector<std::int64_t>& ids)
+{
+    DeckCounts counts;
+    counts.count = static_cast<std::int64_t>(ids.size());
+    if (ids.empty())
+        return counts;
+    counts.lowest = ids.front();
+    counts.highest = ids.back();
+    std::int64_t previous = 0; // a run of missing IDs from 1 counts too
+    for (const std::int64_t id : ids) {
+        if (id < 1) {
+            ++counts.belowOne;
+            continue;
+        }
+        if (id > previous + 1)
+            ++counts.gaps;
+        previous = id;
     }
-    return print;
+    return counts;
 }
 
 Deck::Deck(Connection& connection) : connection_(connection) { }
@@ -128,6 +148,23 @@ std::optional<Entry> Deck::entry(std::int64_t id)
     });
 }
 
+std::vector<Entry> Deck::entries(const std::vector<std::int64_t>& ids)
+{
+    std::vector<Entry> found;
+    found.reserve(ids.size());
+    connection_.run([&] {
+        for (std::size_t from = 0; from < ids.size(); from += kIdsPerChunk) {
+            auto query = connection_.prepare("SELECT ID, Question, Description FROM Questions "
+                                             "WHERE ID IN (SELECT value FROM json_each(?1)) ORDER BY ID");
+            query->bind(1, jsonIds(ids, from, std::min(ids.size(), from + kIdsPerChunk)));
+            while (query->executeStep())
+                found.push_back(Entry{query->getColumn(0).getInt64(), text(*query, 1), text(*query, 2)});
+        }
+    });
+    std::sort(found.begin(), found.end(), [](const Entry& a, const Entry& b) { return a.id < b.id; });
+    return found;
+}
+
 void Deck::forEach(const std::function<void(const Entry&)>& visit)
 {
     connection_.run([&] {
@@ -139,22 +176,40 @@ void Deck::forEach(const std::function<void(const Entry&)>& visit)
 
 void Deck::fingerprints(std::vector<std::int64_t>& ids, std::vector<std::uint64_t>& prints)
 {
+    fingerprints(std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(), ids, prints);
+}
+
+void Deck::fingerprints(std::int64_t first, std::int64_t last, std::vector<std::int64_t>& ids,
+                        std::vector<std::uint64_t>& prints)
+{
     ids.clear();
     prints.clear();
-    connection_.run([&] {
-        auto query = connection_.prepare("SELECT ID, Question, Description FROM Questions ORDER BY ID");
-        while (query->executeStep()) {
-            // Read in place, as toText gives them: NULL as empty text.
-            const SQLite::Column term = query->getColumn(1);
-            const char* termBytes = term.getText();
-            const std::string_view termText(termBytes, std::size_t(term.getBytes()));
-            const SQLite::Column definition = query->getColumn(2);
-            const char* definitionBytes = definition.getText();
-            ids.push_back(query->getColumn(0).getInt64());
-            prints.push_back(
-                fingerprint(termText, std::string_view(definitionBytes, std::size_t(definition.getBytes()))));
-        }
-    });
+    // SQLite's own interface, read in place: a refresh after another
+    // program's change walks every entry, and a column object per field
+    // would cost as much as the walk itself.
+    sqlite3* db = connection_.db().getHandle();
+    sqlite3_stmt* raw = nullptr;
+    const char* sql = "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 ORDER BY ID";
+    int rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> query(raw, &sqlite3_finalize);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_bind_int64(raw, 1, first);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_bind_int64(raw, 2, last);
+    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+        if ((rc = sqlite3_step(raw)) != SQLITE_ROW)
+            break;
+        const auto* term = reinterpret_cast<const char*>(sqlite3_column_text(raw, 1));
+        const std::string_view termText(term ? term : "", std::size_t(sqlite3_column_bytes(raw, 1)));
+        const auto* definition = reinterpret_cast<const char*>(sqlite3_column_text(raw, 2));
+        const std::string_view definitionText(definition ? definition : "",
+                                              std::size_t(sqlite3_column_bytes(raw, 2)));
+        ids.push_back(sqlite3_column_int64(raw, 0));
+        prints.push_back(fingerprint(termText, definitionText));
+    }
+    if (rc != SQLITE_DONE)
+        throw Error(sqlite3_errcode(db), std::string(sqlite3_errmsg(db)) + " (database file '" + connection_.path()
+                                             + "')");
 }
 
 std::vector<Record> Deck::records(std::int64_t lowest, std::int64_t highest, std::optional<std::int64_t> after,

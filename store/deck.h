@@ -43,6 +43,10 @@ struct DeckCounts {
     std::int64_t blank = 0;    // entries whose two texts are empty
 };
 
+// The counts of a deck with these IDs, in ascending order, without its
+// texts (blank stays 0): what a window that holds the IDs can tell at once.
+DeckCounts countsOf(const std::vector<std::int64_t>& ids);
+
 // The table Questions of one open file, with its rules: the only code that
 // speaks SQL to it.
 //
@@ -74,11 +78,16 @@ public:
     std::vector<std::int64_t> ids();
     // The entry with `id`, or none.
     std::optional<Entry> entry(std::int64_t id);
+    // The entries with `ids` that are there, in ID order: one read a chunk.
+    std::vector<Entry> entries(const std::vector<std::int64_t>& ids);
     // Every entry in ID order, one at a time, in one read.
     void forEach(const std::function<void(const Entry&)>& visit);
     // For each entry in ID order, its ID and the fingerprint of its texts,
     // in one pass over the file.
     void fingerprints(std::vector<std::int64_t>& ids, std::vector<std::uint64_t>& prints);
+    // The same for the IDs from `first` to `last`.
+    void fingerprints(std::int64_t first, std::int64_t last, std::vector<std::int64_t>& ids,
+                      std::vector<std::uint64_t>& prints);
     // Up to `limit` records (the drill's Values) with IDs from `lowest` to
     // `highest`, above `after` when given, ascending or from the largest down.
     std::vector<Record> records(std::int64_t lowest, std::int64_t highest, std::optional<std::int64_t> after,

@@ -10,7 +10,11 @@ namespace deck {
 DeckFigures measureDeck(store::Connection& deck)
 {
     deck.checkTable();
-    const store::DeckCounts counts = store::Deck(deck).counts();
+    return figuresOf(store::Deck(deck).counts());
+}
+
+DeckFigures figuresOf(const store::DeckCounts& counts)
+{
     DeckFigures figures;
     figures.count = counts.count;
     figures.lowest = counts.lowest;

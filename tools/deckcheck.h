@@ -29,6 +29,8 @@ struct DeckFigures {
     bool intact() const { return integrity == std::vector<std::string>{"ok"}; }
 };
 
+// The figures of these counts, without the integrity check.
+DeckFigures figuresOf(const store::DeckCounts& counts);
 // The count, the ID range and the gaps, without the integrity check (which
 // reads the whole file). Writes nothing to the file.
 DeckFigures measureDeck(store::Connection& deck);
