@@ -439,7 +439,8 @@ void DeckModel::takeIn(const std::vector<std::int64_t>& fresh, const std::vector
     for (const std::int64_t id : changed) {
         texts_.erase(id);
         const int row = rowOfId(id);
-        prints_[std::size_t(row)] = prints[std::size_t(std::lower_bound(fresh.begin(), fresh.end(), id) - fresh.begin())];
+        prints_[std::size_t(row)] =
+            prints[std::size_t(std::lower_bound(fresh.begin(), fresh.end(), id) - fresh.begin())];
         rows.push_back(row);
     }
     for (const auto& [first, last] : runsOf(rows))

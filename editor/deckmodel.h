@@ -128,7 +128,7 @@ private:
     bool push(class QUndoCommand* command);
 
     store::Connection& connection_;
-    mutable store::Deck deck_; // read by the const data()
+    mutable store::Deck deck_;          // read by the const data()
     std::vector<std::int64_t> ids_;     // in ascending order
     std::vector<std::uint64_t> prints_; // the fingerprint of each entry's texts, as ids_
     bool pending_ = false;              // the new row after the last entry

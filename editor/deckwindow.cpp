@@ -127,13 +127,15 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     connect(model_, &QAbstractItemModel::rowsInserted, this, &DeckWindow::updateFigures);
     connect(model_, &QAbstractItemModel::rowsRemoved, this, &DeckWindow::updateFigures);
     connect(model_, &DeckModel::failed, this, &DeckWindow::report);
-    connect(model_, &DeckModel::said, this, [this](const QString& message) { statusBar()->showMessage(message, 10000); });
+    connect(model_, &DeckModel::said, this,
+            [this](const QString& message) { statusBar()->showMessage(message, 10000); });
     // Esc on the new row, nothing typed, takes it away again.
-    connect(delegate, &QAbstractItemDelegate::closeEditor, this, [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
-        if (hint == QAbstractItemDelegate::RevertModelCache
-            && model_->isPending(filter_->mapToSource(table_->currentIndex()).row()))
-            model_->dropPending();
-    });
+    connect(delegate, &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+                if (hint == QAbstractItemDelegate::RevertModelCache
+                    && model_->isPending(filter_->mapToSource(table_->currentIndex()).row()))
+                    model_->dropPending();
+            });
     connect(delegate, &TextDelegate::editInArea, this, [this](const QModelIndex& index) {
         table_->setCurrentIndex(index);
         area_->box(index.column())->setFocus();

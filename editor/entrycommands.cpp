@@ -11,8 +11,7 @@ QString tr(const char* text)
 
 } // namespace
 
-EditTextCommand::EditTextCommand(DeckModel& model, std::shared_ptr<EntryRef> entry, DeckEntry before,
-                                 DeckEntry after)
+EditTextCommand::EditTextCommand(DeckModel& model, std::shared_ptr<EntryRef> entry, DeckEntry before, DeckEntry after)
     : model_(model), entry_(std::move(entry)), before_(std::move(before)), after_(std::move(after))
 {
     setText(before_.term != after_.term ? tr("Edit Term") : tr("Edit Definition"));
@@ -38,7 +37,8 @@ AddEntryCommand::AddEntryCommand(DeckModel& model, std::string term, std::string
 void AddEntryCommand::redo()
 {
     if (entry_.empty()) {
-        setObsolete(!model_.attempt([&] { entry_.push_back(model_.refFor(model_.writeNew(texts_.term, texts_.definition))); }));
+        setObsolete(
+            !model_.attempt([&] { entry_.push_back(model_.refFor(model_.writeNew(texts_.term, texts_.definition))); }));
         return;
     }
     setObsolete(!model_.attempt([&] { model_.writeBack(entry_, {texts_}); }, DeckModel::Step::Redo));

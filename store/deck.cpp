@@ -202,14 +202,13 @@ void Deck::fingerprints(std::int64_t first, std::int64_t last, std::vector<std::
         const auto* term = reinterpret_cast<const char*>(sqlite3_column_text(raw, 1));
         const std::string_view termText(term ? term : "", std::size_t(sqlite3_column_bytes(raw, 1)));
         const auto* definition = reinterpret_cast<const char*>(sqlite3_column_text(raw, 2));
-        const std::string_view definitionText(definition ? definition : "",
-                                              std::size_t(sqlite3_column_bytes(raw, 2)));
+        const std::string_view definitionText(definition ? definition : "", std::size_t(sqlite3_column_bytes(raw, 2)));
         ids.push_back(sqlite3_column_int64(raw, 0));
         prints.push_back(fingerprint(termText, definitionText));
     }
     if (rc != SQLITE_DONE)
-        throw Error(sqlite3_errcode(db), std::string(sqlite3_errmsg(db)) + " (database file '" + connection_.path()
-                                             + "')");
+        throw Error(sqlite3_errcode(db),
+                    std::string(sqlite3_errmsg(db)) + " (database file '" + connection_.path() + "')");
 }
 
 std::vector<Record> Deck::records(std::int64_t lowest, std::int64_t highest, std::optional<std::int64_t> after,
@@ -280,10 +279,9 @@ DeckCounts Deck::counts()
 {
     return connection_.run([&] {
         DeckCounts counts;
-        SQLite::Statement range(connection_.db(),
-                                "SELECT count(*), min(ID), max(ID), count(*) FILTER (WHERE ID < 1), "
-                                "count(*) FILTER (WHERE coalesce(CAST(Question AS TEXT), '') = '' "
-                                "AND coalesce(CAST(Description AS TEXT), '') = '') FROM Questions");
+        SQLite::Statement range(connection_.db(), "SELECT count(*), min(ID), max(ID), count(*) FILTER (WHERE ID < 1), "
+                                                  "count(*) FILTER (WHERE coalesce(CAST(Question AS TEXT), '') = '' "
+                                                  "AND coalesce(CAST(Description AS TEXT), '') = '') FROM Questions");
         range.executeStep();
         counts.count = range.getColumn(0).getInt64();
         counts.lowest = range.getColumn(1).getInt64();
@@ -339,16 +337,15 @@ void Deck::refuseFull(std::int64_t wanted)
     const DeckCounts now = counts();
     const std::int64_t fit = room();
     const std::string limit = std::to_string(kLargestReviewableId);
-    std::string message = wanted == 1 || fit == 0
-                              ? "The deck is full: its largest ID is " + std::to_string(now.highest)
-                                    + ", and a new entry may not get an ID above " + limit
-                                    + ", the largest the Review screen can draw."
-                              : "Only " + std::to_string(fit) + " of the " + std::to_string(wanted)
-                                    + " new entries fit: new entries may not get an ID above " + limit
-                                    + ", the largest the Review screen can draw.";
+    std::string message = wanted == 1 || fit == 0 ? "The deck is full: its largest ID is " + std::to_string(now.highest)
+                                                        + ", and a new entry may not get an ID above " + limit
+                                                        + ", the largest the Review screen can draw."
+                                                  : "Only " + std::to_string(fit) + " of the " + std::to_string(wanted)
+                                                        + " new entries fit: new entries may not get an ID above "
+                                                        + limit + ", the largest the Review screen can draw.";
     if (now.count + wanted <= kLargestReviewableId)
-        message += " 'verbrio-deck compact' renumbers its " + std::to_string(now.count)
-                   + " entries 1 to " + std::to_string(now.count) + " and makes room.";
+        message += " 'verbrio-deck compact' renumbers its " + std::to_string(now.count) + " entries 1 to "
+                   + std::to_string(now.count) + " and makes room.";
     else
         message += " The deck cannot hold that many entries; put them in another deck.";
     throw Error(ErrorCode::DeckFull, message);

@@ -90,8 +90,8 @@ public:
                       std::vector<std::uint64_t>& prints);
     // Up to `limit` records (the drill's Values) with IDs from `lowest` to
     // `highest`, above `after` when given, ascending or from the largest down.
-    std::vector<Record> records(std::int64_t lowest, std::int64_t highest, std::optional<std::int64_t> after,
-                                int limit, bool descending);
+    std::vector<Record> records(std::int64_t lowest, std::int64_t highest, std::optional<std::int64_t> after, int limit,
+                                bool descending);
     bool hasEntryBetween(std::int64_t lowest, std::int64_t highest);
     // The IDs from `first` to `last`, ascending, of the entries whose term or
     // definition passes `test`, in one pass over the file.

@@ -1,8 +1,8 @@
 #include "recordset.h"
 
 #include "connection.h"
-#include "error.h"
 #include "deck.h"
+#include "error.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
@@ -227,9 +227,9 @@ std::deque<Record> RecordSet::fetch(Direction direction) const
     const std::int64_t lowest = source_.id.value_or(std::numeric_limits<std::int64_t>::min());
     const std::int64_t highest = source_.id.value_or(std::numeric_limits<std::int64_t>::max());
     std::vector<Record> rows =
-        direction == Direction::Next ? Deck(connection_).records(lowest, highest, position_, kReadAhead, false)
-                                     : Deck(connection_).records(lowest, highest, std::nullopt, 1,
-                                                                 direction == Direction::Last);
+        direction == Direction::Next
+            ? Deck(connection_).records(lowest, highest, position_, kReadAhead, false)
+            : Deck(connection_).records(lowest, highest, std::nullopt, 1, direction == Direction::Last);
     return {std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end())};
 }
 

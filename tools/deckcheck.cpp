@@ -66,10 +66,10 @@ std::vector<std::string> deckWarnings(const DeckFigures& figures, const std::str
         warnings.push_back("the largest ID is " + highest + ": no new entry fits above it. " + compact
                            + " renumbers the entries 1 to " + count + " and makes room.");
     if (figures.blank > 0)
-        warnings.push_back(std::to_string(figures.blank)
-                           + (figures.blank == 1 ? " entry has" : " entries have")
+        warnings.push_back(std::to_string(figures.blank) + (figures.blank == 1 ? " entry has" : " entries have")
                            + " neither a term nor a definition: the Review screen shows them empty. Delete them"
-                             " with 'verbrio-deck edit " + deckName + "'.");
+                             " with 'verbrio-deck edit "
+                           + deckName + "'.");
     return warnings;
 }
 

@@ -50,17 +50,20 @@ void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings_data()
     QTest::addColumn<long long>("gaps");
     QTest::addColumn<long long>("missing");
     QTest::addColumn<QStringList>("warnings");
-    QTest::addColumn<bool>("renumbers"); // whether compact would change an ID
+    QTest::addColumn<bool>("renumbers");      // whether compact would change an ID
     QTest::addColumn<QList<qint64>>("blank"); // entries whose texts are emptied first
 
     QList<qint64> tooMany;
     for (qint64 id = 1; id <= 32768; ++id)
         tooMany << id;
     QTest::addRow("empty") << QList<qint64>{} << 0LL << 0LL << 0LL << 0LL << QStringList{} << false << QList<qint64>{};
-    QTest::addRow("1 to 5") << QList<qint64>{1, 2, 3, 4, 5} << 1LL << 5LL << 0LL << 0LL << QStringList{} << false << QList<qint64>{};
-    QTest::addRow("starts at 3") << QList<qint64>{3, 4, 5} << 3LL << 5LL << 1LL << 2LL << QStringList{} << true << QList<qint64>{};
-    QTest::addRow("gaps and an ID above 32767") << QList<qint64>{1, 2, 5, 6, 10, 40000} << 1LL << 40000LL << 3LL
-                                                << 39994LL << QStringList{"above 32767", "more than 4 times"} << true << QList<qint64>{};
+    QTest::addRow("1 to 5") << QList<qint64>{1, 2, 3, 4, 5} << 1LL << 5LL << 0LL << 0LL << QStringList{} << false
+                            << QList<qint64>{};
+    QTest::addRow("starts at 3") << QList<qint64>{3, 4, 5} << 3LL << 5LL << 1LL << 2LL << QStringList{} << true
+                                 << QList<qint64>{};
+    QTest::addRow("gaps and an ID above 32767")
+        << QList<qint64>{1, 2, 5, 6, 10, 40000} << 1LL << 40000LL << 3LL << 39994LL
+        << QStringList{"above 32767", "more than 4 times"} << true << QList<qint64>{};
     QTest::addRow("sparse") << QList<qint64>{1, 9} << 1LL << 9LL << 1LL << 7LL << QStringList{"more than 4 times"}
                             << true << QList<qint64>{};
     QTest::addRow("IDs below 1") << QList<qint64>{-2, 0, 1, 2} << -2LL << 2LL << 0LL << 0LL

@@ -404,8 +404,8 @@ void TestImportExport::sourceGivesItsEntriesOrItsError_data()
         << SourceCase{Format::Notes, "#separator:tab\n#tags column:2\na\ttag\nb\ttag\n"} << none
         << "none of its 2 entries can be imported: 2 with field 1 or 3 empty or missing: lines 3, 4";
     QTest::addRow("csv: rows with both texts empty left out")
-        << SourceCase{Format::Csv, "a,b\n,\n\"\",\"\"\nc,d\n"}
-        << std::vector<TestEntry>{{1, "a", "b"}, {2, "c", "d"}} << "";
+        << SourceCase{Format::Csv, "a,b\n,\n\"\",\"\"\nc,d\n"} << std::vector<TestEntry>{{1, "a", "b"}, {2, "c", "d"}}
+        << "";
     // Nothing to import:
     QTest::addRow("csv: every row blank")
         << SourceCase{Format::Csv, ",\n\"\",\"\"\n", ","} << none

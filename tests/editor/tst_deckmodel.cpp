@@ -58,8 +58,8 @@ void runStep(DeckModel& model, TempDeck& deck, const QString& step)
             other.exec("INSERT INTO Questions (Question, Description) VALUES ('" + words[1].toStdString()
                        + "', 'by another program')");
         else if (verb == u"other-change")
-            other.exec("UPDATE Questions SET Question = '" + words[2].toStdString() + "' WHERE ID = "
-                       + words[1].toStdString());
+            other.exec("UPDATE Questions SET Question = '" + words[2].toStdString()
+                       + "' WHERE ID = " + words[1].toStdString());
         else
             other.exec("DELETE FROM Questions WHERE ID = " + words[1].toStdString());
         QVERIFY(model.refresh());
@@ -109,10 +109,11 @@ void TestDeckModel::changesAreWrittenAtOnce_data()
         << QList<qint64>{-5} << QStringList{"add new"} << QList<qint64>{-5, 1} << QStringList{"term -5", "new"};
     QTest::addRow("add with nothing typed stores nothing")
         << QList<qint64>{1} << QStringList{"add"} << QList<qint64>{1} << QStringList{"term 1"};
-    QTest::addRow("add, edit, undo both") << QList<qint64>{1} << QStringList{"add new", "edit 2 term newer", "undo", "undo"}
-                                          << QList<qint64>{1} << QStringList{"term 1"};
-    QTest::addRow("add, undo, redo keeps the ID")
-        << QList<qint64>{1} << QStringList{"add new", "undo", "redo"} << QList<qint64>{1, 2} << QStringList{"term 1", "new"};
+    QTest::addRow("add, edit, undo both")
+        << QList<qint64>{1} << QStringList{"add new", "edit 2 term newer", "undo", "undo"} << QList<qint64>{1}
+        << QStringList{"term 1"};
+    QTest::addRow("add, undo, redo keeps the ID") << QList<qint64>{1} << QStringList{"add new", "undo", "redo"}
+                                                  << QList<qint64>{1, 2} << QStringList{"term 1", "new"};
     QTest::addRow("delete two") << QList<qint64>{1, 2, 3} << QStringList{"delete 1 3"} << QList<qint64>{2}
                                 << QStringList{"term 2"};
     QTest::addRow("delete, undo restores IDs")
@@ -169,9 +170,9 @@ void TestDeckModel::undoAndRedoWriteOnlyOverWhatTheySaw_data()
     const QString notRedone = "Entry 2 was changed by another program; not redone";
     QTest::addRow("edit, changed elsewhere, undo")
         << QStringList{"edit 2 term two", "other-change 2 X", "undo"} << i123 << changed << QStringList{notUndone};
-    QTest::addRow("edit, deleted elsewhere, undo") << QStringList{"edit 2 term two", "other-delete 2", "undo"}
-                                                   << QList<qint64>{1, 3} << QStringList{"term 1", "term 3"}
-                                                   << QStringList{notUndone};
+    QTest::addRow("edit, deleted elsewhere, undo")
+        << QStringList{"edit 2 term two", "other-delete 2", "undo"} << QList<qint64>{1, 3}
+        << QStringList{"term 1", "term 3"} << QStringList{notUndone};
     QTest::addRow("edit, undo, changed elsewhere, redo")
         << QStringList{"edit 2 term two", "undo", "other-change 2 X", "redo"} << i123 << changed
         << QStringList{notRedone};
@@ -183,9 +184,9 @@ void TestDeckModel::undoAndRedoWriteOnlyOverWhatTheySaw_data()
         << QStringList{notUndone};
     QTest::addRow("delete, undo, changed elsewhere, redo")
         << QStringList{"delete 2", "undo", "other-change 2 X", "redo"} << i123 << changed << QStringList{notRedone};
-    QTest::addRow("delete, ID still free, undo") << QStringList{"delete 2", "other-add drill", "undo"}
-                                                 << QList<qint64>{1, 2, 3, 4}
-                                                 << QStringList{"term 1", "term 2", "term 3", "drill"} << QStringList{};
+    QTest::addRow("delete, ID still free, undo")
+        << QStringList{"delete 2", "other-add drill", "undo"} << QList<qint64>{1, 2, 3, 4}
+        << QStringList{"term 1", "term 2", "term 3", "drill"} << QStringList{};
     QTest::addRow("delete two, one ID reused, undo")
         << QStringList{"delete 2 3", "other-add drill", "undo"} << QList<qint64>{1, 2, 3, 4}
         << QStringList{"term 1", "drill", "term 3", "term 2"} << QStringList{};

@@ -61,7 +61,7 @@ private slots:
 
 void TestDeck::writesKeepTheDecksRules_data()
 {
-    QTest::addColumn<QList<qint64>>("ids");      // "term ID", "definition ID"
+    QTest::addColumn<QList<qint64>>("ids"); // "term ID", "definition ID"
     QTest::addColumn<QString>("step");
     QTest::addColumn<int>("error");              // 0: written
     QTest::addColumn<QList<qint64>>("expected"); // IDs afterwards
@@ -86,11 +86,11 @@ void TestDeck::writesKeepTheDecksRules_data()
     QTest::addRow("change: to blank refused") << i123 << "change 2 |" << blank << i123;
     QTest::addRow("remove: as read") << i123 << "remove 1,3" << 0 << QList<qint64>{2};
     QTest::addRow("remove: one changed, none removed") << i123 << "remove-stale 3,1" << changed << i123;
-    QTest::addRow("remove: one gone, none removed") << QList<qint64>{1, 3} << "remove 1,2" << changed
-                                                    << QList<qint64>{1, 3};
+    QTest::addRow("remove: one gone, none removed")
+        << QList<qint64>{1, 3} << "remove 1,2" << changed << QList<qint64>{1, 3};
     QTest::addRow("restore: own IDs where free") << QList<qint64>{2} << "restore 1,3" << 0 << i123;
-    QTest::addRow("restore: taken ID gets the next") << QList<qint64>{2} << "restore 2,5" << 0
-                                                     << QList<qint64>{2, 5, 6};
+    QTest::addRow("restore: taken ID gets the next")
+        << QList<qint64>{2} << "restore 2,5" << 0 << QList<qint64>{2, 5, 6};
     QTest::addRow("restore: no room for a new ID")
         << QList<qint64>{2, 32767} << "restore 2" << full << QList<qint64>{2, 32767};
 }
