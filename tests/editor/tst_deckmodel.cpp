@@ -6,6 +6,7 @@
 #include "searchfilter.h"
 #include "tempdeck.h"
 
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -77,6 +78,8 @@ private slots:
     void changesAreWrittenAtOnce();
     void undoAndRedoWriteOnlyOverWhatTheySaw_data();
     void undoAndRedoWriteOnlyOverWhatTheySaw();
+    void bulkDeleteIsOneStepBackedUpFromAHundred_data();
+    void bulkDeleteIsOneStepBackedUpFromAHundred();
     void searchIgnoresCaseInAnyScript_data();
     void searchIgnoresCaseInAnyScript();
     void matchAgreesWithQStringIgnoringCase();
@@ -234,6 +237,51 @@ void TestDeckModel::undoAndRedoWriteOnlyOverWhatTheySaw()
         lines << line[0].toString();
     QCOMPARE(lines, said);
     QCOMPARE(failed.size(), 0); // said in the status bar, not in a box
+}
+
+void TestDeckModel::bulkDeleteIsOneStepBackedUpFromAHundred_data()
+{
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<int>("step");     // every step-th row deleted, from the first
+    QTest::addColumn<int>("removals"); // notices the views get
+    QTest::addColumn<bool>("backedUp");
+
+    QTest::addRow("99 in a run: no copy") << 99 << 1 << 1 << false;
+    QTest::addRow("100 in a run: the copy first") << 100 << 1 << 1 << true;
+    QTest::addRow("3 apart: one notice each") << 9 << 3 << 3 << false;
+    QTest::addRow("100 runs: one reset") << 200 << 2 << 0 << true;
+}
+
+void TestDeckModel::bulkDeleteIsOneStepBackedUpFromAHundred()
+{
+    QFETCH(int, entries);
+    QFETCH(int, step);
+    QFETCH(int, removals);
+    QFETCH(bool, backedUp);
+
+    TempDeck deck(TempDeck::numbered(entries));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsAboutToBeRemoved);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelAboutToBeReset);
+    QSignalSpy saying(&model, &DeckModel::said);
+    std::vector<int> rows;
+    for (int row = 0; row < entries; row += step)
+        rows.push_back(row);
+    model.removeEntries(rows);
+
+    QCOMPARE(model.rowCount(), entries - int(rows.size()));
+    QCOMPARE(rowsOf(model), deck.entries());
+    QCOMPARE(removed.size(), removals);
+    QCOMPARE(reset.size(), removals == 0 ? 1 : 0);
+    const std::string backup = deck.path() + ".bak";
+    QCOMPARE(QFileInfo::exists(QString::fromStdString(backup)), backedUp);
+    QCOMPARE(saying.size(), backedUp ? 1 : 0);
+    if (backedUp) // the copy holds every entry as it was before
+        QCOMPARE(TempDeck::entriesAt(backup), TempDeck::numbered(entries));
+    model.undoStack()->undo(); // all back, in one step
+    QCOMPARE(deck.entries(), TempDeck::numbered(entries));
+    QCOMPARE(rowsOf(model), deck.entries());
 }
 
 void TestDeckModel::searchIgnoresCaseInAnyScript_data()
