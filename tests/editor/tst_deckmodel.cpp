@@ -88,6 +88,7 @@ private slots:
     void refreshKeepsPersistentRows();
     void editOfAnEntryGoneElsewhereIsReported();
     void refusesAFileItCannotOpen();
+    void newEntryOnAFullDeckIsRefusedAtOnce();
 };
 
 void TestDeckModel::changesAreWrittenAtOnce_data()
@@ -421,6 +422,19 @@ void TestDeckModel::refusesAFileItCannotOpen()
     SQLite::Database(deck.path(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE).exec("CREATE TABLE Other (x)");
     store::Connection connection(deck.path());
     QVERIFY_THROWS_EXCEPTION(store::Error, DeckModel model(connection));
+}
+
+void TestDeckModel::newEntryOnAFullDeckIsRefusedAtOnce()
+{
+    TempDeck deck(TempDeck::withIds({1, 32767}));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    QSignalSpy failed(&model, &DeckModel::failed);
+    QCOMPARE(model.addEntry(), -1); // no row to type into, only to be refused later
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed[0][0].toInt(), int(store::ErrorCode::DeckFull));
+    QVERIFY(failed[0][1].toString().contains("'verbrio-deck compact' renumbers its 2 entries"));
 }
 
 QTEST_GUILESS_MAIN(TestDeckModel)
