@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTableView>
+#include <QUndoStack>
+#include <SQLiteCpp/Database.h>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
@@ -200,6 +202,65 @@ void editorEdit(benchmark::State& state)
     }
 }
 
+// Every entry selected and deleted, up to the table painted again: the copy
+// of the deck written first (100 entries or more), the delete, the rows
+// leaving the model. `undo`: the same delete undone instead, every entry
+// back.
+void editorDeleteAll(benchmark::State& state, bool undo)
+{
+    const BenchDeck original(BenchDeck::consecutive(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        const BenchDeck deck = BenchDeck::copyOf(original);
+        store::Connection connection(deck.path());
+        DeckWindow window(connection, QString::fromStdString(deck.path()));
+        window.show();
+        QCoreApplication::processEvents();
+        DeckModel& model = window.model();
+        std::vector<int> rows(std::size_t(model.rowCount()));
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            rows[i] = int(i);
+        state.ResumeTiming();
+        auto start = std::chrono::steady_clock::now();
+        model.removeEntries(rows);
+        window.table()->viewport()->repaint();
+        if (undo) {
+            start = std::chrono::steady_clock::now();
+            model.undoStack()->undo();
+            window.table()->viewport()->repaint();
+        }
+        state.SetIterationTime(secondsSince(start));
+        if (model.rowCount() != (undo ? int(rows.size()) : 0))
+            state.SkipWithError("the rows are not what the delete or undo should leave");
+    }
+}
+
+// One entry stored by another program (the drill's "OK") while a search is
+// active, up to the table painted again: the refresh the window's poll makes.
+void editorOtherProgramChange(benchmark::State& state)
+{
+    // The drill stores the deck's last entry, then deletes it again.
+    const std::int64_t last = state.range(0);
+    const BenchDeck deck(BenchDeck::consecutive(last - 1));
+    store::Connection connection(deck.path());
+    DeckWindow window(connection, QString::fromStdString(deck.path()));
+    window.show();
+    window.searchField()->setText(kTyped);
+    QCoreApplication::processEvents();
+    SQLite::Database drill(deck.path(), SQLite::OPEN_READWRITE);
+    long stored = 0;
+    for (auto _ : state) {
+        drill.exec(stored++ % 2 == 0 ? "INSERT INTO Questions (ID, Question, Description) VALUES ("
+                                           + std::to_string(last) + ", 'station', 'drill')"
+                                     : "DELETE FROM Questions WHERE ID = " + std::to_string(last));
+        const auto start = std::chrono::steady_clock::now();
+        if (!window.model().refresh())
+            state.SkipWithError("the change was not seen");
+        window.table()->viewport()->repaint();
+        state.SetIterationTime(secondsSince(start));
+    }
+}
+
 } // namespace
 
 void registerEditorBenchmarks(bool smoke)
@@ -232,6 +293,15 @@ void registerEditorBenchmarks(bool smoke)
     }
     add("editor_sort_term", editorSortByTerm, benchmark::kMillisecond)->Iterations(smoke ? 1 : 10);
     add("editor_memory", editorMemory, benchmark::kMillisecond)->Iterations(1);
+    for (const auto& [name, undo] : {std::pair{"editor_delete_all", false}, {"editor_undo_delete_all", true}}) {
+        auto* b = benchmark::RegisterBenchmark(name, editorDeleteAll, undo)
+                      ->UseManualTime()
+                      ->Unit(benchmark::kMillisecond)
+                      ->Arg(n);
+        if (smoke)
+            b->Iterations(1);
+    }
+    add("editor_other_program_change", editorOtherProgramChange, benchmark::kMillisecond);
     auto* edit = add("editor_edit", editorEdit, benchmark::kMicrosecond);
     if (!smoke)
         edit->Iterations(1000);

@@ -4,15 +4,12 @@
 #include "entrycommands.h"
 #include "error.h"
 #include "errorreport.h"
-#include "newentry.h"
-#include "value.h"
 
-#include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
-#include <sqlite3.h>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <functional>
+#include <future>
 #include <utility>
 
 namespace {
@@ -21,13 +18,16 @@ namespace {
 constexpr std::size_t kShownBytes = 300;
 // Texts kept for rows shown; a screenful is a few dozen.
 constexpr std::size_t kKeptTexts = 1024;
+// Below this many entries a pass over the file takes a millisecond or two: not
+// worth a second thread and connection.
+constexpr std::size_t kRowsForTwoHalves = 4096;
 
 std::string DeckEntry::*const kTextOf[] = {nullptr, &DeckEntry::term, &DeckEntry::definition};
-constexpr const char* kUpdateSql[] = {
-    nullptr,
-    "UPDATE Questions SET Question = ?2 WHERE ID = ?1",
-    "UPDATE Questions SET Description = ?2 WHERE ID = ?1",
-};
+// Past this many separate runs of rows, a change is told to the views as a
+// reset: one notice per run would cost more than laying every row out again.
+constexpr std::size_t kRunsBeforeReset = 64;
+// A delete of this many entries or more first writes a copy of the deck.
+constexpr std::size_t kBackedUpDelete = 100;
 
 // The first line of `text`, cut to about kShownBytes at a character's start,
 // with an ellipsis when anything was left out.
@@ -42,24 +42,48 @@ QString cellText(const std::string& text)
     return shown;
 }
 
+// The runs of consecutive positions in `rows` (ascending), as [first, last].
+std::vector<std::pair<int, int>> runsOf(const std::vector<int>& rows)
+{
+    std::vector<std::pair<int, int>> runs;
+    for (const int row : rows) {
+        if (!runs.empty() && runs.back().second + 1 == row)
+            runs.back().second = row;
+        else
+            runs.emplace_back(row, row);
+    }
+    return runs;
+}
+
+std::vector<std::int64_t> idsOf(const EntryRefs& refs)
+{
+    std::vector<std::int64_t> ids;
+    ids.reserve(refs.size());
+    for (const auto& ref : refs)
+        ids.push_back(ref->id);
+    return ids;
+}
+
 } // namespace
 
-DeckModel::DeckModel(store::Connection& deck, QObject* parent) : QAbstractTableModel(parent), deck_(deck)
+DeckModel::DeckModel(store::Connection& deck, QObject* parent)
+    : QAbstractTableModel(parent), connection_(deck), deck_(deck)
 {
     dataVersion_ = dataVersion();
-    ids_ = readIds();
+    connection_.checkTable();
+    deck_.fingerprints(ids_, prints_);
     // A deck replaced by rename is read afresh: every row.
-    deck_.afterReopen = [this] { dataVersion_ = -1; };
+    connection_.afterReopen = [this] { dataVersion_ = -1; };
 }
 
 DeckModel::~DeckModel()
 {
-    deck_.afterReopen = nullptr;
+    connection_.afterReopen = nullptr;
 }
 
 int DeckModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(ids_.size());
+    return parent.isValid() ? 0 : int(ids_.size()) + (pending_ ? 1 : 0);
 }
 
 int DeckModel::columnCount(const QModelIndex& parent) const
@@ -72,6 +96,8 @@ QVariant DeckModel::data(const QModelIndex& index, int role) const
     if (!index.isValid())
         return {};
     if (index.column() == IdColumn) {
+        if (isPending(index.row()))
+            return {}; // no ID until it is stored
         if (role == Qt::DisplayRole || role == Qt::EditRole)
             return qlonglong(idAt(index.row()));
         if (role == Qt::TextAlignmentRole)
@@ -109,28 +135,32 @@ bool DeckModel::setData(const QModelIndex& index, const QVariant& value, int rol
     if (!index.isValid() || index.column() == IdColumn || role != Qt::EditRole)
         return false;
     const std::string text = value.toString().toStdString();
-    std::string before;
-    if (!attempt([&] { before = entry(index.row()).*kTextOf[index.column()]; }))
+    if (isPending(index.row())) {
+        if (text.empty())
+            return true; // still nothing typed: the row waits
+        DeckEntry typed;
+        typed.*kTextOf[index.column()] = text;
+        return push(new AddEntryCommand(*this, typed.term, typed.definition));
+    }
+    DeckEntry before;
+    if (!attempt([&] { before = entry(index.row()); }))
         return false;
-    if (text == before)
+    DeckEntry after = before;
+    after.*kTextOf[index.column()] = text;
+    if (after == before)
         return true;
-    return push(new EditTextCommand(*this, idAt(index.row()), index.column(), before, text));
+    return push(new EditTextCommand(*this, refFor(before.id), before, after));
 }
 
 DeckEntry DeckModel::entry(int row) const
 {
     const std::int64_t id = idAt(row);
+    if (id == kPendingId)
+        return DeckEntry{id, {}, {}};
     if (const auto kept = texts_.find(id); kept != texts_.end())
         return kept->second;
-    DeckEntry read{id, {}, {}};
-    deck_.run([&] {
-        auto query = deck_.prepare("SELECT Question, Description FROM Questions WHERE ID = ?1");
-        query->bind(1, id);
-        if (query->executeStep()) {
-            read.term = store::toText(store::columnValue(query->getColumn(0)));
-            read.definition = store::toText(store::columnValue(query->getColumn(1)));
-        }
-    });
+    // An entry gone meanwhile shows empty until the refresh takes its row away.
+    DeckEntry read = deck_.entry(id).value_or(DeckEntry{id, {}, {}});
     if (texts_.size() >= kKeptTexts)
         texts_.clear();
     texts_.emplace(id, read);
@@ -139,44 +169,81 @@ DeckEntry DeckModel::entry(int row) const
 
 int DeckModel::rowOfId(std::int64_t id) const
 {
+    if (id == kPendingId)
+        return pending_ ? int(ids_.size()) : -1;
     const auto at = std::lower_bound(ids_.begin(), ids_.end(), id);
     return at != ids_.end() && *at == id ? int(at - ids_.begin()) : -1;
 }
 
 int DeckModel::addEntry()
 {
-    auto* command = new AddEntryCommand(*this);
-    if (!push(command))
-        return -1; // the command is gone
-    return rowOfId(command->entryId());
+    if (pending_)
+        return int(ids_.size());
+    // Refused at once on a full deck, not after the user has typed.
+    if (!attempt([&] { deck_.checkRoom(1); }))
+        return -1;
+    const int row = int(ids_.size());
+    beginInsertRows({}, row, row);
+    pending_ = true;
+    endInsertRows();
+    return row;
+}
+
+void DeckModel::dropPending()
+{
+    if (!pending_)
+        return;
+    const int row = int(ids_.size());
+    beginRemoveRows({}, row, row);
+    pending_ = false;
+    endRemoveRows();
 }
 
 void DeckModel::removeEntries(const std::vector<int>& rows)
 {
+    std::vector<std::int64_t> ids;
+    ids.reserve(rows.size());
+    bool dropNew = false;
+    for (const int row : rows) {
+        if (isPending(row))
+            dropNew = true;
+        else if (row >= 0 && row < int(ids_.size()))
+            ids.push_back(idAt(row));
+    }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    if (dropNew)
+        dropPending();
+    // The texts as the file holds them now, read in one pass: what the
+    // delete removes, and what its undo puts back.
     std::vector<DeckEntry> gone;
-    const bool read = attempt([&] {
-        for (const int row : rows)
-            if (row >= 0 && row < rowCount())
-                gone.push_back(entry(row));
-    });
-    if (read && !gone.empty())
-        push(new DeleteEntriesCommand(*this, std::move(gone)));
+    if (ids.empty() || !attempt([&] { gone = deck_.entries(ids); }) || gone.empty())
+        return;
+    EntryRefs refs;
+    refs.reserve(gone.size());
+    for (const DeckEntry& entry : gone)
+        refs.push_back(refFor(entry.id));
+    push(new DeleteEntriesCommand(*this, std::move(refs), std::move(gone)));
 }
 
 bool DeckModel::settle() noexcept
 {
-    return deck_.leaveWal();
+    return connection_.leaveWal();
 }
 
 bool DeckModel::refresh()
 {
     return attempt([&] {
-               deck_.reopenIfMoved();
+               connection_.reopenIfMoved();
                const int version = dataVersion();
                if (version == dataVersion_)
                    return;
                dataVersion_ = version; // read first: a change made while reading shows next time
-               takeIn(readIds());
+               connection_.checkTable();
+               std::vector<std::int64_t> fresh;
+               std::vector<std::uint64_t> prints;
+               readFingerprints(fresh, prints);
+               takeIn(fresh, prints);
                lastRefreshed_ = true;
            })
            && std::exchange(lastRefreshed_, false);
@@ -188,77 +255,106 @@ bool DeckModel::reload()
     return refresh();
 }
 
-void DeckModel::writeText(std::int64_t id, int column, const std::string& text)
+void DeckModel::readFingerprints(std::vector<std::int64_t>& ids, std::vector<std::uint64_t>& prints)
 {
-    int changed = 0;
-    deck_.write([&] {
-        auto update = deck_.prepare(kUpdateSql[column]);
-        update->bind(1, id);
-        update->bind(2, text);
-        changed = update->exec();
-    });
-    if (changed == 0) {
-        // Built step by step: GCC 12 at -O3 warns falsely (-Wrestrict) of "text" + std::string.
-        std::string message = "The entry with ID ";
-        message += std::to_string(id);
-        message += " is no longer in the deck";
-        throw store::Error(store::ErrorCode::NoCurrentRecord, message);
+    // As the search: a large deck in two halves at once, the upper one by a
+    // connection of its own on a second thread.
+    if (ids_.size() < kRowsForTwoHalves || connection_.fileMoved()) {
+        deck_.fingerprints(ids, prints);
+        return;
     }
+    const std::int64_t middle = ids_[ids_.size() / 2];
+    std::vector<std::int64_t> upperIds;
+    std::vector<std::uint64_t> upperPrints;
+    auto upper = std::async(std::launch::async, [&] {
+        store::Connection reader(connection_.path(), store::Connection::Access::ReadOnly);
+        store::Deck(reader).fingerprints(middle, std::numeric_limits<std::int64_t>::max(), upperIds, upperPrints);
+    });
+    deck_.fingerprints(std::numeric_limits<std::int64_t>::min(), middle - 1, ids, prints);
+    upper.get();
+    ids.insert(ids.end(), upperIds.begin(), upperIds.end());
+    prints.insert(prints.end(), upperPrints.begin(), upperPrints.end());
+}
+
+std::shared_ptr<EntryRef> DeckModel::refFor(std::int64_t id)
+{
+    if (const auto known = refs_.find(id); known != refs_.end())
+        if (auto ref = known->second.lock())
+            return ref;
+    auto ref = std::make_shared<EntryRef>(EntryRef{id});
+    refs_[id] = ref;
+    return ref;
+}
+
+std::int64_t DeckModel::writeNew(const std::string& term, const std::string& definition)
+{
+    const std::int64_t id = deck_.add(term, definition);
     texts_.erase(id);
-    if (const int row = rowOfId(id); row >= 0)
-        emit dataChanged(index(row, column), index(row, column));
+    // The new row takes the place of the row typed into, where that is where
+    // it belongs: the views keep it current, and any editor open on it.
+    if (pending_ && (ids_.empty() || id > ids_.back())) {
+        pending_ = false;
+        ids_.push_back(id);
+        prints_.push_back(store::fingerprint(term, definition));
+        const int row = int(ids_.size()) - 1;
+        emit dataChanged(index(row, IdColumn), index(row, DefinitionColumn));
+        return id;
+    }
+    dropPending();
+    insertRows({id}, {store::fingerprint(term, definition)});
+    return id;
 }
 
-void DeckModel::writeEntries(std::vector<DeckEntry>& entries, bool keepIds)
+void DeckModel::writeTexts(const EntryRef& ref, const DeckEntry& before, const DeckEntry& after)
 {
-    deck_.write([&] {
-        SQLite::Transaction transaction(deck_.db(), SQLite::TransactionBehavior::IMMEDIATE);
-        for (DeckEntry& entry : entries) {
-            if (keepIds) {
-                // Back under its own ID, unless another program has taken it meanwhile.
-                auto insert =
-                    deck_.prepare("INSERT INTO Questions (ID, Question, Description) "
-                                  "SELECT ?1, ?2, ?3 WHERE NOT EXISTS (SELECT 1 FROM Questions WHERE ID = ?1)");
-                insert->bind(1, entry.id);
-                insert->bind(2, entry.term);
-                insert->bind(3, entry.definition);
-                if (insert->exec() == 1)
-                    continue;
-            }
-            // A new ID by the store's rule, as the Create screen stores an entry.
-            store::insertEntry(deck_, entry.term, entry.definition);
-            entry.id = deck_.db().getLastInsertRowid();
-        }
-        transaction.commit();
-    });
-    for (const DeckEntry& entry : entries)
-        insertRow(entry.id);
-}
-
-void DeckModel::deleteIds(const std::vector<std::int64_t>& ids)
-{
-    deck_.write([&] {
-        SQLite::Transaction transaction(deck_.db(), SQLite::TransactionBehavior::IMMEDIATE);
-        auto remove = deck_.prepare("DELETE FROM Questions WHERE ID = ?1");
-        for (const std::int64_t id : ids) {
-            remove->bind(1, id);
-            remove->exec();
-            remove->reset();
-        }
-        transaction.commit();
-    });
-    for (const std::int64_t id : ids) {
-        texts_.erase(id);
-        const int row = rowOfId(id);
-        if (row < 0)
-            continue;
-        beginRemoveRows({}, row, row);
-        ids_.erase(ids_.begin() + row);
-        endRemoveRows();
+    DeckEntry expected = before;
+    expected.id = ref.id;
+    deck_.change(expected, after.term, after.definition);
+    texts_.erase(ref.id);
+    if (const int row = rowOfId(ref.id); row >= 0) {
+        prints_[std::size_t(row)] = store::fingerprint(after.term, after.definition);
+        emit dataChanged(index(row, TermColumn), index(row, DefinitionColumn));
     }
 }
 
-bool DeckModel::attempt(const std::function<void()>& work)
+void DeckModel::writeBack(const EntryRefs& refs, std::vector<DeckEntry> entries)
+{
+    const std::vector<std::int64_t> wanted = idsOf(refs);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        entries[i].id = wanted[i];
+    deck_.restore(entries);
+    std::vector<std::int64_t> added;
+    std::vector<std::uint64_t> prints;
+    added.reserve(entries.size());
+    prints.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        refs[i]->id = entries[i].id; // later commands on the entry follow it
+        refs_[entries[i].id] = refs[i];
+        added.push_back(entries[i].id);
+        prints.push_back(store::fingerprint(entries[i].term, entries[i].definition));
+    }
+    insertRows(std::move(added), prints);
+}
+
+void DeckModel::writeDelete(const EntryRefs& refs, std::vector<DeckEntry> entries)
+{
+    const std::vector<std::int64_t> ids = idsOf(refs);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        entries[i].id = ids[i];
+    if (entries.size() >= kBackedUpDelete) {
+        // The same copy as the drill's Restart writes, so that
+        // 'verbrio-deck restore' brings the entries back.
+        const std::string backup = connection_.path() + ".bak";
+        connection_.backUp(backup);
+        emit said(tr("A copy of the deck was written to '%1' before deleting %2 entries")
+                      .arg(QFileInfo(QString::fromStdString(backup)).fileName())
+                      .arg(entries.size()));
+    }
+    deck_.remove(entries);
+    removeRows(ids);
+}
+
+bool DeckModel::attempt(const std::function<void()>& work, Step step)
 {
     try {
         work();
@@ -268,78 +364,136 @@ bool DeckModel::attempt(const std::function<void()>& work)
         // thread, bad_alloc. No exception crosses Qt's event loop.
         lastFailed_ = true;
         const ErrorReport error = currentError();
-        emit failed(error.number, error.description);
+        if (step != Step::Do && error.number == int(store::ErrorCode::ChangedElsewhere))
+            emit said(error.description + (step == Step::Undo ? tr("; not undone") : tr("; not redone")));
+        else
+            emit failed(error.number, error.description);
         return false;
     }
 }
 
-std::vector<std::int64_t> DeckModel::readIds()
+void DeckModel::takeIn(const std::vector<std::int64_t>& fresh, const std::vector<std::uint64_t>& prints)
 {
-    deck_.checkTable();
-    return deck_.run([&] {
-        SQLite::Statement query(deck_.db(), "SELECT ID FROM Questions ORDER BY ID");
-        std::vector<std::int64_t> ids;
-        while (query.executeStep())
-            ids.push_back(query.getColumn(0).getInt64());
-        return ids;
-    });
-}
-
-void DeckModel::takeIn(const std::vector<std::int64_t>& fresh)
-{
-    // Both lists are in ascending order. Rows whose entry is gone go first,
-    // in runs from the end; then every row left is in `fresh`, and one walk
-    // inserts the new entries. The view keeps its selection and any editor
-    // open on a row that stays. Any text may have changed: all are read again.
-    const auto present = [&](std::int64_t id) { return std::binary_search(fresh.begin(), fresh.end(), id); };
-    for (int last = rowCount() - 1; last >= 0;) {
-        if (present(ids_[std::size_t(last)])) {
-            --last;
-            continue;
-        }
-        int first = last;
-        while (first > 0 && !present(ids_[std::size_t(first - 1)]))
-            --first;
-        beginRemoveRows({}, first, last);
-        ids_.erase(ids_.begin() + first, ids_.begin() + last + 1);
-        endRemoveRows();
-        last = first - 1;
-    }
-    std::size_t row = 0;
-    for (std::size_t i = 0; i < fresh.size();) {
-        if (row < ids_.size() && ids_[row] == fresh[i]) {
-            ++row;
+    // Both lists are in ascending order. The views hear only of what
+    // changed: rows gone, rows added, and rows whose texts changed, each in
+    // runs, so that a search re-checks only those rows. They keep their
+    // selection and any editor open on a row that stays.
+    std::vector<std::int64_t> gone;
+    std::vector<std::int64_t> added;
+    std::vector<std::uint64_t> addedPrints;
+    std::vector<std::int64_t> changed;
+    std::size_t i = 0, j = 0;
+    while (i < ids_.size() || j < fresh.size()) {
+        if (j == fresh.size() || (i < ids_.size() && ids_[i] < fresh[j])) {
+            gone.push_back(ids_[i++]);
+        } else if (i == ids_.size() || fresh[j] < ids_[i]) {
+            added.push_back(fresh[j]);
+            addedPrints.push_back(prints[j++]);
+        } else {
+            if (prints_[i] != prints[j])
+                changed.push_back(ids_[i]);
             ++i;
-            continue;
+            ++j;
         }
-        std::size_t end = i;
-        while (end < fresh.size() && (row == ids_.size() || fresh[end] < ids_[row]))
-            ++end;
-        beginInsertRows({}, int(row), int(row + (end - i)) - 1);
-        ids_.insert(ids_.begin() + std::ptrdiff_t(row), fresh.begin() + std::ptrdiff_t(i),
-                    fresh.begin() + std::ptrdiff_t(end));
-        endInsertRows();
-        row += end - i;
-        i = end;
     }
-    texts_.clear();
-    if (!ids_.empty())
-        emit dataChanged(index(0, TermColumn), index(rowCount() - 1, DefinitionColumn));
+    removeRows(std::move(gone));
+    insertRows(std::move(added), addedPrints);
+    std::vector<int> rows;
+    rows.reserve(changed.size());
+    for (const std::int64_t id : changed) {
+        texts_.erase(id);
+        const int row = rowOfId(id);
+        prints_[std::size_t(row)] =
+            prints[std::size_t(std::lower_bound(fresh.begin(), fresh.end(), id) - fresh.begin())];
+        rows.push_back(row);
+    }
+    for (const auto& [first, last] : runsOf(rows))
+        emit dataChanged(index(first, TermColumn), index(last, DefinitionColumn));
 }
 
-void DeckModel::insertRow(std::int64_t id)
+void DeckModel::insertRows(std::vector<std::int64_t> added, const std::vector<std::uint64_t>& prints)
 {
-    const auto at = std::lower_bound(ids_.begin(), ids_.end(), id);
-    const int row = int(at - ids_.begin());
-    beginInsertRows({}, row, row);
-    ids_.insert(at, id);
-    endInsertRows();
+    if (added.empty())
+        return;
+    // Sorted together with their fingerprints.
+    std::vector<std::size_t> order(added.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        order[k] = k;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return added[a] < added[b]; });
+    std::vector<std::int64_t> ids;
+    std::vector<std::uint64_t> printsInOrder;
+    ids.reserve(order.size());
+    printsInOrder.reserve(order.size());
+    for (const std::size_t k : order) {
+        ids.push_back(added[k]);
+        printsInOrder.push_back(prints[k]);
+    }
+    // Where each run goes among the rows there are now.
+    std::vector<std::pair<std::size_t, std::size_t>> runs; // [first, end) of ids, one place each
+    for (std::size_t k = 0; k < ids.size();) {
+        const std::size_t at = std::size_t(std::lower_bound(ids_.begin(), ids_.end(), ids[k]) - ids_.begin());
+        std::size_t end = k + 1;
+        while (end < ids.size() && (at == ids_.size() || ids[end] < ids_[at]))
+            ++end;
+        runs.emplace_back(k, end);
+        k = end;
+    }
+    const bool reset = runs.size() > kRunsBeforeReset;
+    if (reset)
+        beginResetModel();
+    // From the last run back, so the places found above stay right.
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        const auto [first, end] = *run;
+        const std::size_t at = std::size_t(std::lower_bound(ids_.begin(), ids_.end(), ids[first]) - ids_.begin());
+        if (!reset)
+            beginInsertRows({}, int(at), int(at + (end - first)) - 1);
+        ids_.insert(ids_.begin() + std::ptrdiff_t(at), ids.begin() + std::ptrdiff_t(first),
+                    ids.begin() + std::ptrdiff_t(end));
+        prints_.insert(prints_.begin() + std::ptrdiff_t(at), printsInOrder.begin() + std::ptrdiff_t(first),
+                       printsInOrder.begin() + std::ptrdiff_t(end));
+        if (!reset)
+            endInsertRows();
+    }
+    if (reset)
+        endResetModel();
+    for (const std::int64_t id : ids)
+        texts_.erase(id);
+}
+
+void DeckModel::removeRows(std::vector<std::int64_t> gone)
+{
+    std::vector<int> rows;
+    rows.reserve(gone.size());
+    for (const std::int64_t id : gone) {
+        texts_.erase(id);
+        refs_.erase(id); // a new entry given this ID later is another entry
+        if (const int row = rowOfId(id); row >= 0)
+            rows.push_back(row);
+    }
+    if (rows.empty())
+        return;
+    std::sort(rows.begin(), rows.end());
+    const auto runs = runsOf(rows);
+    const bool reset = runs.size() > kRunsBeforeReset;
+    if (reset)
+        beginResetModel();
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        const auto [first, last] = *run;
+        if (!reset)
+            beginRemoveRows({}, first, last);
+        ids_.erase(ids_.begin() + first, ids_.begin() + last + 1);
+        prints_.erase(prints_.begin() + first, prints_.begin() + last + 1);
+        if (!reset)
+            endRemoveRows();
+    }
+    if (reset)
+        endResetModel();
 }
 
 int DeckModel::dataVersion()
 {
-    return deck_.run([&] {
-        auto query = deck_.prepare("PRAGMA data_version");
+    return connection_.run([&] {
+        auto query = connection_.prepare("PRAGMA data_version");
         query->executeStep();
         return query->getColumn(0).getInt();
     });

@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "connection.h"
 #include "console.h"
+#include "deck.h"
 #include "deckcheck.h"
 #include "deckmodel.h"
 #include "entryarea.h"
@@ -156,6 +157,15 @@ DeckWindow::DeckWindow(store::Connection& deck, const QString& deckPath, QWidget
     for (const auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(model_, rowsChanged, this, [this] { guarded([&] { updateFigures(); }); });
     connect(model_, &DeckModel::failed, this, &DeckWindow::report);
+    connect(model_, &DeckModel::said, this,
+            [this](const QString& message) { statusBar()->showMessage(message, 10000); });
+    // Esc on the new row, nothing typed, takes it away again.
+    connect(delegate, &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+                if (hint == QAbstractItemDelegate::RevertModelCache
+                    && model_->isPending(filter_->mapToSource(table_->currentIndex()).row()))
+                    model_->dropPending();
+            });
     connect(delegate, &TextDelegate::editInArea, this, [this](const QModelIndex& index) {
         table_->selectOnly(index);
         area_->box(index.column())->setFocus();
@@ -497,11 +507,12 @@ void DeckWindow::showCurrent()
 
 void DeckWindow::updateStatus()
 {
-    QString text = count(model_->rowCount(), "entry", "entries");
-    if (model_->rowCount() > 0)
+    const int stored = model_->rowCount() - (model_->hasPending() ? 1 : 0); // not the new row
+    QString text = count(stored, "entry", "entries");
+    if (stored > 0)
         text += tr(", IDs %1 to %2")
                     .arg(QLocale().toString(qlonglong(model_->idAt(0))),
-                         QLocale().toString(qlonglong(model_->idAt(model_->rowCount() - 1))));
+                         QLocale().toString(qlonglong(model_->idAt(stored - 1))));
     if (!filter_->search().isEmpty())
         text += tr("; %1").arg(count(filter_->rowCount(), "match", "matches"));
     status_->setText(text);
@@ -511,7 +522,9 @@ void DeckWindow::updateFigures()
 {
     updateStatus();
     try {
-        const deck::DeckFigures figures = deck::measureDeck(deck_);
+        // From the IDs the model holds: no pass over the file for each row
+        // another program adds or deletes.
+        const deck::DeckFigures figures = deck::figuresOf(store::countsOf(model_->ids()));
         const auto warnings = deck::deckWarnings(figures, deckPath_.toStdString());
         QStringList lines;
         for (const std::string& warning : warnings)

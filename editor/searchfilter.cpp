@@ -112,6 +112,9 @@ QList<std::pair<qsizetype, qsizetype>> SearchFilter::matchesIn(const QString& te
 
 bool SearchFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
 {
+    // A new row being typed stays in sight whatever the search.
+    if (deck_.isPending(sourceRow))
+        return true;
     // Rows the deck adds or changes later are matched as they come.
     if (settingSearch_ && std::size_t(sourceRow) < accepted_.size())
         return accepted_[std::size_t(sourceRow)] != 0;

@@ -126,6 +126,7 @@ public:
         CachedStatement(const CachedStatement&) = delete;
         CachedStatement& operator=(const CachedStatement&) = delete;
         SQLite::Statement* operator->() { return &statement_; }
+        SQLite::Statement& operator*() { return statement_; }
 
     private:
         SQLite::Statement& statement_;

@@ -1,10 +1,9 @@
 #include "datacontrol.h"
 
 #include "connection.h"
+#include "deck.h"
 #include "error.h"
 #include "unsavedentries.h"
-
-#include <SQLiteCpp/Statement.h>
 
 #include <cstdio>
 #include <optional>
@@ -81,13 +80,7 @@ bool DataControl::hasEntryBetween(std::int64_t lowest, std::int64_t highest)
 {
     if (!connection_)
         throw Error(ErrorCode::NotOpen, "No record set is open: the database could not be opened");
-    return connection_->run([&] {
-        auto query = connection_->prepare("SELECT EXISTS (SELECT 1 FROM Questions WHERE ID BETWEEN ?1 AND ?2)");
-        query->bind(1, lowest);
-        query->bind(2, highest);
-        query->executeStep();
-        return query->getColumn(0).getInt() != 0;
-    });
+    return Deck(*connection_).hasEntryBetween(lowest, highest);
 }
 
 std::string DataControl::takeNotice()

@@ -20,6 +20,9 @@ enum class ErrorCode : int {
     BadTable = 3800,                // table Questions is missing or not of the expected shape
     NoEntryInRange = 3900,          // no entry has an ID from 1 to the largest ID
     CannotBackUp = 3910,            // the copy of the file before deleting all could not be written
+    DeckFull = 3920,                // a new entry would need an ID above the largest the Review screen draws
+    BlankEntry = 3921,              // an entry with neither a term nor a definition is never stored
+    ChangedElsewhere = 3922,        // a conditional write found the entry changed by another program
     NoRoomToRestore = 3950,         // a restore would give an entry an ID the Review screen cannot draw
     ComputedTable = 3951,           // table Questions computes values as entries are read or written
     ForeignWal = 3952,              // a -wal not written with the file is beside it and cannot be moved aside

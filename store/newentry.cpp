@@ -1,41 +1,23 @@
 #include "newentry.h"
 
-#include "connection.h"
+#include "deck.h"
 
-#include <sqlite3.h>
-
-#include <string>
+#include <algorithm>
+#include <limits>
 
 namespace store {
-namespace {
-
-// The rule for a new ID. Past the largest 64-bit integer SQLite's arithmetic
-// turns real, and a real number is refused as an INTEGER PRIMARY KEY
-// ("datatype mismatch"): the insert fails, nothing is stored.
-const std::string kNextId = "(SELECT max(coalesce(max(ID), 0), 0) + 1 FROM Questions)";
-
-} // namespace
 
 void insertEntry(Connection& connection, const std::string& question, const std::string& description)
 {
-    connection.run([&] {
-        auto insert =
-            connection.prepare("INSERT INTO Questions (ID, Question, Description) VALUES (" + kNextId + ", ?1, ?2)");
-        insert->bind(1, question);
-        insert->bind(2, description);
-        insert->exec();
-    });
+    Deck(connection).add(question, description);
 }
 
 std::optional<std::int64_t> nextEntryId(Connection& connection)
 {
-    return connection.run([&]() -> std::optional<std::int64_t> {
-        auto query = connection.prepare("SELECT " + kNextId);
-        query->executeStep();
-        if (query->getColumn(0).getType() != SQLITE_INTEGER)
-            return std::nullopt;
-        return query->getColumn(0).getInt64();
-    });
+    const std::int64_t largest = Deck(connection).largestId().value_or(0);
+    if (largest == std::numeric_limits<std::int64_t>::max())
+        return std::nullopt;
+    return std::max<std::int64_t>(largest, 0) + 1;
 }
 
 } // namespace store

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "deck.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -8,19 +10,13 @@ namespace store {
 
 class Connection;
 
-// The largest ID the Review screen can draw: it picks IDs as 16-bit signed
-// integers, so an entry above this can never be shown there.
-inline constexpr std::int64_t kLargestReviewableId = 32767;
-
-// Stores a new entry with the next ID: one above the largest, and at least 1,
-// since IDs below 1 are never drawn. The ID is found in the same statement as
-// the insert, so another copy of the program cannot take it in between. Both
-// the window and the deck tool store new entries only through here.
+// Stores a new entry with the next ID, by the deck's rule (Deck::add): one
+// above the largest, at least 1, never above kLargestReviewableId. Both the
+// window and the deck tool store new entries only through the deck.
 void insertEntry(Connection& connection, const std::string& question, const std::string& description);
 
-// The ID insertEntry would give the next entry now; none when the largest ID
-// is the largest SQLite can hold, where insertEntry fails rather than let
-// SQLite pick an ID at random.
+// One above the largest ID, at least 1, whatever the ceiling; none when the
+// largest ID is the largest SQLite can hold.
 std::optional<std::int64_t> nextEntryId(Connection& connection);
 
 } // namespace store

@@ -1,8 +1,8 @@
 #include "recordset.h"
 
 #include "connection.h"
+#include "deck.h"
 #include "error.h"
-#include "newentry.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
@@ -14,15 +14,10 @@
 namespace store {
 namespace {
 
-// The view is a range of IDs: the whole table, or one ID. ?1 and ?2 bound it,
-// ?3 is the current ID for the records after it. Those are read a few at a
-// time: each query is a read transaction of its own, and walking the table
-// (deleting every entry) would otherwise spend its time taking file locks.
-constexpr const char* kFetchSql[] = {
-    "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 ORDER BY ID LIMIT 1",
-    "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 AND ID > ?3 ORDER BY ID LIMIT 32",
-    "SELECT ID, Question, Description FROM Questions WHERE ID BETWEEN ?1 AND ?2 ORDER BY ID DESC LIMIT 1",
-};
+// Records after the current one are read this many at a time: each query is
+// a read transaction of its own, and walking the table (deleting every
+// entry) would otherwise spend its time taking file locks.
+constexpr int kReadAhead = 32;
 
 // Field names, matched without regard to case.
 constexpr std::pair<std::string_view, Value Record::*> kFields[] = {
@@ -153,11 +148,7 @@ void RecordSet::Delete()
     enter("Delete");
     if (!row_)
         throw Error(ErrorCode::NoCurrentRecord, noCurrentRecord(source_, empty_, "there is no entry to delete"));
-    connection_.write([&] {
-        auto remove = connection_.prepare("DELETE FROM Questions WHERE ID = ?1");
-        remove->bind(1, std::get<std::int64_t>(row_->id));
-        remove->exec();
-    });
+    Deck(connection_).removeId(std::get<std::int64_t>(row_->id));
     row_.reset(); // position_ stays: MoveNext goes on after the deleted entry
     fileChanged();
     changed();
@@ -209,7 +200,7 @@ void RecordSet::storePending()
 
 void storeEntry(Connection& connection, const Record& entry)
 {
-    connection.write([&] { insertEntry(connection, toText(entry.question), toText(entry.description)); });
+    Deck(connection).add(toText(entry.question), toText(entry.description));
 }
 
 bool isBlank(const Record& entry)
@@ -232,18 +223,14 @@ std::optional<Record> RecordSet::next(Direction direction)
 
 std::deque<Record> RecordSet::fetch(Direction direction) const
 {
-    return connection_.run([&] {
-        auto query = connection_.prepare(kFetchSql[static_cast<int>(direction)]);
-        query->bind(1, source_.id.value_or(std::numeric_limits<std::int64_t>::min()));
-        query->bind(2, source_.id.value_or(std::numeric_limits<std::int64_t>::max()));
-        if (direction == Direction::Next)
-            query->bind(3, *position_);
-        std::deque<Record> rows;
-        while (query->executeStep())
-            rows.push_back(
-                {columnValue(query->getColumn(0)), columnValue(query->getColumn(1)), columnValue(query->getColumn(2))});
-        return rows;
-    });
+    // The view is a range of IDs: the whole table, or one ID.
+    const std::int64_t lowest = source_.id.value_or(std::numeric_limits<std::int64_t>::min());
+    const std::int64_t highest = source_.id.value_or(std::numeric_limits<std::int64_t>::max());
+    std::vector<Record> rows =
+        direction == Direction::Next
+            ? Deck(connection_).records(lowest, highest, position_, kReadAhead, false)
+            : Deck(connection_).records(lowest, highest, std::nullopt, 1, direction == Direction::Last);
+    return {std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end())};
 }
 
 void RecordSet::enter(std::string_view operation) const

@@ -311,6 +311,7 @@ void runCheck(const Invocation& call)
     else
         say(out, "Gaps:       " + std::to_string(figures.gaps) + " (" + std::to_string(figures.missing)
                      + " IDs from 1 to " + std::to_string(figures.highest) + " have no entry)");
+    say(out, "Blank:      " + (figures.blank == 0 ? std::string("none") : std::to_string(figures.blank)));
     say(out, std::string("Integrity:  ") + (figures.intact() ? "ok" : "FAILED"));
     if (!figures.intact())
         for (const std::string& finding : figures.integrity)

@@ -1,15 +1,13 @@
 #include "compactor.h"
 
 #include "connection.h"
+#include "deck.h"
 #include "deckerror.h"
 
-#include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
 #include <chrono>
-#include <cstdint>
 #include <thread>
-#include <vector>
 
 namespace deck {
 namespace {
@@ -41,35 +39,6 @@ long long fileBytes(SQLite::Database& db)
     return db.execAndGet("PRAGMA page_count").getInt64() * db.execAndGet("PRAGMA page_size").getInt64();
 }
 
-// Gives the entry with ID ids[i] the ID i + 1. The IDs ascend, so the
-// entries that move up (ID below their place, possible in files from other
-// programs) form a prefix and those that move down the rest. Moving the
-// prefix from its end and the rest from its start never lands an entry on an
-// ID still taken.
-long long renumber(SQLite::Database& db, const std::vector<std::int64_t>& ids)
-{
-    SQLite::Statement move(db, "UPDATE Questions SET ID = ?1 WHERE ID = ?2");
-    long long moved = 0;
-    const auto moveTo = [&](std::size_t i) {
-        const auto place = static_cast<std::int64_t>(i) + 1;
-        if (ids[i] == place)
-            return;
-        move.bind(1, place);
-        move.bind(2, ids[i]);
-        move.exec();
-        move.reset();
-        ++moved;
-    };
-    std::size_t upward = 0;
-    while (upward < ids.size() && ids[upward] < static_cast<std::int64_t>(upward) + 1)
-        ++upward;
-    for (std::size_t i = upward; i > 0; --i)
-        moveTo(i - 1);
-    for (std::size_t i = upward; i < ids.size(); ++i)
-        moveTo(i);
-    return moved;
-}
-
 } // namespace
 
 CompactResult compactDeck(store::Connection& deck)
@@ -82,12 +51,9 @@ CompactResult compactDeck(store::Connection& deck)
         result.bytesBefore = fileBytes(db);
         {
             SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
-            std::vector<std::int64_t> ids;
-            SQLite::Statement query(db, "SELECT ID FROM Questions ORDER BY ID");
-            while (query.executeStep())
-                ids.push_back(query.getColumn(0).getInt64());
-            result.count = static_cast<long long>(ids.size());
-            result.renumbered = renumber(db, ids);
+            store::Deck entries(deck);
+            result.count = static_cast<long long>(entries.ids().size());
+            result.renumbered = entries.renumber();
             transaction.commit();
         }
         try {

@@ -1,6 +1,7 @@
 #include "deckcheck.h"
 
 #include "connection.h"
+#include "deck.h"
 
 #include <SQLiteCpp/Statement.h>
 
@@ -9,27 +10,21 @@ namespace deck {
 DeckFigures measureDeck(store::Connection& deck)
 {
     deck.checkTable();
-    return deck.run([&] {
-        DeckFigures figures;
-        SQLite::Statement range(deck.db(),
-                                "SELECT count(*), min(ID), max(ID), count(*) FILTER (WHERE ID < 1) FROM Questions");
-        range.executeStep();
-        figures.count = range.getColumn(0).getInt64();
-        figures.lowest = range.getColumn(1).getInt64();
-        figures.highest = range.getColumn(2).getInt64();
-        figures.belowOne = range.getColumn(3).getInt64();
+    return figuresOf(store::Deck(deck).counts());
+}
 
-        if (figures.highest >= 1) {
-            figures.missing = figures.highest - (figures.count - figures.belowOne);
-            // A run of missing IDs ends just below an entry whose predecessor
-            // is missing; the largest ID is present, so every run is counted.
-            SQLite::Statement gaps(deck.db(), "SELECT count(*) FROM Questions AS q WHERE q.ID >= 2 "
-                                              "AND NOT EXISTS (SELECT 1 FROM Questions AS p WHERE p.ID = q.ID - 1)");
-            gaps.executeStep();
-            figures.gaps = gaps.getColumn(0).getInt64();
-        }
-        return figures;
-    });
+DeckFigures figuresOf(const store::DeckCounts& counts)
+{
+    DeckFigures figures;
+    figures.count = counts.count;
+    figures.lowest = counts.lowest;
+    figures.highest = counts.highest;
+    figures.belowOne = counts.belowOne;
+    figures.gaps = counts.gaps;
+    figures.blank = counts.blank;
+    if (figures.highest >= 1)
+        figures.missing = figures.highest - (figures.count - figures.belowOne);
+    return figures;
 }
 
 DeckFigures examineDeck(store::Connection& deck)
@@ -67,6 +62,14 @@ std::vector<std::string> deckWarnings(const DeckFigures& figures, const std::str
         warnings.push_back(std::to_string(figures.belowOne)
                            + " entries have an ID below 1: the Review screen never picks them. " + compact
                            + " renumbers them.");
+    if (figures.highest == kLargestReviewableId && figures.count < kLargestReviewableId)
+        warnings.push_back("the largest ID is " + highest + ": no new entry fits above it. " + compact
+                           + " renumbers the entries 1 to " + count + " and makes room.");
+    if (figures.blank > 0)
+        warnings.push_back(std::to_string(figures.blank) + (figures.blank == 1 ? " entry has" : " entries have")
+                           + " neither a term nor a definition: the Review screen shows them empty. Delete them"
+                             " with 'verbrio-deck edit "
+                           + deckName + "'.");
     return warnings;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "newentry.h"
+#include "deck.h"
 
 #include <string>
 #include <vector>
@@ -23,11 +23,14 @@ struct DeckFigures {
     long long missing = 0;              // IDs from 1 to the largest that no entry has
     long long gaps = 0;                 // the runs those missing IDs form
     long long belowOne = 0;             // entries with an ID the random pick never draws
+    long long blank = 0;                // entries with neither a term nor a definition
     std::vector<std::string> integrity; // SQLite's integrity check: "ok", or what it found
 
     bool intact() const { return integrity == std::vector<std::string>{"ok"}; }
 };
 
+// The figures of these counts, without the integrity check.
+DeckFigures figuresOf(const store::DeckCounts& counts);
 // The count, the ID range and the gaps, without the integrity check (which
 // reads the whole file). Writes nothing to the file.
 DeckFigures measureDeck(store::Connection& deck);

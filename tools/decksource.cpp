@@ -1,10 +1,8 @@
 #include "decksource.h"
 
 #include "connection.h"
+#include "deck.h"
 #include "deckerror.h"
-#include "value.h"
-
-#include <SQLiteCpp/Statement.h>
 
 namespace deck {
 
@@ -14,12 +12,8 @@ void readDeckSource(const SourceInput& input, const ReadOptions&, SourceSink& si
         throw usageError("a deck cannot be read from standard input: give its file name");
     store::Connection source(input.path, store::Connection::Access::ReadOnly);
     source.checkTable();
-    source.run([&] {
-        SQLite::Statement query(source.db(), "SELECT ID, Question, Description FROM Questions ORDER BY ID");
-        while (query.executeStep())
-            sink.entry({static_cast<long>(query.getColumn(0).getInt64()),
-                        store::toText(store::columnValue(query.getColumn(1))),
-                        store::toText(store::columnValue(query.getColumn(2)))});
+    store::Deck(source).forEach([&](const store::Entry& entry) {
+        sink.entry({static_cast<long>(entry.id), entry.term, entry.definition});
     });
 }
 

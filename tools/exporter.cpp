@@ -2,11 +2,9 @@
 
 #include "connection.h"
 #include "csvformat.h"
+#include "deck.h"
 #include "deckerror.h"
 #include "tsvformat.h"
-#include "value.h"
-
-#include <SQLiteCpp/Statement.h>
 
 namespace deck {
 namespace {
@@ -50,11 +48,10 @@ ExportedText exportEntries(store::Connection& deck, Format format)
     deck.checkTable();
     return deck.run([&] {
         ExportedText exported;
-        SQLite::Statement query(deck.db(), "SELECT ID, Question, Description FROM Questions ORDER BY ID");
-        while (query.executeStep()) {
-            const long long id = query.getColumn(0).getInt64();
-            const std::string term = store::toText(store::columnValue(query.getColumn(1)));
-            const std::string definition = store::toText(store::columnValue(query.getColumn(2)));
+        store::Deck(deck).forEach([&](const store::Entry& entry) {
+            const long long id = entry.id;
+            const std::string& term = entry.term;
+            const std::string& definition = entry.definition;
             if (format == Format::Csv) {
                 exported.text += csvRecord(term, definition);
             } else {
@@ -63,7 +60,7 @@ ExportedText exportEntries(store::Connection& deck, Format format)
                 exported.text += tsvRecord(term, definition);
             }
             ++exported.count;
-        }
+        });
         return exported;
     });
 }

@@ -1,16 +1,15 @@
 #include "importer.h"
 
 #include "connection.h"
+#include "deck.h"
 #include "deckerror.h"
 #include "newentry.h"
 #include "notefields.h"
 #include "sourcelines.h"
 #include "sourcesink.h"
-#include "value.h"
 
 #include <QString>
 
-#include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
 #include <algorithm>
@@ -107,6 +106,11 @@ public:
                 throw deckError(DeckErrorCode::TooLong,
                                 std::string(place_) + " " + std::to_string(entry.line) + ": a text is longer than "
                                     + std::to_string(store::kLongestField >> 20) + " MiB, the most a field may hold");
+        // Nothing to learn from, and never stored: counted, not refused.
+        if (entry.term.empty() && entry.definition.empty()) {
+            leftOut(entry.line, "with neither a term nor a definition");
+            return;
+        }
         if (!allowLong_) {
             refuseLong(entry.line, "term", entry.term);
             refuseLong(entry.line, "definition", entry.definition);
@@ -175,14 +179,9 @@ private:
 
 StoredPairs storedPairs(store::Connection& deck)
 {
-    return deck.run([&] {
-        StoredPairs pairs;
-        SQLite::Statement query(deck.db(), "SELECT Question, Description FROM Questions");
-        while (query.executeStep())
-            pairs.emplace(store::toText(store::columnValue(query.getColumn(0))),
-                          store::toText(store::columnValue(query.getColumn(1))));
-        return pairs;
-    });
+    StoredPairs pairs;
+    store::Deck(deck).forEach([&](const store::Entry& entry) { pairs.emplace(entry.term, entry.definition); });
+    return pairs;
 }
 
 namespace {
@@ -350,8 +349,11 @@ ImportResult storeParsed(store::Connection& deck, const ParsedSource& parsed)
         // rather than failing half-way.
         SQLite::Transaction transaction(deck.db(), SQLite::TransactionBehavior::IMMEDIATE);
         checkRoom(deck, parsed.entries.size());
+        std::vector<store::Entry> entries;
+        entries.reserve(parsed.entries.size());
         for (const SourceEntry& entry : parsed.entries)
-            store::insertEntry(deck, entry.term, entry.definition);
+            entries.push_back({0, entry.term, entry.definition});
+        store::Deck(deck).addAll(entries); // in this transaction
         transaction.commit();
     });
     result.imported = static_cast<long>(parsed.entries.size());

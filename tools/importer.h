@@ -97,13 +97,14 @@ void checkRoom(store::Connection& deck, std::size_t count);
 // Adds the entries of `source` to the deck, in the order of the source.
 //
 // All or nothing: the whole source is read and checked first, and the
-// entries are stored in one transaction, with IDs by store::insertEntry. The
+// entries are stored in one transaction, with IDs by store::Deck's rule. The
 // deck stays as it was when
 // - a line is malformed, or a text is longer than kLongestText without
 //   `allowLong` (the error names its line);
 // - a source that is not blank yields no entry (the error says why);
 // - an entry would get an ID above store::kLargestReviewableId (the error
 //   says how many fit).
+// An entry with neither a term nor a definition is left out and counted.
 // With `skipDuplicates` an entry whose term and definition both equal those
 // of a stored entry (or of one imported before it) is counted and left out.
 ImportResult importEntries(store::Connection& deck, const SourceInput& source, const ImportOptions& options);

@@ -50,22 +50,32 @@ void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings_data()
     QTest::addColumn<long long>("gaps");
     QTest::addColumn<long long>("missing");
     QTest::addColumn<QStringList>("warnings");
-    QTest::addColumn<bool>("renumbers"); // whether compact would change an ID
+    QTest::addColumn<bool>("renumbers");      // whether compact would change an ID
+    QTest::addColumn<QList<qint64>>("blank"); // entries whose texts are emptied first
 
     QList<qint64> tooMany;
     for (qint64 id = 1; id <= 32768; ++id)
         tooMany << id;
-    QTest::addRow("empty") << QList<qint64>{} << 0LL << 0LL << 0LL << 0LL << QStringList{} << false;
-    QTest::addRow("1 to 5") << QList<qint64>{1, 2, 3, 4, 5} << 1LL << 5LL << 0LL << 0LL << QStringList{} << false;
-    QTest::addRow("starts at 3") << QList<qint64>{3, 4, 5} << 3LL << 5LL << 1LL << 2LL << QStringList{} << true;
-    QTest::addRow("gaps and an ID above 32767") << QList<qint64>{1, 2, 5, 6, 10, 40000} << 1LL << 40000LL << 3LL
-                                                << 39994LL << QStringList{"above 32767", "more than 4 times"} << true;
+    QTest::addRow("empty") << QList<qint64>{} << 0LL << 0LL << 0LL << 0LL << QStringList{} << false << QList<qint64>{};
+    QTest::addRow("1 to 5") << QList<qint64>{1, 2, 3, 4, 5} << 1LL << 5LL << 0LL << 0LL << QStringList{} << false
+                            << QList<qint64>{};
+    QTest::addRow("starts at 3") << QList<qint64>{3, 4, 5} << 3LL << 5LL << 1LL << 2LL << QStringList{} << true
+                                 << QList<qint64>{};
+    QTest::addRow("gaps and an ID above 32767")
+        << QList<qint64>{1, 2, 5, 6, 10, 40000} << 1LL << 40000LL << 3LL << 39994LL
+        << QStringList{"above 32767", "more than 4 times"} << true << QList<qint64>{};
     QTest::addRow("sparse") << QList<qint64>{1, 9} << 1LL << 9LL << 1LL << 7LL << QStringList{"more than 4 times"}
-                            << true;
+                            << true << QList<qint64>{};
     QTest::addRow("IDs below 1") << QList<qint64>{-2, 0, 1, 2} << -2LL << 2LL << 0LL << 0LL
-                                 << QStringList{"2 entries have an ID below 1"} << true;
+                                 << QStringList{"2 entries have an ID below 1"} << true << QList<qint64>{};
     QTest::addRow("1 to 32768: more than compact can help")
-        << tooMany << 1LL << 32768LL << 0LL << 0LL << QStringList{"move some of them"} << false;
+        << tooMany << 1LL << 32768LL << 0LL << 0LL << QStringList{"move some of them"} << false << QList<qint64>{};
+    QTest::addRow("largest ID 32767: no room for a new entry")
+        << QList<qint64>{1, 32767} << 1LL << 32767LL << 1LL << 32765LL
+        << QStringList{"more than 4 times", "no new entry fits"} << true << QList<qint64>{};
+    QTest::addRow("blank entries") << QList<qint64>{1, 2, 3} << 1LL << 3LL << 0LL << 0LL
+                                   << QStringList{"2 entries have neither a term nor a definition"} << false
+                                   << QList<qint64>{1, 3};
 }
 
 void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings()
@@ -77,8 +87,12 @@ void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings()
     QFETCH(long long, missing);
     QFETCH(QStringList, warnings);
     QFETCH(bool, renumbers);
+    QFETCH(QList<qint64>, blank);
 
     TempDeck target(TempDeck::withIds(ids));
+    for (const qint64 id : blank) // empty text and NULL alike
+        SQLite::Database(target.path(), SQLite::OPEN_READWRITE)
+            .exec("UPDATE Questions SET Question = '', Description = NULL WHERE ID = " + std::to_string(id));
     const QByteArray before = snapshot(target.path());
     deck::DeckFigures figures;
     {
@@ -90,6 +104,7 @@ void TestDeckMaintenance::checkReportsCountRangeGapsAndWarnings()
     QCOMPARE(figures.highest, highest);
     QCOMPARE(figures.gaps, gaps);
     QCOMPARE(figures.missing, missing);
+    QCOMPARE(figures.blank, static_cast<long long>(blank.size()));
     QVERIFY(figures.intact());
     const std::vector<std::string> given = deck::deckWarnings(figures, "deck.mdb");
     QCOMPARE(given.size(), static_cast<std::size_t>(warnings.size()));

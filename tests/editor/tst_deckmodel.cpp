@@ -6,6 +6,7 @@
 #include "searchfilter.h"
 #include "tempdeck.h"
 
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -20,21 +21,24 @@ namespace {
 
 using Entries = std::vector<TestEntry>;
 
-// The model's rows, as the test entries they should equal.
+// The model's stored rows, as the test entries they should equal.
 Entries rowsOf(const DeckModel& model)
 {
     Entries rows;
     for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.isPending(row))
+            continue;
         const DeckEntry& e = model.entry(row);
         rows.push_back({e.id, e.term, e.definition});
     }
     return rows;
 }
 
-// Runs one step of a script: "edit ID term|definition TEXT", "add",
+// Runs one step of a script: "edit ID term|definition TEXT", "add [TERM]",
 // "delete ID...", "undo", "redo", "other-add TEXT" (another connection
-// stores an entry), "other-delete ID", "other-replace ID..." (another program
-// renames a deck of these entries over the file), then the model refreshes.
+// stores an entry), "other-change ID TERM", "other-delete ID",
+// "other-replace ID..." (another program renames a deck of these entries over
+// the file), then the model refreshes.
 void runStep(DeckModel& model, TempDeck& deck, const QString& step)
 {
     const QStringList words = step.split(u' ');
@@ -43,8 +47,11 @@ void runStep(DeckModel& model, TempDeck& deck, const QString& step)
         const int row = model.rowOfId(words[1].toLongLong());
         const int column = words[2] == u"term" ? DeckModel::TermColumn : DeckModel::DefinitionColumn;
         QVERIFY(model.setData(model.index(row, column), words.mid(3).join(u' ')));
-    } else if (verb == u"add") {
-        QVERIFY(model.addEntry() >= 0);
+    } else if (verb == u"add") { // the new row; stored once a term is typed into it
+        const int row = model.addEntry();
+        QVERIFY(row >= 0);
+        if (words.size() > 1)
+            QVERIFY(model.setData(model.index(row, DeckModel::TermColumn), words.mid(1).join(u' ')));
     } else if (verb == u"delete") {
         std::vector<int> rows;
         for (const QString& id : words.mid(1))
@@ -67,6 +74,9 @@ void runStep(DeckModel& model, TempDeck& deck, const QString& step)
         if (verb == u"other-add")
             other.exec("INSERT INTO Questions (Question, Description) VALUES ('" + words[1].toStdString()
                        + "', 'by another program')");
+        else if (verb == u"other-change")
+            other.exec("UPDATE Questions SET Question = '" + words[2].toStdString()
+                       + "' WHERE ID = " + words[1].toStdString());
         else
             other.exec("DELETE FROM Questions WHERE ID = " + words[1].toStdString());
         QVERIFY(model.refresh());
@@ -82,6 +92,10 @@ class TestDeckModel : public QObject {
 private slots:
     void changesAreWrittenAtOnce_data();
     void changesAreWrittenAtOnce();
+    void undoAndRedoWriteOnlyOverWhatTheySaw_data();
+    void undoAndRedoWriteOnlyOverWhatTheySaw();
+    void bulkDeleteIsOneStepBackedUpFromAHundred_data();
+    void bulkDeleteIsOneStepBackedUpFromAHundred();
     void searchFindsByMeaning_data();
     void searchFindsByMeaning();
     void searchOfALargeDeckFindsEveryMatch();
@@ -95,6 +109,7 @@ private slots:
     void anyErrorOfAStepIsReportedWithANumber_data();
     void anyErrorOfAStepIsReportedWithANumber();
     void refusesAFileItCannotOpen();
+    void newEntryOnAFullDeckIsRefusedAtOnce();
 };
 
 void TestDeckModel::changesAreWrittenAtOnce_data()
@@ -111,16 +126,19 @@ void TestDeckModel::changesAreWrittenAtOnce_data()
                                 << QList<qint64>{1, 2, 3} << t123;
     QTest::addRow("edit, undo, redo") << QList<qint64>{1, 2, 3} << QStringList{"edit 2 term two", "undo", "redo"}
                                       << QList<qint64>{1, 2, 3} << QStringList{"term 1", "two", "term 3"};
-    QTest::addRow("add takes largest + 1")
-        << QList<qint64>{1, 7} << QStringList{"add"} << QList<qint64>{1, 7, 8} << QStringList{"term 1", "term 7", ""};
+    QTest::addRow("add takes largest + 1") << QList<qint64>{1, 7} << QStringList{"add new"} << QList<qint64>{1, 7, 8}
+                                           << QStringList{"term 1", "term 7", "new"};
     QTest::addRow("add to an empty deck takes 1")
-        << QList<qint64>{} << QStringList{"add"} << QList<qint64>{1} << QStringList{""};
+        << QList<qint64>{} << QStringList{"add new"} << QList<qint64>{1} << QStringList{"new"};
     QTest::addRow("add below one takes 1")
-        << QList<qint64>{-5} << QStringList{"add"} << QList<qint64>{-5, 1} << QStringList{"term -5", ""};
-    QTest::addRow("add, edit, undo both") << QList<qint64>{1} << QStringList{"add", "edit 2 term new", "undo", "undo"}
-                                          << QList<qint64>{1} << QStringList{"term 1"};
-    QTest::addRow("add, undo, redo keeps the ID")
-        << QList<qint64>{1} << QStringList{"add", "undo", "redo"} << QList<qint64>{1, 2} << QStringList{"term 1", ""};
+        << QList<qint64>{-5} << QStringList{"add new"} << QList<qint64>{-5, 1} << QStringList{"term -5", "new"};
+    QTest::addRow("add with nothing typed stores nothing")
+        << QList<qint64>{1} << QStringList{"add"} << QList<qint64>{1} << QStringList{"term 1"};
+    QTest::addRow("add, edit, undo both")
+        << QList<qint64>{1} << QStringList{"add new", "edit 2 term newer", "undo", "undo"} << QList<qint64>{1}
+        << QStringList{"term 1"};
+    QTest::addRow("add, undo, redo keeps the ID") << QList<qint64>{1} << QStringList{"add new", "undo", "redo"}
+                                                  << QList<qint64>{1, 2} << QStringList{"term 1", "new"};
     QTest::addRow("delete two") << QList<qint64>{1, 2, 3} << QStringList{"delete 1 3"} << QList<qint64>{2}
                                 << QStringList{"term 2"};
     QTest::addRow("delete, undo restores IDs")
@@ -141,7 +159,7 @@ void TestDeckModel::changesAreWrittenAtOnce_data()
         << QList<qint64>{1, 2} << QStringList{"delete 2", "other-add drill", "undo"} << QList<qint64>{1, 2, 3}
         << QStringList{"term 1", "drill", "term 2"};
     QTest::addRow("undo add after it was deleted elsewhere")
-        << QList<qint64>{1} << QStringList{"add", "other-delete 2", "undo"} << QList<qint64>{1}
+        << QList<qint64>{1} << QStringList{"add new", "other-delete 2", "undo"} << QList<qint64>{1}
         << QStringList{"term 1"};
 }
 
@@ -165,6 +183,132 @@ void TestDeckModel::changesAreWrittenAtOnce()
         QCOMPARE(stored[i].id, expectedIds[qsizetype(i)]);
         QCOMPARE(QString::fromStdString(stored[i].question), expectedTerms[qsizetype(i)]);
     }
+}
+
+void TestDeckModel::undoAndRedoWriteOnlyOverWhatTheySaw_data()
+{
+    // Entries 1, 2, 3 ("term N"); another program changes, deletes or
+    // reuses an ID between the editor's steps.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QList<qint64>>("expectedIds");
+    QTest::addColumn<QStringList>("expectedTerms"); // in ID order
+    QTest::addColumn<QStringList>("said");          // in the status bar
+
+    const QList<qint64> i123{1, 2, 3};
+    const QStringList changed{"term 1", "X", "term 3"};
+    const QString notUndone = "Entry 2 was changed by another program; not undone";
+    const QString notRedone = "Entry 2 was changed by another program; not redone";
+    QTest::addRow("edit, changed elsewhere, undo")
+        << QStringList{"edit 2 term two", "other-change 2 X", "undo"} << i123 << changed << QStringList{notUndone};
+    QTest::addRow("edit, deleted elsewhere, undo")
+        << QStringList{"edit 2 term two", "other-delete 2", "undo"} << QList<qint64>{1, 3}
+        << QStringList{"term 1", "term 3"} << QStringList{notUndone};
+    QTest::addRow("edit, undo, changed elsewhere, redo")
+        << QStringList{"edit 2 term two", "undo", "other-change 2 X", "redo"} << i123 << changed
+        << QStringList{notRedone};
+    QTest::addRow("edit, undo, deleted elsewhere, redo")
+        << QStringList{"edit 2 term two", "undo", "other-delete 2", "redo"} << QList<qint64>{1, 3}
+        << QStringList{"term 1", "term 3"} << QStringList{notRedone};
+    QTest::addRow("refused undo is dropped, the stack goes on")
+        << QStringList{"edit 1 term one", "edit 2 term two", "other-change 2 X", "undo", "undo"} << i123 << changed
+        << QStringList{notUndone};
+    QTest::addRow("delete, undo, changed elsewhere, redo")
+        << QStringList{"delete 2", "undo", "other-change 2 X", "redo"} << i123 << changed << QStringList{notRedone};
+    QTest::addRow("delete, ID still free, undo")
+        << QStringList{"delete 2", "other-add drill", "undo"} << QList<qint64>{1, 2, 3, 4}
+        << QStringList{"term 1", "term 2", "term 3", "drill"} << QStringList{};
+    QTest::addRow("delete two, one ID reused, undo")
+        << QStringList{"delete 2 3", "other-add drill", "undo"} << QList<qint64>{1, 2, 3, 4}
+        << QStringList{"term 1", "drill", "term 3", "term 2"} << QStringList{};
+    // The drill takes the deleted entry's ID: the undone edit must follow
+    // the entry to its new ID, never write into the drill's.
+    QTest::addRow("edit, delete, ID reused, undo both")
+        << QStringList{"edit 3 term GAMMA", "delete 3", "other-add drill", "undo", "undo"} << QList<qint64>{1, 2, 3, 4}
+        << QStringList{"term 1", "term 2", "drill", "term 3"} << QStringList{};
+    QTest::addRow("edit, delete, ID reused, undo both, redo both")
+        << QStringList{"edit 3 term GAMMA", "delete 3", "other-add drill", "undo", "undo", "redo", "redo"} << i123
+        << QStringList{"term 1", "term 2", "drill"} << QStringList{};
+    QTest::addRow("add, changed elsewhere, undo")
+        << QStringList{"add new", "other-change 4 X", "undo"} << QList<qint64>{1, 2, 3, 4}
+        << QStringList{"term 1", "term 2", "term 3", "X"}
+        << QStringList{"Entry 4 was changed by another program; not undone"};
+}
+
+void TestDeckModel::undoAndRedoWriteOnlyOverWhatTheySaw()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QList<qint64>, expectedIds);
+    QFETCH(QStringList, expectedTerms);
+    QFETCH(QStringList, said);
+
+    TempDeck deck(TempDeck::numbered(3));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    QSignalSpy saying(&model, &DeckModel::said);
+    QSignalSpy failed(&model, &DeckModel::failed);
+    for (const QString& step : steps)
+        runStep(model, deck, step);
+
+    const Entries stored = deck.entries();
+    QCOMPARE(rowsOf(model), stored);
+    QList<qint64> ids;
+    QStringList terms;
+    for (const TestEntry& entry : stored) {
+        ids << entry.id;
+        terms << QString::fromStdString(entry.question);
+    }
+    QCOMPARE(ids, expectedIds);
+    QCOMPARE(terms, expectedTerms);
+    QStringList lines;
+    for (const auto& line : saying)
+        lines << line[0].toString();
+    QCOMPARE(lines, said);
+    QCOMPARE(failed.size(), 0); // said in the status bar, not in a box
+}
+
+void TestDeckModel::bulkDeleteIsOneStepBackedUpFromAHundred_data()
+{
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<int>("step");     // every step-th row deleted, from the first
+    QTest::addColumn<int>("removals"); // notices the views get
+    QTest::addColumn<bool>("backedUp");
+
+    QTest::addRow("99 in a run: no copy") << 99 << 1 << 1 << false;
+    QTest::addRow("100 in a run: the copy first") << 100 << 1 << 1 << true;
+    QTest::addRow("3 apart: one notice each") << 9 << 3 << 3 << false;
+    QTest::addRow("100 runs: one reset") << 200 << 2 << 0 << true;
+}
+
+void TestDeckModel::bulkDeleteIsOneStepBackedUpFromAHundred()
+{
+    QFETCH(int, entries);
+    QFETCH(int, step);
+    QFETCH(int, removals);
+    QFETCH(bool, backedUp);
+
+    TempDeck deck(TempDeck::numbered(entries));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsAboutToBeRemoved);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelAboutToBeReset);
+    QSignalSpy saying(&model, &DeckModel::said);
+    std::vector<int> rows;
+    for (int row = 0; row < entries; row += step)
+        rows.push_back(row);
+    model.removeEntries(rows);
+
+    QCOMPARE(model.rowCount(), entries - int(rows.size()));
+    QCOMPARE(rowsOf(model), deck.entries());
+    QCOMPARE(removed.size(), removals);
+    QCOMPARE(reset.size(), removals == 0 ? 1 : 0);
+    const std::string backup = deck.path() + ".bak";
+    QCOMPARE(QFileInfo::exists(QString::fromStdString(backup)), backedUp);
+    QCOMPARE(saying.size(), backedUp ? 1 : 0);
+    if (backedUp) // the copy holds every entry as it was before
+        QCOMPARE(TempDeck::entriesAt(backup), TempDeck::numbered(entries));
+    model.undoStack()->undo(); // all back, in one step
+    QCOMPARE(deck.entries(), TempDeck::numbered(entries));
+    QCOMPARE(rowsOf(model), deck.entries());
 }
 
 void TestDeckModel::searchFindsByMeaning_data()
@@ -407,7 +551,8 @@ void TestDeckModel::editOfAnEntryGoneElsewhereIsReported()
     SQLite::Database(deck.path(), SQLite::OPEN_READWRITE).exec("DELETE FROM Questions WHERE ID = 2");
     QVERIFY(!model.setData(model.index(1, DeckModel::TermColumn), "lost?"));
     QCOMPARE(failed.size(), 1);
-    QVERIFY(failed[0][1].toString().contains("no longer in the deck"));
+    QCOMPARE(failed[0][0].toInt(), int(store::ErrorCode::ChangedElsewhere));
+    QVERIFY(failed[0][1].toString().contains("Entry 2 was changed by another program"));
     QCOMPARE(model.undoStack()->count(), 0); // nothing to undo
 }
 
@@ -450,6 +595,19 @@ void TestDeckModel::refusesAFileItCannotOpen()
     SQLite::Database(deck.path(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE).exec("CREATE TABLE Other (x)");
     store::Connection connection(deck.path());
     QVERIFY_THROWS_EXCEPTION(store::Error, DeckModel model(connection));
+}
+
+void TestDeckModel::newEntryOnAFullDeckIsRefusedAtOnce()
+{
+    TempDeck deck(TempDeck::withIds({1, 32767}));
+    store::Connection connection(deck.path());
+    DeckModel model(connection);
+    QSignalSpy failed(&model, &DeckModel::failed);
+    QCOMPARE(model.addEntry(), -1); // no row to type into, only to be refused later
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed[0][0].toInt(), int(store::ErrorCode::DeckFull));
+    QVERIFY(failed[0][1].toString().contains("'verbrio-deck compact' renumbers its 2 entries"));
 }
 
 QTEST_GUILESS_MAIN(TestDeckModel)

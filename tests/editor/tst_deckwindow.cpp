@@ -121,6 +121,9 @@ void TestDeckWindow::keysActWhereTheFocusIs_data()
     QTest::addRow("Ctrl+N adds at the end, in the editor")
         << QStringList{"key:Ctrl+N", "type:four", "key:Return"} << "Entries"
         << QStringList{"term 1", "term 2", "term 3", "four"};
+    QTest::addRow("Ctrl+N, Esc stores nothing") << QStringList{"key:Ctrl+N", "key:Escape"} << "Entries" << t123;
+    QTest::addRow("Ctrl+N, Enter on nothing stores nothing")
+        << QStringList{"key:Ctrl+N", "key:Return"} << "Entries" << t123;
     QTest::addRow("Delete deletes in the table")
         << QStringList{"key:Down", "key:Delete"} << "Entries" << QStringList{"term 1", "term 3"};
     QTest::addRow("Delete edits the search text only")
@@ -264,6 +267,8 @@ void TestDeckWindow::keysActWhereTheFocusIs()
     for (const TestEntry& entry : deck.entries())
         stored << QString::fromStdString(entry.question);
     QCOMPARE(stored, terms);
+    if (steps.last() == u"key:Escape") // the new row is gone, not only unstored
+        QCOMPARE(window.model().rowCount(), terms.size());
 }
 
 void TestDeckWindow::searchShowsAndStepsThroughMatches_data()

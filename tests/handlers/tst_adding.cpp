@@ -43,6 +43,7 @@ private slots:
     void choosingReviewStoresTypedEntryOnly();
     void typingIntoReviewBoxesChangesNoEntry_data();
     void typingIntoReviewBoxesChangesNoEntry();
+    void refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate_data();
     void refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate();
     void entryRefusedAtTheEndIsKeptWhereAFileTakesIt_data();
     void entryRefusedAtTheEndIsKeptWhereAFileTakesIt();
@@ -280,20 +281,57 @@ void TestAdding::typingIntoReviewBoxesChangesNoEntry()
     QVERIFY(boxes.shown.isEmpty());
 }
 
-// A deck made elsewhere whose table refuses every new entry.
+void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate_data()
+{
+    QTest::addColumn<QString>("table");   // the deck's table, made elsewhere
+    QTest::addColumn<QString>("extra");   // the values of its further columns in a row
+    QTest::addColumn<qint64>("lastId");   // of its second entry
+    QTest::addColumn<QString>("term");    // typed, and refused
+    QTest::addColumn<bool>("ok");         // "OK" pressed first
+    QTest::addColumn<QString>("refusal"); // in the description of the error
+
+    // A column the drill does not fill, which the table requires.
+    const QString refusing =
+        "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT, Topic TEXT NOT NULL)";
+    const QString plain = "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT)";
+    QTest::addRow("the table refuses the entry")
+        << refusing << ", 'x'" << qint64(2) << "no" << false << "NOT NULL constraint failed";
+    QTest::addRow("the deck is full, on Review")
+        << plain << "" << qint64(32767) << "new" << false << "3920: The deck is full: its largest ID is 32767";
+    QTest::addRow("the deck is full, on OK: compact named")
+        << plain << "" << qint64(32767) << "new" << true << "'verbrio-deck compact' renumbers its 2 entries 1 to 2";
+}
+
+// A deck made elsewhere that refuses the entry typed.
 void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate()
 {
+    QFETCH(QString, table);
+    QFETCH(QString, extra);
+    QFETCH(qint64, lastId);
+    QFETCH(QString, term);
+    QFETCH(bool, ok);
+    QFETCH(QString, refusal);
+
     MessageBoxes boxes;
     TestWindow window({}, {0.0f}, false); // no file yet: the two connection messages
     {
         SQLite::Database db(window.deck.path(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        db.exec(
-            "CREATE TABLE Questions (ID INTEGER PRIMARY KEY, Question TEXT, Description TEXT, Topic TEXT NOT NULL)");
-        db.exec("INSERT INTO Questions VALUES (1, 'term 1', 'definition 1', 'x')");
+        db.exec(table.toStdString());
+        db.exec("INSERT INTO Questions VALUES (1, 'term 1', 'definition 1'" + extra.toStdString() + ")");
+        db.exec("INSERT INTO Questions VALUES (" + std::to_string(lastId) + ", 'term 2', 'definition 2'"
+                + extra.toStdString() + ")");
     }
+    const QStringList before{"1: term 1 / definition 1", QString("%1: term 2 / definition 2").arg(lastId)};
     window.choose(0);
     boxes.takeTexts();
-    window.typeTerm(QStringLiteral("no"));
+    window.typeTerm(term);
+    if (ok) {
+        click(window.w.cmdOK);
+        const QStringList said = boxes.takeTexts();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].contains(refusal), qPrintable(said[0]));
+        QCOMPARE(window.w.txtInQuestion->text(), term); // it waits where it was typed
+    }
 
     window.choose(1);
     const QStringList said = boxes.takeTexts();
@@ -301,15 +339,15 @@ void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate()
     QVERIFY2(said[0].startsWith(
                  QLatin1String("The entry being typed could not be stored; it waits on the Create screen.\n")),
              qPrintable(said[0]));
+    QVERIFY2(said[0].contains(refusal.section(u':', -1).trimmed()), qPrintable(said[0]));
     QCOMPARE(screenOf(window.w), kReviewScreen);
-    QCOMPARE(window.w.txtOutQuestion->text(), QStringLiteral("term 1"));
     click(window.w.cmdShow);
     click(window.w.cmdShow); // "Next": no second message
     QCOMPARE(boxes.takeTexts(), QStringList{});
 
     window.choose(0);
-    QCOMPARE(window.w.txtInQuestion->text(), QStringLiteral("no")); // back on the Create screen
-    QCOMPARE(window.stored(), QStringList{"1: term 1 / definition 1"});
+    QCOMPARE(window.w.txtInQuestion->text(), term); // back on the Create screen
+    QCOMPARE(window.stored(), before);
 
     // Said once per refused entry: leaving Create again says nothing more,
     // an entry typed anew after Cancel is refused with a note of its own.
@@ -322,10 +360,10 @@ void TestAdding::refusedTypedEntryNeverBlocksReviewAndWaitsOnCreate()
     window.choose(0);
     click(window.w.cmdCancel);
     window.choose(0);
-    window.typeTerm(QStringLiteral("no"));
+    window.typeTerm(term);
     window.choose(1);
     QCOMPARE(boxes.takeTexts().size(), 1);
-    QCOMPARE(window.stored(), QStringList{"1: term 1 / definition 1"});
+    QCOMPARE(window.stored(), before);
 }
 
 void TestAdding::entryRefusedAtTheEndIsKeptWhereAFileTakesIt_data()

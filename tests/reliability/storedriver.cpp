@@ -11,8 +11,8 @@
 // when another copy may be writing too), "B" as a
 // deletion of all entries begins, "D <id>" after an entry is deleted, "R"
 // when the deletion has ended, "held" once the write transaction is open.
-// The editor's lines: "A <id>" after a new, empty entry is stored, "T <id>
-// <number>" after its term is, "S <id> <number>" after its definition is (or
+// The editor's lines: "T <id> <number>" after a new entry is stored with its
+// term, "S <id> <number>" after its definition is (or
 // redone), "u" and "U <id> <number>" before and after that is undone; "B" and "R" around the
 // deletion of every entry, in one transaction.
 
@@ -125,10 +125,10 @@ int edit(const std::string& path, long number)
     for (;;) {
         const int count = std::uniform_int_distribution<int>(20, 200)(random);
         for (int i = 0; i < count; ++i, ++number) {
+            // A new row is stored with its first text: it gets its ID then.
             const int row = model.addEntry();
-            const std::string id = std::to_string(model.idAt(row));
-            say("A " + id);
             model.setData(model.index(row, DeckModel::TermColumn), QString::fromStdString(entrytexts::termOf(number)));
+            const std::string id = std::to_string(model.idAt(row));
             say("T " + id + " " + std::to_string(number));
             model.setData(model.index(row, DeckModel::DefinitionColumn),
                           QString::fromStdString(entrytexts::definitionOf(number)));

@@ -234,14 +234,12 @@ bool oneStepOn(const EditedEntries& reported, const EditedEntries& file, const Q
         next.push_back(e);
     };
     const std::int64_t newId = std::max<std::int64_t>(reported.empty() ? 0 : reported.rbegin()->first, 0) + 1;
-    if (step == "A" && file.contains(id))
-        with(id, file.at(id).first, Stage::Term); // the term of the number the driver chose
     if (step == "T" || step == "U")
         with(id, number, Stage::Full);
     if (step == "u")
         with(id, number, Stage::Term); // the undo announced
-    if (step == "S" || step == "R" || step.isEmpty())
-        with(newId, 0, Stage::Empty); // the next entry added
+    if ((step == "S" || step == "R" || step.isEmpty()) && file.contains(newId))
+        with(newId, file.at(newId).first, Stage::Term); // the next entry stored with its term
     return std::find(next.begin(), next.end(), file) != next.end();
 }
 
@@ -277,9 +275,7 @@ void TestCrashSafety::killedEditorKeepsEveryCommittedEditAndNoHalfEntry()
                 last = words;
             const std::int64_t id = words.size() > 1 ? words[1].toLongLong() : 0;
             const long number = words.size() > 2 ? words[2].toLong() : 0;
-            if (words[0] == "A")
-                reported[id] = {0, Stage::Empty};
-            else if (words[0] == "T" || words[0] == "U")
+            if (words[0] == "T" || words[0] == "U")
                 reported[id] = {number, Stage::Term};
             else if (words[0] == "S")
                 reported[id] = {number, Stage::Full};

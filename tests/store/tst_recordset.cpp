@@ -233,13 +233,16 @@ void TestRecordSet::addNewMakesEmptyEntryPending()
 void TestRecordSet::updateStoresPendingEntryWithNextId_data()
 {
     QTest::addColumn<QList<qint64>>("ids");
-    QTest::addColumn<qint64>("newId");
+    QTest::addColumn<qint64>("newId"); // 0: refused, as the deck is full
 
     QTest::addRow("empty table") << QList<qint64>{} << qint64(1);
     QTest::addRow("dense IDs") << QList<qint64>{1, 2, 3} << qint64(4);
     QTest::addRow("gaps, inserted out of order") << QList<qint64>{9, 2} << qint64(10);
     QTest::addRow("all IDs below 1") << QList<qint64>{-5, 0} << qint64(1);
     QTest::addRow("only a negative ID") << QList<qint64>{-7} << qint64(1);
+    QTest::addRow("largest ID 32766 leaves room for one") << QList<qint64>{1, 32766} << qint64(32767);
+    QTest::addRow("largest ID 32767: refused, never 32768") << QList<qint64>{1, 32767} << qint64(0);
+    QTest::addRow("largest ID above 32767, made elsewhere: refused") << QList<qint64>{40000} << qint64(0);
     QTest::addRow("largest ID 2^63-1: refused, never a random ID")
         << QList<qint64>{1, 9223372036854775807} << qint64(0);
 }
@@ -261,6 +264,10 @@ void TestRecordSet::updateStoresPendingEntryWithNextId()
     const auto error = errorFrom([&] { data.Recordset().Update(); });
     if (newId == 0) {
         QVERIFY(error);
+        QCOMPARE(error->number(), int(store::ErrorCode::DeckFull));
+        QVERIFY2(QString::fromStdString(error->description()).contains("'verbrio-deck compact' renumbers"),
+                 error->what());
+        QVERIFY(data.Recordset().pending()); // the typed entry waits
         QCOMPARE(deck.entries(), TempDeck::withIds(ids));
         return;
     }
