@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Writes an empty Verbrio database at DATABASE with the deck tool DECK_TOOL,
 # unless a file is already there: it may hold a user's entries.
 if(EXISTS "${DATABASE}")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "displaycheck.h"
 #include "frmmain.h"
 #include "messages.h"

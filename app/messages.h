@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The texts the program shows the user, exactly as they stand. Lines of one

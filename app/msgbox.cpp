@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "msgbox.h"
 
 #include "messages.h"

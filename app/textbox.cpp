@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "textbox.h"
 
 #include <QTextOption>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "benchdeck.h"
 
 #include "schema.h"

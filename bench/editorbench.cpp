@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "editorbench.h"
 
 #include "benchdeck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The floor for start-up: the least a Qt Widgets program does to show an
 // empty window of Verbrio's size. With --text the window also shows one line
 // of text, the least any window with a caption does: Qt then loads the font

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "handlerbench.h"
 
 #include "benchdeck.h"

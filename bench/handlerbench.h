@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Registers the benchmarks of the window's handlers with Google Benchmark.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "importbench.h"
 
 #include "ankipackagemaker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Registers the benchmarks of verbrio-deck's import with Google Benchmark.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // startup-timer [--settle MS] PROGRAM [ARGUMENTS...]
 //
 // Starts PROGRAM on the X display of $DISPLAY, waits for the X server to map

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The time a piece of work takes, for the benchmarks' manual timing.

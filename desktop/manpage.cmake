@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Writes verbrio-deck's man page with help2man: the tool's --help and
 # --version make the page, each command's own --help a part of its COMMANDS section,
 # and the include file INCLUDE the sections written by hand.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "deckmodel.h"
 
 #include "connection.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "deckwindow.h"
 
 #include "commandline.h"
@@ -345,7 +346,8 @@ void DeckWindow::buildMenus()
         search_->selectAll();
     });
     edit->addAction(tr("Find &Next"), QKeySequence::FindNext, this, [this] { guarded([&] { goToMatch(1); }); });
-    edit->addAction(tr("Find Pre&vious"), QKeySequence::FindPrevious, this, [this] { guarded([&] { goToMatch(-1); }); });
+    edit->addAction(tr("Find Pre&vious"), QKeySequence::FindPrevious, this,
+                    [this] { guarded([&] { goToMatch(-1); }); });
     edit->addAction(tr("&Go to Entries"), QKeySequence(tr("Ctrl+L")), table_, qOverload<>(&QWidget::setFocus));
     edit->addAction(tr("Edit in &Area"), QKeySequence(tr("Ctrl+Shift+E")), this,
                     [this] { area_->box(DeckModel::TermColumn)->setFocus(); });

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "editorcommand.h"
 
 #include "commandline.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // `verbrio-deck edit [FILE]`: opens the deck editor's window on FILE, or on

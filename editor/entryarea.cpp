@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "entryarea.h"
 
 #include "textdelegate.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "searchfilter.h"
 
 #include "connection.h"

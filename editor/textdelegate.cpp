@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "textdelegate.h"
 
 #include "searchfilter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "displaycheck.h"
 
 #include <xcb/xcb.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "databasepath.h"
 
 #include "schema.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "datacontrol.h"
 
 #include "connection.h"

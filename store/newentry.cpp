@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "newentry.h"
 
 #include "deck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "randompick.h"
 
 #include "datacontrol.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "recordsource.h"
 
 #include "error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "unsavedentries.h"
 
 #include <cerrno>

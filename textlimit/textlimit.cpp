@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "textlimit.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ankipackage.h"
 
 #include "connection.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "compactor.h"
 
 #include "connection.h"

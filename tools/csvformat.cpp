@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "csvformat.h"
 
 #include "deckerror.h"

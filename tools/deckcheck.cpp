@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "deckcheck.h"
 
 #include "connection.h"

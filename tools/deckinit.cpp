@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "deckinit.h"
 
 #include "deckerror.h"

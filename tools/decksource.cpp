@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "decksource.h"
 
 #include "connection.h"

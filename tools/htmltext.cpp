@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "htmltext.h"
 
 #include <gumbo.h>

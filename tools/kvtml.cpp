@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "kvtml.h"
 
 #include "deckerror.h"

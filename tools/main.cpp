@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // verbrio-deck: fills, exports, checks, compacts and edits Verbrio decks.
 
 #include "commandline.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "notefields.h"
 
 #include "deckerror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "notesexport.h"
 
 #include "csvformat.h"

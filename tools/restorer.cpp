@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "restorer.h"
 
 namespace deck {

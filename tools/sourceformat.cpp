@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sourceformat.h"
 
 #include "ankipackage.h"

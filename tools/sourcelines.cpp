@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sourcelines.h"
 
 #include "deckerror.h"

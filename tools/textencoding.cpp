@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "textencoding.h"
 
 #include "deckerror.h"

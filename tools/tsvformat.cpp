@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tsvformat.h"
 
 #include "csvformat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // check, compact and init on real deck files, and the window's random pick
 // on a compacted deck.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line: wrong usage gives status 2, and the built executable
 // keeps results on standard output and errors on standard error.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Import and export against real deck files: exact round trips, all or
 // nothing on malformed input, the length rule, duplicates.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KVTML 2.0 on a small document written by hand from the format: the first
 // two languages become term and definition, incomplete entries are left out.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading CSV and tab-separated text, notes exports and packages: what each
 // line or note gives. Malformed text is tested through the importer, where
 // the deck must stay unchanged.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Arguments: scripts/install-desktop, the build folder, the desktop id.
 set -euo pipefail
 INSTALL=$1 BUILD=$2 ID=$3

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Asks a top-level X window to close, as a window manager's close button
 // does: a WM_PROTOCOLS client message carrying WM_DELETE_WINDOW. The window
 // is given in decimal or 0x hexadecimal.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the end-to-end scripts: a private X server without a window
 # manager, a program folder of its own in a temporary directory, and waits
 # that give up after a bounded time with a message that names the step.

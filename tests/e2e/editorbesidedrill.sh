@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The deck editor beside the drill, on the program's own deck: an entry
 # edited in the editor is in the file at once; an entry the drill stores
 # shows in the editor's table (the editor then deletes it by keyboard, which

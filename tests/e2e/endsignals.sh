@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Orderly ends: an entry typed on the Create screen and not yet stored is
 # stored when the program is told to end by SIGTERM (logout, shutdown, kill),
 # SIGINT (Ctrl+C) or SIGHUP, as "E&xit" stores it; and the file is left alone

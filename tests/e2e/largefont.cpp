@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program as a desktop with a larger font starts it: the same window and
 // start-up, with the application's font at VERBRIO_E2E_FONT_POINTS points
 // (13 unless given).

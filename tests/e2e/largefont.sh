@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # At a 13 pt application font the window grows with the font, keeping its
 # proportions, and works as at the default font: the term typed at once
 # after Alt+C is stored by Alt+O, Alt with a letter no control carries types

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Without Verbrio.mdb beside the program, two message boxes come one after the
 # other before the main window; Enter dismisses each, then the window shows
 # and Alt+X ends the run. The program never creates the file.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Where no display can be reached the program says so in one line and ends
 # with status 1, before Qt would abort with a core dump. Where one can, the
 # question does not get in Qt's way: a bare Xvfb, which resets when its last

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The program shows its window at its fixed place and size; Enter, Enter
 # right after start-up changes nothing; both Alt+X and closing the window end
 # the run with status 0. A database that is only read stays byte-for-byte as

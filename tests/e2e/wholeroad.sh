@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The whole road by keyboard: three entries typed and stored with Alt+O, the
 # first typed at once after Alt+C, the second with Alt+C pressed again while
 # typing it; a fourth dropped with Esc, after which

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The deck editor's model, headless: each change written at once, undone and
 // redone; the search; changes another program makes to the file.
 #include "connection.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The deck editor's window, headless: what each key does where the focus is,
 // and where the focus goes; import, export and compact through the window.
 #include "connection.h"
@@ -9,16 +10,16 @@
 #include "tempdeck.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
-#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTableWidget>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Adding entries on the Create screen: "OK" stores what was typed, "Cancel"
 // drops only the entry being typed, and typed text is never lost without a
 // word, also on a panel left without a pending entry.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drill on the Review screen: every state and event of "Show"/"Next" and
 // the two sides, and "Next" once every entry is gone.
 

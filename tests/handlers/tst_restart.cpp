@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Re&start": the warning, what each answer does, and the operations it asks
 // of the record set.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Choosing a screen: every transition of the screen handler, the empty-table
 // message, what Review resets and keeps, and each failed step with the step
 // the handler resumes at.

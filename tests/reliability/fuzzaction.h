@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The user actions the window fuzzer sends, a seeded generator of random

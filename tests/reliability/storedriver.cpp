@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in for the program that the reliability tests start as a child
 // process: it drives the entry store as the window's handlers do and reports
 // each change on standard output, flushed, once the store operation returned.

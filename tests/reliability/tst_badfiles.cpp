@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bad database files as the user meets them: missing, empty, random,
 // damaged, of the wrong shape, hostile, or odd in content. For each, what the
 // user sees at each step (the two connection messages, the default error

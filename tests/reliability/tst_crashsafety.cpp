@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Crash safety: a child process drives the entry store as the program does,
 // storing entries one after another and deleting them all as "Re&start"
 // does (with its backup first and the idle point after), and is killed with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program directories with spaces, letters outside ASCII and long paths: the
 // window finds Verbrio.mdb there and works on it, and the real executable,
 // copied there, opens the file beside it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Two copies of the program on one file. In one process, two windows take
 // turns: one stores entries, the other reviews and deletes them all, and the
 // file must hold exactly what a model of both says after every step. Across

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Model-based fuzzing of the real window: seeded sequences of random user
 // actions (clicks, access keys, Enter, Esc, Tab, typing and pasting texts of
 // every kind, message boxes answered at random) run against the window on a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The database file: where it lies, which files are refused and why, that
 // reading leaves it untouched, that a stored change is on disk at once, and
 // that two programs can share it.

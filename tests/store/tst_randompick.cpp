@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The random pick: the candidate range, redrawing over gaps, the bounds that
 // keep the loop from running forever, and a uniform choice among entries.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The record set's operations, and what becomes of a pending entry.
 
 #include "storetest.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Record sources: the three texts the store opens, and everything else refused
 // before the database file is touched.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Conversion of a field's value to the 16-bit signed integer the random pick
 // works with.
 

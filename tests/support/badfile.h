@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Database files that are missing, damaged, foreign or hostile, or odd in

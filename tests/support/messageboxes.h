@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Answers the program's modal message boxes as a user would, with answers the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Sources of draws for the random pick: chosen values, or the program's own

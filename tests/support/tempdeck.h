@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A database file in a fresh temporary directory, for tests: never the user's;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Read-only files as a user meets them: file permissions do not hold for

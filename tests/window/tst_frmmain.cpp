@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window, headless: its state after start-up, its geometry, the
 // keyboard (tab order, access keys, Enter and Esc), the error report of a
 // handler, and start-up on a database that cannot be opened.

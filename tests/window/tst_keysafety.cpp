@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // No sequence of Enter, Esc and Space deletes an entry. From every state a
 // user reaches on the way, each of the 3^6 sequences of six of these keys is
 // pressed on a window of its own. A message box that opens is answered with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Message boxes as the program shows them, and the wrapper that turns an
 // error escaping a handler into one of them.
 

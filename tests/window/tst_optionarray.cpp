@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Option-button arrays: selection from code and by the user, clearing from
 // code, and what runs the click handler.
 

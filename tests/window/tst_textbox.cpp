@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text boxes: the 255-unit limit of the window's boxes for typing and
 // pasting, the cut that enforces it, and a hidden multi-line box revealed.
 
