@@ -20,6 +20,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <functional>
 #include <optional>
@@ -327,7 +328,11 @@ void FrmMain::Form_Load()
 
 void FrmMain::closeEvent(QCloseEvent* event)
 {
-    if (const auto unsaved = Data1.endRun()) {
+    const auto unsaved = Data1.endRun();
+    if (unsaved && endingBySignal_ && unsaved->keptAt.empty())
+        std::fprintf(stderr, "Verbrio: Term: %s\nVerbrio: Definition: %s\n", unsaved->term.c_str(),
+                     unsaved->definition.c_str());
+    if (unsaved && !endingBySignal_) {
         const QString reason = QString::fromStdString(unsaved->reason);
         const QString kept = unsaved->keptAt.empty()
                                  ? QString::fromLatin1(messages::kEntryWrittenNowhere) + QStringLiteral("\r\nTerm: ")
@@ -338,6 +343,12 @@ void FrmMain::closeEvent(QCloseEvent* event)
         guarded(this, [&] { MsgBox(this, kept + QStringLiteral("\r\n\r\n") + reason); });
     }
     QWidget::closeEvent(event);
+}
+
+void FrmMain::endBySignal()
+{
+    endingBySignal_ = true;
+    cmdExit_Click();
 }
 
 void FrmMain::cmdExit_Click()

@@ -36,6 +36,10 @@ public:
 
     // Handlers, one per user action; each runs to its end.
     void cmdExit_Click();
+    // Ends the run as cmdExit_Click does, for a signal: where the entry being
+    // typed went is said on standard error only, since no one may be there
+    // to answer a message box.
+    void endBySignal();
     void optScreen_Click(std::int16_t Index);
     void cmdOK_Click();
     void cmdCancel_Click();
@@ -127,6 +131,9 @@ private:
     // The note that the entry being typed was refused has been shown, and
     // neither the file nor that entry has changed since.
     bool refusalSaid_ = false;
+
+    // The run ends on a signal: no message box on the way out.
+    bool endingBySignal_ = false;
 
     // Started by every change stored and restarted by the next: once the
     // program has been idle this long, the file is made self-contained.

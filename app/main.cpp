@@ -25,7 +25,7 @@ int main(int argc, char* argv[])
     FrmMain frmMain(QApplication::applicationDirPath());
     // A signal ends the run as "E&xit" does: the entry being typed is stored
     // as the window goes, and the file is left whole.
-    endRunOnSignals(&frmMain, [&] { guarded(&frmMain, [&] { frmMain.cmdExit_Click(); }); });
+    endRunOnSignals(&frmMain, [&] { guarded(&frmMain, [&] { frmMain.endBySignal(); }); });
     // A session save stores the entry being typed as OK does, and the drill
     // goes on: the Create screen waits with a new, empty entry.
     storeOnSessionSave(&frmMain, [&] {
