@@ -397,7 +397,7 @@ void DeckModel::takeIn(const std::vector<std::int64_t>& fresh, const std::vector
             ++j;
         }
     }
-    removeRows(std::move(gone));
+    removeRows(gone);
     insertRows(std::move(added), addedPrints);
     std::vector<int> rows;
     rows.reserve(changed.size());
@@ -461,7 +461,7 @@ void DeckModel::insertRows(std::vector<std::int64_t> added, const std::vector<st
         texts_.erase(id);
 }
 
-void DeckModel::removeRows(std::vector<std::int64_t> gone)
+void DeckModel::removeRows(const std::vector<std::int64_t>& gone)
 {
     std::vector<int> rows;
     rows.reserve(gone.size());

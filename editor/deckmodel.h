@@ -123,7 +123,7 @@ private:
     void readFingerprints(std::vector<std::int64_t>& ids, std::vector<std::uint64_t>& prints);
     void takeIn(const std::vector<std::int64_t>& fresh, const std::vector<std::uint64_t>& prints);
     void insertRows(std::vector<std::int64_t> added, const std::vector<std::uint64_t>& prints);
-    void removeRows(std::vector<std::int64_t> gone);
+    void removeRows(const std::vector<std::int64_t>& gone);
     int dataVersion();
     // Pushes `command` and reports whether its first run succeeded.
     bool push(class QUndoCommand* command);

@@ -111,8 +111,8 @@ private:
     DeckModel* model_;
     SearchFilter* filter_;
     QLineEdit* search_;
-    QComboBox* searchIn_;
-    QCheckBox* matchAccents_;
+    QComboBox* searchIn_ = nullptr;
+    QCheckBox* matchAccents_ = nullptr;
     EntryTable* table_;
     EntryArea* area_;
     QLabel* status_;

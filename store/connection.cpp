@@ -422,8 +422,15 @@ void Connection::backUp(const std::string& target)
     // The last three copies are kept: a second delete never overwrites the
     // copy taken before the first.
     for (const auto& [from, to] : {std::pair{target + ".1", target + ".2"}, std::pair{target, target + ".1"}}) {
-        if (::rename(from.c_str(), to.c_str()) != 0 && errno != ENOENT)
-            throw fail("cannot keep the earlier copy '" + from + "' as '" + to + "': " + std::strerror(errno));
+        if (::rename(from.c_str(), to.c_str()) != 0 && errno != ENOENT) {
+            std::string reason = "cannot keep the earlier copy '";
+            reason += from;
+            reason += "' as '";
+            reason += to;
+            reason += "': ";
+            reason += std::strerror(errno);
+            throw fail(reason);
+        }
     }
     if (::rename(partial.c_str(), target.c_str()) != 0)
         throw fail(std::strerror(errno));

@@ -138,10 +138,7 @@ public:
             found->places.push_back(line);
     }
     void note(std::string text) override { result_.notes.push_back({std::move(text), {}}); }
-    void advise(std::string text, Remedy remedy) override
-    {
-        result_.notes.push_back({std::move(text), std::move(remedy)});
-    }
+    void advise(std::string text, const Remedy& remedy) override { result_.notes.push_back({std::move(text), remedy}); }
 
     // Says what was found across the source.
     void finish()

@@ -219,7 +219,7 @@ std::string encodingOf(const QByteArray& source, const std::string& given)
     const QRegularExpressionMatch match = declaration.match(start);
     if (!match.hasMatch())
         return "UTF-8";
-    const std::string declared = match.captured(1).toStdString();
+    std::string declared = match.captured(1).toStdString();
     try {
         requireKnownEncoding(declared);
     } catch (const store::Error&) {

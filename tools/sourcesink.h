@@ -31,7 +31,7 @@ public:
     virtual void note(std::string text) = 0;
     // A note with what the user may change about it ("line 1 looks like a
     // header"); a sink that keeps no remedy takes the command line's words.
-    virtual void advise(std::string text, Remedy remedy) { note(std::move(text) + commandLineAdvice(remedy)); }
+    virtual void advise(std::string text, const Remedy& remedy) { note(std::move(text) + commandLineAdvice(remedy)); }
 };
 
 } // namespace deck
