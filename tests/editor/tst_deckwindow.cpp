@@ -145,6 +145,9 @@ void TestDeckWindow::keysActWhereTheFocusIs_data()
     QTest::addRow("after Ctrl+N, Delete deletes the new entry only")
         << QStringList{"key:Down", "key:Ctrl+N", "type:four", "key:Return", "key:Delete", "asked:0"} << "Entries"
         << t123;
+    QTest::addRow("after Ctrl+N, Esc, Delete deletes the row that shows only")
+        << QStringList{"key:Down", "key:Ctrl+N", "key:Escape", "key:Delete", "asked:0"} << "Entries"
+        << QStringList{"term 1", "term 2"};
     QTest::addRow("Shift+Down extends; Delete asks, Enter cancels")
         << QStringList{"key:Shift+Down", "key:Delete", "asked:1"} << "Entries" << t123;
     QTest::addRow("Shift+Down extends; Delete asks once, Yes deletes both")
