@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <tuple>
 
@@ -110,11 +111,10 @@ void editorSearchScan(benchmark::State& state)
     benchmark::DoNotOptimize(found);
 }
 
-// The first keystroke of a search: every entry read and folded, the table
-// filtered and painted; a new window each time.
-void editorSearchFirst(benchmark::State& state, BenchDeck::Script script)
+// Times `action` in a new editor window on `deck` each iteration, up to the
+// table painted again; the CPU time too, as the counter cpu_ms.
+void timeInNewWindow(benchmark::State& state, const BenchDeck& deck, const std::function<void(DeckWindow&)>& action)
 {
-    const BenchDeck deck(BenchDeck::consecutive(state.range(0)), BenchDeck::kTypical, script);
     store::Connection connection(deck.path());
     double cpu = 0;
     for (auto _ : state) {
@@ -123,12 +123,22 @@ void editorSearchFirst(benchmark::State& state, BenchDeck::Script script)
         QCoreApplication::processEvents();
         const auto start = std::chrono::steady_clock::now();
         cpu += cpuSecondsOf([&] {
-            window.searchField()->insert(script == BenchDeck::Script::Latin ? u"t"_qs : u"т"_qs);
+            action(window);
             window.table()->viewport()->repaint();
         });
         state.SetIterationTime(secondsSince(start));
     }
     state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000, benchmark::Counter::kAvgIterations);
+}
+
+// The first keystroke of a search: every entry read and folded, the table
+// filtered and painted; a new window each time.
+void editorSearchFirst(benchmark::State& state, BenchDeck::Script script)
+{
+    const BenchDeck deck(BenchDeck::consecutive(state.range(0)), BenchDeck::kTypical, script);
+    timeInNewWindow(state, deck, [&](DeckWindow& window) {
+        window.searchField()->insert(script == BenchDeck::Script::Latin ? u"t"_qs : u"т"_qs);
+    });
 }
 
 // A click on the Term header of 32,767 entries in ID order, up to the table
@@ -137,20 +147,9 @@ void editorSearchFirst(benchmark::State& state, BenchDeck::Script script)
 void editorSortByTerm(benchmark::State& state)
 {
     const BenchDeck deck(BenchDeck::consecutive(state.range(0)));
-    store::Connection connection(deck.path());
-    double cpu = 0;
-    for (auto _ : state) {
-        DeckWindow window(connection, QString::fromStdString(deck.path()));
-        window.show();
-        QCoreApplication::processEvents();
-        const auto start = std::chrono::steady_clock::now();
-        cpu += cpuSecondsOf([&] {
-            window.table()->sortByColumn(DeckModel::TermColumn, Qt::AscendingOrder);
-            window.table()->viewport()->repaint();
-        });
-        state.SetIterationTime(secondsSince(start));
-    }
-    state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000, benchmark::Counter::kAvgIterations);
+    timeInNewWindow(state, deck, [](DeckWindow& window) {
+        window.table()->sortByColumn(DeckModel::TermColumn, Qt::AscendingOrder);
+    });
 }
 
 // Resident memory of the editor over an empty window of its size, both in
