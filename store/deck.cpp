@@ -314,10 +314,11 @@ std::optional<std::int64_t> Deck::largestId()
 
 std::optional<std::int64_t> Deck::nextId()
 {
-    const std::int64_t next = std::max<std::int64_t>(largestId().value_or(0), 0) + 1;
-    if (next > kLargestReviewableId)
+    // Compared before adding: the largest ID may be the largest SQLite holds.
+    const std::int64_t largest = std::max<std::int64_t>(largestId().value_or(0), 0);
+    if (largest >= kLargestReviewableId)
         return std::nullopt;
-    return next;
+    return largest + 1;
 }
 
 std::int64_t Deck::room()
@@ -411,8 +412,10 @@ void Deck::restore(std::vector<Entry>& entries)
             else
                 largest = std::max(largest, entry.id);
         }
-        std::int64_t next = std::max<std::int64_t>(largest, 0) + 1;
-        if (homeless > 0 && next + homeless - 1 > kLargestReviewableId)
+        // Held below the ceiling first: the largest ID may be the largest
+        // SQLite holds, and one more would overflow.
+        std::int64_t next = std::clamp<std::int64_t>(largest, 0, kLargestReviewableId) + 1;
+        if (homeless > 0 && (largest >= kLargestReviewableId || next + homeless - 1 > kLargestReviewableId))
             refuseFull(homeless);
         for (Entry& entry : entries)
             if (std::binary_search(taken.begin(), taken.end(), entry.id))
