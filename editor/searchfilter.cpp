@@ -2,9 +2,9 @@
 #include "searchfilter.h"
 
 #include "connection.h"
+#include "deck.h"
 #include "deckmodel.h"
 #include "error.h"
-#include "everyentry.h"
 
 #include <QLocale>
 #include <QScopedValueRollback>
@@ -21,6 +21,13 @@ namespace {
 constexpr int kRowsReadOneByOne = 256;
 
 } // namespace
+
+void SearchFilter::readEntries(
+    const std::function<void(std::int64_t id, std::string_view term, std::string_view definition)>& visit) const
+{
+    deck_.connection().checkTable();
+    store::Deck(deck_.connection()).forEachText(visit);
+}
 
 SearchFilter::SearchFilter(DeckModel& deck, QObject* parent) : QSortFilterProxyModel(parent), deck_(deck)
 {
@@ -206,18 +213,17 @@ void SearchFilter::readFolded() const
     const int rows = deck_.rowCount();
     try {
         int next = 0;
-        store::forEachEntry(deck_.connection(),
-                            [&](std::int64_t id, std::string_view term, std::string_view definition) {
-                                const int row = deck_.rowOfId(id);
-                                if (row < next)
-                                    return; // not among the deck's rows (yet)
-                                for (; next < row; ++next)
-                                    for (FoldedColumn& column : folded_)
-                                        column.append({});
-                                folded_[0].append(fold_.fold(term));
-                                folded_[1].append(fold_.fold(definition));
-                                ++next;
-                            });
+        readEntries([&](std::int64_t id, std::string_view term, std::string_view definition) {
+            const int row = deck_.rowOfId(id);
+            if (row < next)
+                return; // not among the deck's rows (yet)
+            for (; next < row; ++next)
+                for (FoldedColumn& column : folded_)
+                    column.append({});
+            folded_[0].append(fold_.fold(term));
+            folded_[1].append(fold_.fold(definition));
+            ++next;
+        });
     } catch (const store::Error&) {
         // Matched as empty until the deck's next read reports what is wrong.
     }
@@ -234,11 +240,10 @@ void SearchFilter::readKeys(int column) const
     ranks_.clear();
     keys_.assign(std::size_t(deck_.rowCount()), std::string());
     try {
-        store::forEachEntry(
-            deck_.connection(), [&](std::int64_t id, std::string_view term, std::string_view definition) {
-                if (const int row = deck_.rowOfId(id); row >= 0)
-                    keys_[std::size_t(row)] = keyOf(column == DeckModel::TermColumn ? term : definition);
-            });
+        readEntries([&](std::int64_t id, std::string_view term, std::string_view definition) {
+            if (const int row = deck_.rowOfId(id); row >= 0)
+                keys_[std::size_t(row)] = keyOf(column == DeckModel::TermColumn ? term : definition);
+        });
     } catch (const store::Error&) {
         // Ordered by ID until the deck's next read reports what is wrong.
     }

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
+#include <string_view>
+
 #include "foldedcolumn.h"
 #include "textfold.h"
 
@@ -61,6 +64,9 @@ private:
     void rowsChanged(int first, int last);
     // Lets go of the folded texts and keys: read again when next needed.
     void forget();
+    // Every entry's ID and texts in ID order, in one read of the deck.
+    void readEntries(
+        const std::function<void(std::int64_t id, std::string_view term, std::string_view definition)>& visit) const;
     void readFolded() const;
     void readKeys(int column) const;
     void rankKeys() const;

@@ -167,10 +167,28 @@ std::vector<Entry> Deck::entries(const std::vector<std::int64_t>& ids)
 
 void Deck::forEach(const std::function<void(const Entry&)>& visit)
 {
+    forEachText([&](std::int64_t id, std::string_view term, std::string_view definition) {
+        visit(Entry{id, std::string(term), std::string(definition)});
+    });
+}
+
+void Deck::forEachText(
+    const std::function<void(std::int64_t id, std::string_view term, std::string_view definition)>& visit)
+{
+    // A text column's text as SQLite holds it, without a copy; any other
+    // value as a record shows it, in `spare`.
+    const auto textOf = [](const SQLite::Column& column, std::string& spare) -> std::string_view {
+        if (column.isText())
+            return {column.getText(), std::size_t(column.getBytes())};
+        spare = toText(columnValue(column));
+        return spare;
+    };
     connection_.run([&] {
         SQLite::Statement query(connection_.db(), "SELECT ID, Question, Description FROM Questions ORDER BY ID");
+        std::string spareTerm, spareDefinition;
         while (query.executeStep())
-            visit(Entry{query.getColumn(0).getInt64(), text(query, 1), text(query, 2)});
+            visit(query.getColumn(0).getInt64(), textOf(query.getColumn(1), spareTerm),
+                  textOf(query.getColumn(2), spareDefinition));
     });
 }
 

@@ -82,6 +82,10 @@ public:
     std::vector<Entry> entries(const std::vector<std::int64_t>& ids);
     // Every entry in ID order, one at a time, in one read.
     void forEach(const std::function<void(const Entry&)>& visit);
+    // The same without a copy of the texts: they are those a record shows
+    // (NULL as empty text) and live only for the call.
+    void
+    forEachText(const std::function<void(std::int64_t id, std::string_view term, std::string_view definition)>& visit);
     // For each entry in ID order, its ID and the fingerprint of its texts,
     // in one pass over the file.
     void fingerprints(std::vector<std::int64_t>& ids, std::vector<std::uint64_t>& prints);
